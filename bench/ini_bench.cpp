@@ -1,0 +1,56 @@
+// The INI store on a 50 MB file: one lookup, one write, and a read through the file.
+// Build: g++ -std=c++20 -O2 -I. config/ini_store.cpp runtime/ini.cpp runtime/file_io_posix.cpp
+// bench/ini_bench.cpp -lbenchmark -lbenchmark_main -pthread
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "config/ini_store.h"
+#include "runtime/ini.h"
+
+namespace kelvra {
+namespace {
+
+// 50 MB of short key lines, the wanted key in the last section.
+std::string BigIni(std::string_view lineBreak) {
+    std::string content = "[other]";
+    content += lineBreak;
+    while (content.size() < 50u << 20) content.append("key=value of some length").append(lineBreak);
+    content.append("[s]").append(lineBreak).append("k=last").append(lineBreak);
+    return content;
+}
+
+void BM_FindValueCrLf(benchmark::State& state) {
+    const std::string content = BigIni("\r\n");
+    for (auto _ : state) benchmark::DoNotOptimize(ini::FindValue(content, "s", "k"));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
+}
+BENCHMARK(BM_FindValueCrLf)->Unit(benchmark::kMillisecond);
+
+void BM_FindValueCrOnly(benchmark::State& state) {
+    const std::string content = BigIni("\r");
+    for (auto _ : state) benchmark::DoNotOptimize(ini::FindValue(content, "s", "k"));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
+}
+BENCHMARK(BM_FindValueCrOnly)->Unit(benchmark::kMillisecond);
+
+void BM_SetValue(benchmark::State& state) {
+    const std::string content = BigIni("\r\n");
+    for (auto _ : state) benchmark::DoNotOptimize(ini::SetValue(content, "s", "k", "new"));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
+}
+BENCHMARK(BM_SetValue)->Unit(benchmark::kMillisecond);
+
+void BM_IniReadTextFromFile(benchmark::State& state) {
+    const std::string path = "/tmp/kelvra_ini_bench_" + std::to_string(getpid()) + ".ini";
+    std::ofstream(path, std::ios::binary) << BigIni("\r\n");
+    for (auto _ : state) benchmark::DoNotOptimize(IniReadText(path, "s", "k"));
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_IniReadTextFromFile)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,255 @@
+#include "config/ini_store.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace kelvra::ini {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kLineBreak = "\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool IsLead(char c) {
+    return static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsTrail(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x40 && u != 0x7F && u != 0xFF;
+}
+
+// A lead byte takes the next byte only when that byte can be a GBK trail byte, so the bytes that
+// shape the file (blanks, '=', ';', quotes, line breaks) are never swallowed by broken text.
+size_t CharSize(std::string_view s, size_t i) {
+    return IsLead(s[i]) && i + 1 < s.size() && IsTrail(s[i + 1]) ? 2 : 1;
+}
+
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (IsLead(a[i])) {
+            // Both names agree up to here, so this is a character boundary in both.
+            const size_t n = CharSize(a, i);
+            if (a.substr(i, n) != b.substr(i, n)) return false;
+            i += n - 1;
+        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EndsWithLineBreak(std::string_view s) {
+    return !s.empty() && (s.back() == '\r' || s.back() == '\n');
+}
+
+struct Line {
+    size_t begin = 0;  // first byte of the text
+    size_t end = 0;    // first byte of the line break, or the end of the content
+    size_t next = 0;   // first byte after the line break
+};
+
+// Splits content into lines. The positions of the next CR and the next LF are kept between
+// lines, so content with only one kind of line break is still split in linear time.
+class LineReader {
+  public:
+    LineReader(std::string_view content, size_t start) : content_(content), pos_(start) {}
+
+    bool Next(Line& line) {
+        if (pos_ >= content_.size()) return false;
+        const size_t end = std::min(Find(nextCr_, '\r'), Find(nextLf_, '\n'));
+        size_t next = end;
+        if (end < content_.size()) {
+            ++next;
+            if (content_[end] == '\r' && next < content_.size() && content_[next] == '\n') ++next;
+        }
+        line = {pos_, end, next};
+        pos_ = next;
+        return true;
+    }
+
+  private:
+    static constexpr size_t kUnknown = SIZE_MAX;
+
+    size_t Find(size_t& cached, char c) {
+        if (cached == kUnknown || cached < pos_) {
+            const void* hit = std::memchr(content_.data() + pos_, c, content_.size() - pos_);
+            cached = hit ? static_cast<size_t>(static_cast<const char*>(hit) - content_.data())
+                         : content_.size();
+        }
+        return cached;
+    }
+
+    std::string_view content_;
+    size_t pos_;
+    size_t nextCr_ = kUnknown;
+    size_t nextLf_ = kUnknown;
+};
+
+std::optional<std::string_view> HeaderName(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.front() != '[') return std::nullopt;
+    size_t close = std::string_view::npos;
+    for (size_t i = 1; i < text.size(); i += CharSize(text, i))
+        if (text[i] == ']') close = i;
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(text.substr(1, close - 1));
+}
+
+struct Entry {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<Entry> ParseEntry(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.front() == ';') return std::nullopt;
+    const size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return Entry{Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
+}
+
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Where the first section named `section` lies in the content, and the first line of `key` in it.
+struct SectionScan {
+    bool found = false;
+    size_t begin = 0;     // its header line
+    size_t end = 0;       // the next header line, or the end of the content
+    size_t appendAt = 0;  // after the last key line, or after the header
+    bool appendNeedsBreak = false;
+    std::optional<Line> keyLine;
+    Entry entry;
+};
+
+SectionScan Scan(std::string_view content, std::string_view section,
+                 std::optional<std::string_view> key) {
+    SectionScan scan;
+    LineReader lines(content, content.starts_with(kBom) ? kBom.size() : 0);
+    Line line;
+    while (lines.Next(line)) {
+        const std::string_view text = content.substr(line.begin, line.end - line.begin);
+        if (const auto name = HeaderName(text)) {
+            if (scan.found) {
+                scan.end = line.begin;
+                return scan;
+            }
+            if (SameName(*name, section)) {
+                scan.found = true;
+                scan.begin = line.begin;
+                scan.appendAt = line.next;
+                scan.appendNeedsBreak = line.next == line.end;
+            }
+            continue;
+        }
+        if (!scan.found) continue;
+        const auto entry = ParseEntry(text);
+        if (!entry) continue;
+        scan.appendAt = line.next;
+        scan.appendNeedsBreak = line.next == line.end;
+        if (key && !scan.keyLine && SameName(entry->key, *key)) {
+            scan.keyLine = line;
+            scan.entry = *entry;
+        }
+    }
+    scan.end = content.size();
+    return scan;
+}
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line.append(key).append("=").append(value);
+    return line;
+}
+
+}  // namespace
+
+std::optional<std::string> FindValue(std::string_view content, std::string_view section,
+                                     std::string_view key) {
+    const SectionScan scan = Scan(content, Trim(section), Trim(key));
+    if (!scan.keyLine) return std::nullopt;
+    return std::string(Unquote(scan.entry.value));
+}
+
+std::string SetValue(std::string_view content, std::string_view section,
+                     std::optional<std::string_view> key, std::optional<std::string_view> value) {
+    section = Trim(section);
+    if (key) key = Trim(*key);
+    const SectionScan scan = Scan(content, section, key);
+    std::string out(content);
+
+    if (!key) {
+        if (scan.found) out.erase(scan.begin, scan.end - scan.begin);
+        return out;
+    }
+    if (!value) {
+        if (scan.keyLine) out.erase(scan.keyLine->begin, scan.keyLine->next - scan.keyLine->begin);
+        return out;
+    }
+    if (scan.keyLine) {
+        out.replace(scan.keyLine->begin, scan.keyLine->end - scan.keyLine->begin,
+                    KeyLine(scan.entry.key, *value));
+        return out;
+    }
+    if (scan.found) {
+        std::string added = scan.appendNeedsBreak ? std::string(kLineBreak) : std::string();
+        added.append(KeyLine(*key, *value)).append(kLineBreak);
+        out.insert(scan.appendAt, added);
+        return out;
+    }
+    const size_t bom = content.starts_with(kBom) ? kBom.size() : 0;
+    if (content.size() > bom && !EndsWithLineBreak(content)) out.append(kLineBreak);
+    out.append("[").append(section).append("]").append(kLineBreak);
+    out.append(KeyLine(*key, *value)).append(kLineBreak);
+    return out;
+}
+
+bool CanStore(std::string_view section, std::optional<std::string_view> key,
+              std::optional<std::string_view> value) {
+    const auto hasLineBreak = [](std::string_view s) {
+        return s.find_first_of(kLineBreak) != std::string_view::npos;
+    };
+    if (Trim(section).empty() || hasLineBreak(section)) return false;
+    if (key) {
+        const std::string_view k = Trim(*key);
+        if (k.empty() || hasLineBreak(k) || k.find('=') != std::string_view::npos ||
+            k.front() == ';' || k.front() == '[')
+            return false;
+    }
+    return !value || !hasLineBreak(*value);
+}
+
+std::string_view ClipText(std::string_view text, size_t maxBytes) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t n = CharSize(text, i);
+        if (i + n > maxBytes) break;
+        if (n == 1 && IsLead(text[i]) && i + 1 == text.size()) break;
+        i += n;
+    }
+    return text.substr(0, i);
+}
+
+}  // namespace kelvra::ini

@@ -1,0 +1,24 @@
+#pragma once
+// Reading and writing one value of an INI file, with the rules of the Windows private-profile
+// functions (see config/ini_store.h for the format).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvra {
+
+// From each of file, section, key skip leading bytes 0x01..0x20; if any is then empty return
+// "" without touching the file. Otherwise the value (or `def`, "" when omitted, also when the
+// file cannot be read) cut to at most 10239 bytes, never ending in half a double-byte character.
+std::string IniReadText(std::string_view file, std::string_view section, std::string_view key,
+                        std::optional<std::string_view> def = std::nullopt);
+
+// Sets the value of key in [section]; an omitted key deletes the section, an omitted value the
+// key. Creates the file when missing (not for a delete). Names are not trimmed here. Returns true
+// on success; false on any failure, with the old file intact. A section or key the file cannot
+// hold (see ini::CanStore) is a failure.
+bool IniWriteText(std::string_view file, std::string_view section,
+                  std::optional<std::string_view> key, std::optional<std::string_view> value);
+
+}  // namespace kelvra

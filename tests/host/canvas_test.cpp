@@ -1,0 +1,300 @@
+#include "wheel/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvra {
+namespace {
+
+constexpr int kCanvasW = 528;
+constexpr int kCanvasH = 548;
+
+// 12 pixels per byte of text, 24 high, solid text colour.
+Image FakeText(const std::string& text, const FontSpec&, uint32_t colour) {
+    return Image(12 * static_cast<int>(text.size()), 24, PixelFromColorRef(colour));
+}
+
+// Rows of different colours so that a turn is visible in the pixels.
+Image Striped(int w, int h) {
+    Image img(w, h);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            img.At(x, y) = 0xFF000000u | static_cast<uint32_t>(y * 5 % 256) << 8 | (x % 256);
+        }
+    }
+    return img;
+}
+
+SpriteTemplate Picture(int w, int h, bool rotateFollow, int layer = 0) {
+    SpriteTemplate t;
+    t.picture = Striped(w, h);
+    t.rotateFollow = rotateFollow;
+    t.layer = layer;
+    return t;
+}
+
+SpriteTemplate Text(const std::string& text) {
+    SpriteTemplate t;
+    t.text = text;
+    t.rotateFollow = true;
+    t.font.set = true;
+    t.font.height = -24;
+    t.font.face = "\xCB\xCE\xCC\xE5";  // 宋体
+    return t;
+}
+
+class CanvasTest : public ::testing::Test {
+  protected:
+    Canvas canvas{kCanvasW, kCanvasH, FakeText};
+};
+
+TEST_F(CanvasTest, IdsCountFromOneAndLayersOrderTheDrawing) {
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, 0), 0, 0), 1);
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, 0), 0, 0), 2);
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, 1), 0, 0), 3);
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, 0), 0, 0), 4);
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, -1), 0, 0), 5);
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, 1), 0, 0), 6);
+    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{5, 1, 2, 4, 3, 6}));
+
+    canvas.RemoveSprites({2, 99, 5, -1});
+    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1, 4, 3, 6}));
+    canvas.RemoveSprites(std::vector<int>{6, 6, 0});
+    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1, 4, 3}));
+    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false), 0, 0), 7) << "ids are never reused";
+}
+
+TEST_F(CanvasTest, SpriteCopiesTheTemplateAndShowsTextBeforePicture) {
+    SpriteTemplate label = Text("AB");
+    label.picture = Striped(7, 7);
+    label.textColour = 0x0000FF;
+    const int textId = canvas.AddSprite(label, 210, 60);
+    label.text = "ABCDEF";
+    label.textColour = 0;
+    label.picture = Striped(9, 9);
+
+    const Sprite* text = canvas.FindSprite(textId);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "AB");
+    EXPECT_EQ(text->font, Text("").font);
+    EXPECT_EQ(*text->rendered, Image(24, 24, 0xFFFF0000));
+    EXPECT_EQ(text->left, 210);
+    EXPECT_EQ(text->top, 60);
+    EXPECT_TRUE(text->visible);
+
+    label.text.clear();
+    const Sprite* picture = canvas.FindSprite(canvas.AddSprite(label, 25, 25, false));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(*picture->rendered, Striped(9, 9));
+    EXPECT_FALSE(picture->visible);
+    EXPECT_EQ(canvas.FindSprite(99), nullptr);
+}
+
+TEST_F(CanvasTest, TemplateAngleTurnsTheNewSpriteOnlyWhenFollowing) {
+    SpriteTemplate following = Picture(30, 10, true);
+    following.angle = -90;
+    const Sprite* turned = canvas.FindSprite(canvas.AddSprite(following, 5, 5));
+    EXPECT_EQ(turned->angle, 270);
+    EXPECT_EQ(*turned->rendered, RotateImage(Striped(30, 10), 270));
+
+    SpriteTemplate fixed = Picture(30, 10, false);
+    fixed.angle = 45;
+    const Sprite* plain = canvas.FindSprite(canvas.AddSprite(fixed, 5, 5));
+    EXPECT_EQ(plain->angle, 45);
+    EXPECT_EQ(*plain->rendered, Striped(30, 10));
+}
+
+TEST_F(CanvasTest, AnglesWrapIntoZeroTo359) {
+    const int id = canvas.AddSprite(Picture(10, 10, true), 0, 0);
+    struct Case {
+        int set;
+        int expected;
+    };
+    const Case cases[] = {{-36, 324},  {720, 0},   {396, 36}, {-360, 0},
+                          {-721, 359}, {359, 359}, {360, 0},  {-1, 359}};
+    for (const Case& c : cases) {
+        canvas.SetSpriteAngle(id, c.set);
+        EXPECT_EQ(canvas.GetSpriteAngle(id), c.expected) << c.set;
+    }
+
+    canvas.SetSpriteAngle(id, 0);
+    for (int step = 1; step <= 10; step++) {
+        canvas.RotateSprite(id, 36);
+        EXPECT_EQ(canvas.GetSpriteAngle(id), step * 36 % 360);
+    }
+    for (int a : {36, 144, 359}) {
+        canvas.SetSpriteAngle(id, a);
+        canvas.RotateSprite(id, 360 - a);
+        EXPECT_EQ(canvas.GetSpriteAngle(id), 0) << a;
+    }
+    canvas.RotateSprite(id, -3600 - 36);
+    EXPECT_EQ(canvas.GetSpriteAngle(id), 324);
+}
+
+TEST_F(CanvasTest, UnknownIdsChangeNothing) {
+    canvas.AddSprite(Picture(10, 10, true), 0, 0);
+    canvas.TakeDirty();
+    EXPECT_EQ(canvas.GetSpriteAngle(42), 0);
+    canvas.SetSpriteAngle(42, 90);
+    canvas.RotateSprite(42, 36);
+    canvas.RemoveSprites({42});
+    EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
+    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1}));
+}
+
+TEST_F(CanvasTest, SameAngleRedrawsNothing) {
+    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    canvas.SetSpriteAngle(id, 36);
+    canvas.TakeDirty();
+    const Sprite before = *canvas.FindSprite(id);
+
+    canvas.SetSpriteAngle(id, 36);
+    canvas.SetSpriteAngle(id, 396);
+    canvas.RotateSprite(id, 0);
+    canvas.RotateSprite(id, 360);
+    const Sprite* after = canvas.FindSprite(id);
+    EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
+    EXPECT_EQ(after->rendered, before.rendered);
+    EXPECT_EQ(after->left, before.left);
+    EXPECT_EQ(after->top, before.top);
+}
+
+TEST_F(CanvasTest, NonFollowingSpriteStoresTheAngleOnly) {
+    const int plate = canvas.AddSprite(Picture(474, 475, false), 25, 25);
+    const auto image = canvas.FindSprite(plate)->rendered;
+    canvas.TakeDirty();
+    canvas.RotateSprite(plate, 36);
+    canvas.SetSpriteAngle(plate, 90);
+    const Sprite* s = canvas.FindSprite(plate);
+    EXPECT_EQ(s->angle, 90);
+    EXPECT_EQ(s->rendered, image);
+    EXPECT_EQ(s->left, 25);
+    EXPECT_EQ(s->top, 25);
+    EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
+}
+
+TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
+    struct Case {
+        const char* name;
+        int w, h, angle;
+        double left, top;
+    };
+    // left + (w0 div 2) - (w1 div 2); the pointer turned by 36 is 288 x 325.
+    const Case cases[] = {
+        {"pointer quarter turn", 134, 304, 90, 195 + 67 - 152, 110 + 152 - 67},
+        {"pointer at 36", 134, 304, 36, 195 + 67 - 144, 110 + 152 - 162},
+        {"small odd sizes swap", 5, 3, 90, 195 + 2 - 1, 110 + 1 - 2},
+        {"even size turns odd", 10, 10, 45, 195 + 5 - 7, 110 + 5 - 7},  // 15 x 15
+        {"half turn stays put", 134, 304, 180, 195, 110},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int id = canvas.AddSprite(Picture(c.w, c.h, true), 195, 110);
+        canvas.SetSpriteAngle(id, c.angle);
+        const Sprite* s = canvas.FindSprite(id);
+        EXPECT_EQ(s->left, c.left);
+        EXPECT_EQ(s->top, c.top);
+        EXPECT_EQ(*s->rendered, RotateImage(Striped(c.w, c.h), c.angle));
+    }
+}
+
+TEST_F(CanvasTest, CachedTurnsMatchFreshOnes) {
+    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    for (int step = 0; step < 10; step++) {
+        canvas.RotateSprite(id, 36);
+    }
+    canvas.SetTurnCaching(false);
+    for (int step = 0; step < 10; step++) {
+        canvas.RotateSprite(id, 36);
+        const Sprite* s = canvas.FindSprite(id);
+        EXPECT_EQ(*s->rendered, RotateImage(Striped(134, 304), s->angle)) << s->angle;
+        EXPECT_TRUE(s->turnCache.empty());
+    }
+    canvas.SetTurnCaching(true);
+    canvas.RotateSprite(id, 36);
+    const auto first = canvas.FindSprite(id)->rendered;
+    for (int step = 0; step < 10; step++) {
+        canvas.RotateSprite(id, 36);
+    }
+    EXPECT_EQ(canvas.FindSprite(id)->rendered, first) << "second round should reuse the image";
+}
+
+TEST_F(CanvasTest, DirtyRegionCoversOldAndNewBoxesWithinTheCanvas) {
+    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    EXPECT_EQ(canvas.TakeDirty(), (Rect{195, 110, 329, 414}));
+    EXPECT_TRUE(canvas.TakeDirty().IsEmpty()) << "taking clears";
+
+    canvas.SetSpriteAngle(id, 90);  // 304 x 134 at (110, 195)
+    EXPECT_EQ(canvas.TakeDirty(), (Rect{110, 110, 414, 414}));
+
+    canvas.AddSprite(Picture(100, 100, false), -50, 500);
+    canvas.AddSprite(Picture(100, 100, false), 0, 0, false);
+    EXPECT_EQ(canvas.TakeDirty(), (Rect{0, 500, 50, 548}));
+
+    canvas.RemoveSprites({id});
+    EXPECT_EQ(canvas.TakeDirty(), (Rect{110, 195, 414, 329}));
+}
+
+TEST_F(CanvasTest, RenderPaintsOnlyTheRegionInDrawingOrder) {
+    constexpr uint32_t kSentinel = 0x12345678;
+    constexpr uint32_t kSky = 0xFF0000FF;
+    const Image background(kCanvasW, kCanvasH, kSky);
+
+    SpriteTemplate red;
+    red.picture = Image(10, 10, 0xFFFF0000);
+    SpriteTemplate halfGreen;
+    halfGreen.picture = Image(10, 10, 0x80008000);
+    canvas.AddSprite(red, 10, 10);
+    canvas.AddSprite(halfGreen, 15.7, 15.2);  // drawn at (15, 15)
+    SpriteTemplate hidden;
+    hidden.picture = Image(40, 40, 0xFFFFFFFF);
+    canvas.AddSprite(hidden, 0, 0, false);
+
+    Image target(kCanvasW, kCanvasH, kSentinel);
+    canvas.Render(target, background, {12, 12, 30, 30});
+    struct Probe {
+        int x, y;
+        uint32_t expected;
+    };
+    const Probe probes[] = {
+        {11, 11, kSentinel},  {30, 20, kSentinel},  {20, 30, kSentinel},
+        {12, 12, 0xFFFF0000}, {14, 14, 0xFFFF0000},  // red alone
+        {15, 15, 0xFF7F8000},                        // half green over red
+        {24, 24, 0xFF00807F},                        // half green over sky
+        {25, 25, kSky},       {29, 29, kSky},
+    };
+    for (const Probe& p : probes) {
+        EXPECT_EQ(target.At(p.x, p.y), p.expected) << p.x << "," << p.y;
+    }
+
+    // Regions reaching past the canvas are cut to it.
+    Image small(kCanvasW, kCanvasH, kSentinel);
+    canvas.Render(small, background, {-10, -10, 5, 5});
+    EXPECT_EQ(small.At(0, 0), kSky);
+    EXPECT_EQ(small.At(5, 5), kSentinel);
+}
+
+TEST(SplitTextLines, FollowsLineFeeds) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"one", {"one"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\n\n", {"a", ""}},
+        {"\n", {""}},
+        {"a\rb", {"a\rb"}},
+        {"\xD2\xBB\xB5\xC8\xBD\xB1\n\xB6\xFE", {"\xD2\xBB\xB5\xC8\xBD\xB1", "\xB6\xFE"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace kelvra

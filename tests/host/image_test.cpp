@@ -1,0 +1,358 @@
+#include "wheel/image.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+#include "wheel/png_decode.h"
+
+namespace kelvra {
+namespace {
+
+constexpr uint32_t kOpaqueRed = 0xFFFF0000;
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+
+// Pixels named by small numbers so that a permutation reads at a glance.
+Image Numbered(int w, int h) {
+    Image img(w, h);
+    for (int i = 0; i < w * h; i++) {
+        img.pixels[i] = 0xFF000000u | static_cast<uint32_t>(i + 1);
+    }
+    return img;
+}
+
+std::vector<uint32_t> Numbers(const Image& img) {
+    std::vector<uint32_t> out;
+    for (uint32_t p : img.pixels) {
+        out.push_back(p & 0xFFFFFF);
+    }
+    return out;
+}
+
+struct Moments {
+    double mass = 0;  // sum of alpha / 255
+    double x = 0;     // alpha-weighted centre, in continuous pixel coordinates
+    double y = 0;
+};
+
+Moments AlphaMoments(const Image& img) {
+    Moments m;
+    for (int y = 0; y < img.height; y++) {
+        for (int x = 0; x < img.width; x++) {
+            const double a = PixelAlpha(img.At(x, y)) / 255.0;
+            m.mass += a;
+            m.x += a * (x + 0.5);
+            m.y += a * (y + 0.5);
+        }
+    }
+    m.x /= m.mass;
+    m.y /= m.mass;
+    return m;
+}
+
+TEST(RotateImage, QuarterTurnsPermutePixelsClockwise) {
+    // 1 2 3
+    // 4 5 6
+    const Image src = Numbered(3, 2);
+    struct Case {
+        int degrees;
+        int width;
+        int height;
+        std::vector<uint32_t> pixels;
+    };
+    const Case cases[] = {
+        {90, 2, 3, {4, 1, 5, 2, 6, 3}},   {180, 3, 2, {6, 5, 4, 3, 2, 1}},
+        {270, 2, 3, {3, 6, 2, 5, 1, 4}},  {-90, 2, 3, {3, 6, 2, 5, 1, 4}},
+        {450, 2, 3, {4, 1, 5, 2, 6, 3}},  {0, 3, 2, {1, 2, 3, 4, 5, 6}},
+        {-720, 3, 2, {1, 2, 3, 4, 5, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        const Image out = RotateImage(src, c.degrees);
+        EXPECT_EQ(out.width, c.width);
+        EXPECT_EQ(out.height, c.height);
+        EXPECT_EQ(Numbers(out), c.pixels);
+    }
+}
+
+TEST(RotateImage, MarkNearTheTopSwingsClockwise) {
+    // A 3x3 spot centred 20 pixels above the centre of a 61x61 picture.
+    Image src(61, 61);
+    for (int y = 9; y <= 11; y++) {
+        for (int x = 29; x <= 31; x++) {
+            src.At(x, y) = kOpaqueRed;
+        }
+    }
+    for (int degrees : {30, 45, 90, 135, 200, 300}) {
+        SCOPED_TRACE(degrees);
+        const Image out = RotateImage(src, degrees);
+        const Moments m = AlphaMoments(out);
+        const double rad = degrees * std::numbers::pi / 180.0;
+        EXPECT_NEAR(m.x, out.width / 2.0 + 20 * std::sin(rad), 0.1);
+        EXPECT_NEAR(m.y, out.height / 2.0 - 20 * std::cos(rad), 0.1);
+        EXPECT_NEAR(m.mass, 9.0, 0.3);  // bilinear sampling of a tiny spot
+    }
+}
+
+TEST(RotateImage, OpaqueRectangleStaysCentredAndKeepsItsArea) {
+    const Image src(134, 304, kOpaqueWhite);
+    for (int degrees : {36, 72, 108, 144, 216, 252, 288, 324, 45, 1, 359}) {
+        SCOPED_TRACE(degrees);
+        const Image out = RotateImage(src, degrees);
+        const Moments m = AlphaMoments(out);
+        EXPECT_NEAR(m.x, out.width / 2.0, 0.05);
+        EXPECT_NEAR(m.y, out.height / 2.0, 0.05);
+        EXPECT_NEAR(m.mass, 134.0 * 304.0, 134.0 * 304.0 * 0.002);
+    }
+}
+
+TEST(RotateImage, FortyFiveDegreesLeavesCornersTransparentAndEdgesSoft) {
+    const Image out = RotateImage(Image(40, 40, kOpaqueRed), 45);
+    ASSERT_EQ(out.width, 57);
+    const int last = out.width - 1;
+    for (auto [x, y] : {std::pair{0, 0}, {last, 0}, {0, last}, {last, last}, {5, 5}}) {
+        EXPECT_EQ(out.At(x, y), 0u) << x << "," << y;
+    }
+    EXPECT_EQ(out.At(28, 28), kOpaqueRed);
+    int partial = 0;
+    for (uint32_t p : out.pixels) {
+        const uint32_t a = PixelAlpha(p);
+        partial += a > 0 && a < 255;
+        EXPECT_LE((p >> 16) & 0xFF, a) << "not premultiplied";
+    }
+    EXPECT_GT(partial, 100) << "edges are not anti-aliased";
+}
+
+TEST(ScaleImage, KeepsUniformColourAtAnySize) {
+    const uint32_t half = PremultipliedPixel(200, 100, 50, 128);
+    const Image src(1000, 963, half);
+    for (auto [w, h] : {std::pair{528, 548}, {1200, 1000}}) {
+        const Image out = ScaleImage(src, w, h);
+        ASSERT_EQ(out.width, w);
+        ASSERT_EQ(out.height, h);
+        for (uint32_t p : out.pixels) {
+            ASSERT_EQ(p, half);
+        }
+    }
+}
+
+TEST(ScaleImage, ShrinksByAveragingEachAxisOnItsOwn) {
+    // Columns alternate black and white; rows alternate nothing.
+    Image src(4, 2);
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < 4; x++) {
+            src.At(x, y) = x % 2 ? kOpaqueWhite : 0xFF000000;
+        }
+    }
+    const Image halfWidth = ScaleImage(src, 2, 2);
+    for (uint32_t p : halfWidth.pixels) {
+        EXPECT_EQ(p, 0xFF808080u);
+    }
+    const Image halfHeight = ScaleImage(src, 4, 1);
+    EXPECT_EQ(halfHeight.pixels,
+              (std::vector<uint32_t>{0xFF000000, kOpaqueWhite, 0xFF000000, kOpaqueWhite}));
+}
+
+TEST(ImageFromRgba, Premultiplies) {
+    const uint8_t rgba[] = {255, 128, 0, 128, 10, 20, 30, 255, 255, 255, 255, 0};
+    const Image img = ImageFromRgba(rgba, 3, 1);
+    EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0x80804000, 0xFF0A141E, 0x00000000}));
+}
+
+TEST(ApplyKeyColour, KeyTurnsTransparentEverythingElseFullTextColour) {
+    struct Case {
+        const char* name;
+        uint32_t textColorRef;
+        uint32_t key;  // as a pixel
+        uint32_t ink;
+    };
+    const Case cases[] = {
+        {"black text on white", 0x000000, 0xFFFFFF, 0xFF000000},
+        {"red text on white", 0x0000FF, 0xFFFFFF, 0xFFFF0000},
+        {"white text on black", 0xFFFFFF, 0x000000, 0xFFFFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // GDI leaves the alpha byte as it likes: the key test must ignore it.
+        Image bitmap(5, 1);
+        bitmap.pixels = {c.key, 0xFF000000 | c.key, c.key ^ 0x000001, 0x00808080, c.ink};
+        ApplyKeyColour(bitmap, c.textColorRef);
+        EXPECT_EQ(bitmap.pixels, (std::vector<uint32_t>{0, 0, c.ink, c.ink, c.ink}));
+    }
+}
+
+TEST(Compose, BlendsOverAndStaysInsideTheClip) {
+    struct Case {
+        const char* name;
+        uint32_t src;
+        uint32_t dst;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"opaque replaces", kOpaqueRed, kOpaqueWhite, kOpaqueRed},
+        {"transparent keeps", 0x00000000, kOpaqueWhite, kOpaqueWhite},
+        {"half red over white", PremultipliedPixel(255, 0, 0, 128), kOpaqueWhite, 0xFFFF7F7F},
+        {"half over nothing", 0x80800000, 0x00000000, 0x80800000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image dst(1, 1, c.dst);
+        Compose(dst, Image(1, 1, c.src), 0, 0, {0, 0, 1, 1});
+        EXPECT_EQ(dst.pixels[0], c.expected);
+    }
+
+    // A 3x3 block placed partly off the top-left corner, clipped to columns 1..3.
+    Image dst(4, 4, 0xFF000000);
+    Compose(dst, Image(3, 3, kOpaqueWhite), -1, -1, {1, 0, 4, 4});
+    const std::vector<uint32_t> expected = {
+        0xFF000000, kOpaqueWhite, 0xFF000000, 0xFF000000,  //
+        0xFF000000, kOpaqueWhite, 0xFF000000, 0xFF000000,  //
+        0xFF000000, 0xFF000000,   0xFF000000, 0xFF000000,  //
+        0xFF000000, 0xFF000000,   0xFF000000, 0xFF000000,
+    };
+    EXPECT_EQ(dst.pixels, expected);
+}
+
+// Writes a PNG into memory with libpng.
+std::vector<uint8_t> EncodePng(int w, int h, int colourType, int bitDepth,
+                               const std::vector<uint8_t>& raw, bool interlaced = false,
+                               const std::vector<png_color>& palette = {},
+                               const std::vector<png_byte>& trns = {}) {
+    std::vector<uint8_t> bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        ADD_FAILURE() << "libpng failed to write the test picture";
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            out->insert(out->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, w, h, bitDepth, colourType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) {
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    }
+    if (!trns.empty()) {
+        png_set_tRNS(png, info, trns.data(), static_cast<int>(trns.size()), nullptr);
+    }
+    png_write_info(png, info);
+    const size_t rowBytes = raw.size() / h;
+    std::vector<png_bytep> rows(h);
+    for (int y = 0; y < h; y++) {
+        rows[y] = const_cast<png_bytep>(raw.data() + y * rowBytes);
+    }
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+TEST(DecodePng, ExpandsEveryColourTypeToPremultipliedPixels) {
+    const uint32_t halfRed = PremultipliedPixel(255, 0, 0, 128);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> png;
+        std::vector<uint32_t> expected;
+    };
+    const Case cases[] = {
+        {"rgba 8",
+         EncodePng(2, 1, PNG_COLOR_TYPE_RGBA, 8, {255, 0, 0, 128, 0, 0, 255, 255}),
+         {halfRed, 0xFF0000FF}},
+        {"rgb 8",
+         EncodePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {10, 20, 30, 255, 255, 255}),
+         {0xFF0A141E, kOpaqueWhite}},
+        {"grey 8", EncodePng(2, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 200}), {0xFF000000, 0xFFC8C8C8}},
+        {"grey with alpha", EncodePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {255, 0}), {0}},
+        {"rgba 16",
+         EncodePng(1, 1, PNG_COLOR_TYPE_RGBA, 16, {0xFF, 0xFF, 0, 0, 0, 0, 0x80, 0x00}),
+         {halfRed}},
+        {"palette 1 bit with transparency",
+         EncodePng(3, 1, PNG_COLOR_TYPE_PALETTE, 1, {0b01000000}, false, {{0, 255, 0}, {255, 0, 0}},
+                   {0}),
+         {0, kOpaqueRed, 0}},
+        {"interlaced",
+         EncodePng(3, 3, PNG_COLOR_TYPE_GRAY, 8, {0, 1, 2, 3, 4, 5, 6, 7, 8}, true),
+         {0xFF000000, 0xFF010101, 0xFF020202, 0xFF030303, 0xFF040404, 0xFF050505, 0xFF060606,
+          0xFF070707, 0xFF080808}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image img;
+        ASSERT_TRUE(DecodePng(c.png.data(), c.png.size(), img));
+        EXPECT_EQ(img.pixels, c.expected);
+        EXPECT_EQ(static_cast<size_t>(img.width) * img.height, c.expected.size());
+    }
+}
+
+TEST(DecodePng, RefusesDamagedData) {
+    std::vector<uint8_t> raw(16 * 16 * 4);
+    for (size_t i = 0; i < raw.size(); i++) {
+        raw[i] = static_cast<uint8_t>(i * 7);
+    }
+    const std::vector<uint8_t> good = EncodePng(16, 16, PNG_COLOR_TYPE_RGBA, 8, raw);
+    Image img;
+    ASSERT_TRUE(DecodePng(good.data(), good.size(), img));
+
+    auto findChunk = [&](const char* type) {
+        for (size_t i = 8; i + 8 <= good.size();) {
+            uint32_t len = good[i] << 24 | good[i + 1] << 16 | good[i + 2] << 8 | good[i + 3];
+            if (std::memcmp(&good[i + 4], type, 4) == 0) {
+                return i;
+            }
+            i += 12 + len;
+        }
+        return size_t{0};
+    };
+    const size_t idat = findChunk("IDAT");
+    ASSERT_NE(idat, 0u);
+
+    std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
+    std::vector<uint8_t> badSignature = good;
+    badSignature[1] = 'Q';
+    std::vector<uint8_t> badCrc = good;
+    badCrc[idat + 10] ^= 0x55;
+    // 5000 x 5000 with a correct checksum: valid for libpng, far beyond what we carry.
+    std::vector<uint8_t> hugeHeader = good;
+    for (size_t at : {size_t{16}, size_t{20}}) {
+        hugeHeader[at + 2] = 5000 >> 8;
+        hugeHeader[at + 3] = 5000 & 0xFF;
+    }
+    const uLong crc = crc32(crc32(0, nullptr, 0), &hugeHeader[12], 17);
+    for (int i = 0; i < 4; i++) {
+        hugeHeader[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    }
+
+    struct Case {
+        const char* name;
+        const std::vector<uint8_t>& bytes;
+    };
+    const Case cases[] = {
+        {"truncated", truncated},
+        {"bad signature", badSignature},
+        {"damaged image data", badCrc},
+        {"absurd size", hugeHeader},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image out(1, 1, kOpaqueRed);
+        EXPECT_FALSE(DecodePng(c.bytes.data(), c.bytes.size(), out));
+        EXPECT_EQ(out, Image(1, 1, kOpaqueRed)) << "output touched on failure";
+    }
+    EXPECT_FALSE(DecodePng(nullptr, 0, img));
+    EXPECT_FALSE(DecodePng(good.data(), 4, img));
+}
+
+}  // namespace
+}  // namespace kelvra

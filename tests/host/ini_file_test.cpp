@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "runtime/file_io.h"
+#include "runtime/ini.h"
+
+namespace kelvra {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using std::nullopt;
+
+#define XI "\x87\x5C"  // 嘰, trail byte '\'
+#define AH "\xB0\xA1"  // 啊
+
+class IniFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kelvra_ini_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        // Reachable for the unprivileged child of the read-only folder test.
+        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+        path_ = (dir_ / "peizhi.ini").string();
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::recursive_directory_iterator(dir_))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir_);
+    }
+
+    static void Put(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    static std::string Get(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static std::set<std::string> Names(const fs::path& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+// Runs `check` in a child process (optionally without root, which writes into read-only
+// folders anyway) and tells whether it returned true there.
+bool InChild(const std::function<bool()>& check, bool dropRoot) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (dropRoot && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(IniFileTest, ReadOfMissingFileSectionOrKeyGivesTheDefault) {
+    EXPECT_EQ(IniReadText(path_, "s", "k"), "");
+    EXPECT_EQ(IniReadText(path_, "s", "k", "def"), "def");
+    Put(path_, "[s]\r\nk=v\r\n");
+    EXPECT_EQ(IniReadText(path_, "s", "k"), "v");
+    EXPECT_EQ(IniReadText(path_, "s", "j", "def"), "def");
+    EXPECT_EQ(IniReadText(path_, "t", "k"), "");
+    EXPECT_EQ(IniReadText(dir_.string(), "s", "k", "def"), "def");  // a folder cannot be read
+}
+
+TEST_F(IniFileTest, ReadSkipsLeadingControlBytesAndGivesEmptyForBlankNames) {
+    Put(path_, "[s]\r\nk=v\r\n");
+    EXPECT_EQ(IniReadText(" \t" + path_, "\r\n s", "\x01 k"), "v");
+    // A blank name returns "" before the file is looked at: not even the default comes back.
+    EXPECT_EQ(IniReadText(path_, "s", " \t", "def"), "");
+    EXPECT_EQ(IniReadText(path_, "", "k", "def"), "");
+    EXPECT_EQ(IniReadText("  ", "s", "k", "def"), "");
+}
+
+TEST_F(IniFileTest, ReadCutsLongValuesOnWholeCharacters) {
+    const std::string longValue(20000, 'a');
+    Put(path_, "[s]\nlong=" + longValue + "\nquoted=\"" + longValue + "\"\n" +
+                   "edge=" + std::string(10238, 'a') + AH + "\n" +
+                   "fits=" + std::string(10237, 'a') + AH + "\n" + "lead=ab\x81\n");
+    EXPECT_EQ(IniReadText(path_, "s", "long"), std::string(10239, 'a'));
+    EXPECT_EQ(IniReadText(path_, "s", "quoted"), std::string(10239, 'a'));
+    EXPECT_EQ(IniReadText(path_, "s", "edge"), std::string(10238, 'a'));
+    EXPECT_EQ(IniReadText(path_, "s", "fits"), std::string(10237, 'a') + AH);
+    EXPECT_EQ(IniReadText(path_, "s", "lead"), "ab");
+    EXPECT_EQ(IniReadText(path_, "s", "missing", longValue), std::string(10239, 'a'));
+}
+
+TEST_F(IniFileTest, WriteCreatesTheFileAndReadsBack) {
+    EXPECT_TRUE(IniWriteText(path_, "s", "k", nullopt));  // a delete does not create the file
+    EXPECT_FALSE(fs::exists(path_));
+    ASSERT_TRUE(IniWriteText(path_, "s", "k", "v"));
+    EXPECT_EQ(Get(path_), "[s]\r\nk=v\r\n");
+    ASSERT_TRUE(IniWriteText(path_, "s", "k2", " w "));
+    EXPECT_EQ(Get(path_), "[s]\r\nk=v\r\nk2= w \r\n");
+    EXPECT_EQ(IniReadText(path_, "s", "k2"), "w");
+    ASSERT_TRUE(IniWriteText(path_, "s", "k", nullopt));
+    EXPECT_EQ(Get(path_), "[s]\r\nk2= w \r\n");
+    ASSERT_TRUE(IniWriteText(path_, "s", nullopt, nullopt));
+    EXPECT_EQ(Get(path_), "");
+    EXPECT_EQ(Names(dir_), std::set<std::string>{"peizhi.ini"});
+}
+
+TEST_F(IniFileTest, WriteRefusesNamesTheFileCannotHold) {
+    Put(path_, "[s]\r\nk=v\r\n");
+    EXPECT_FALSE(IniWriteText(path_, " ", "k", "v"));
+    EXPECT_FALSE(IniWriteText(path_, "s", "a=b", "v"));
+    EXPECT_FALSE(IniWriteText(path_, "s", "k", "v\r\n[t]"));
+    EXPECT_FALSE(IniWriteText("", "s", "k", "v"));
+    EXPECT_EQ(Get(path_), "[s]\r\nk=v\r\n");
+}
+
+TEST_F(IniFileTest, ProgramStylePathsWithBackslashesAndGbkNames) {
+    // The program joins the folder and the name with '\'; 嘰 ends in the byte '\' and stays whole.
+    const std::string name = XI ".ini";
+    ASSERT_TRUE(IniWriteText(dir_.string() + "\\" + name, "s", "k", "v"));
+    EXPECT_EQ(Get((dir_ / name).string()), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(IniReadText(dir_.string() + "\\" + name, "s", "k"), "v");
+}
+
+TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
+    Put(path_, "[s]\r\nk=old\r\n");
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(IniWriteText(path_, "s", "k", "new"));
+    EXPECT_FALSE(ReplaceFileContents(path_, "new"));
+    EXPECT_EQ(Get(path_), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(Names(dir_), std::set<std::string>{"peizhi.ini"});
+}
+
+TEST_F(IniFileTest, ReadOnlyFolderRefusesTheWrite) {
+    const fs::path locked = dir_ / "locked";
+    fs::create_directory(locked);
+    const std::string path = (locked / "peizhi.ini").string();
+    Put(path, "[s]\r\nk=old\r\n");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    fs::permissions(path, fs::perms::all, fs::perm_options::add);
+    EXPECT_TRUE(InChild([&] { return !IniWriteText(path, "s", "k", "new"); }, true));
+    EXPECT_EQ(Get(path), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(Names(locked), std::set<std::string>{"peizhi.ini"});
+}
+
+TEST_F(IniFileTest, MissingFolderRefusesTheWrite) {
+    const std::string path = (dir_ / "no" / "peizhi.ini").string();
+    EXPECT_FALSE(IniWriteText(path, "s", "k", "v"));
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(path, bytes), ReadResult::Missing);
+}
+
+TEST_F(IniFileTest, WriteThatFailsHalfWayLeavesTheOldFile) {
+    Put(path_, "[s]\r\nk=old\r\n");
+    // A file size limit makes the temporary file's write fail after its first 64 KB.
+    EXPECT_TRUE(InChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 64 << 10;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            return !IniWriteText(path_, "s", "k", std::string(1 << 20, 'x'));
+        },
+        false));
+    EXPECT_EQ(Get(path_), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(Names(dir_), std::set<std::string>{"peizhi.ini"});
+}
+
+TEST_F(IniFileTest, ReadWholeFileIsByteExact) {
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Missing);
+    EXPECT_EQ(ReadWholeFile(dir_.string(), bytes), ReadResult::Failed);
+    const std::string binary = "a\0b\r\n\xFF\x81"s;
+    ASSERT_TRUE(ReplaceFileContents(path_, binary));
+    EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Ok);
+    EXPECT_EQ(bytes, binary);
+}
+
+// CR-only line ends: a reader that looks for LF from every line start would be quadratic here.
+TEST_F(IniFileTest, FiftyMegabyteFileReadsQuickly) {
+    std::string content = "[other]\r";
+    while (content.size() < 50u << 20) content += "key=value of some length\r";
+    content += "[s]\rk=last\r";
+    Put(path_, content);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(IniReadText(path_, "s", "k"), "last");
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 3.0);  // generous for sanitizer builds; about 0.1 s in a plain build
+}
+
+}  // namespace
+}  // namespace kelvra

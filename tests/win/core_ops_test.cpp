@@ -1,0 +1,233 @@
+// The Windows side of the core operations: message boxes, the fatal error exit, the hot-key
+// route, the event pump and the timed wait, automation, and the file-system questions.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "runtime/encoding.h"
+#include "runtime/fatal.h"
+#include "runtime/files.h"
+#include "runtime/text.h"
+#include "runtime/win/automation.h"
+#include "runtime/win/events.h"
+#include "runtime/win/hotkey.h"
+#include "runtime/win/message_box.h"
+#include "tests/win/win_test_support.h"
+
+namespace kelvra {
+namespace {
+
+using test::BoxWatcher;
+
+std::wstring W(std::string_view gbk) { return GbkToWide(gbk); }
+
+// A plain top-level window that records the messages it gets.
+struct Recorder {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self != nullptr && msg >= WM_USER) self->seen.push_back({msg, wp, lp});
+        if (self != nullptr && msg == WM_HOTKEY) self->hotKeys++;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    struct Seen {
+        UINT msg;
+        WPARAM wp;
+        LPARAM lp;
+    };
+    Recorder() {
+        static ATOM atom = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &Recorder::Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"KelvraTestRecorder";
+            return RegisterClassW(&wc);
+        }();
+        (void)atom;
+        hwnd = CreateWindowExW(0, L"KelvraTestRecorder", L"recorder", WS_OVERLAPPEDWINDOW, 0, 0,
+                               100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Recorder() { DestroyWindow(hwnd); }
+    HWND hwnd;
+    std::vector<Seen> seen;
+    int hotKeys = 0;
+};
+
+TEST(MessageBox, DefaultTitleIsInformationAndOkGivesZero) {
+    Recorder other;  // a window of this thread: a task-modal box disables it while open
+    ShowWindow(other.hwnd, SW_SHOW);
+    bool otherEnabled = true;
+    std::wstring text;
+    BoxWatcher watcher(W("信息："), IDOK, [&](HWND box) {
+        text = test::BoxMessage(box);
+        otherEnabled = IsWindowEnabled(other.hwnd) != FALSE;
+    });
+    EXPECT_EQ(ShowMessageBox("中间率必须为100%，请重新设置！", 0), 0);
+    EXPECT_TRUE(watcher.found());
+    EXPECT_EQ(text, W("中间率必须为100%，请重新设置！"));
+    EXPECT_FALSE(otherEnabled) << "the box must be task-modal";
+}
+
+TEST(MessageBox, ButtonCodesAreMapped) {
+    struct Case {
+        UINT flags;
+        int press;
+        int32_t expected;
+    } cases[] = {{MB_YESNO, IDNO, 6}, {MB_YESNO, IDYES, 5}, {MB_OKCANCEL, IDCANCEL, 1},
+                 {MB_ABORTRETRYIGNORE, IDRETRY, 3}, {MB_ABORTRETRYIGNORE, IDIGNORE, 4}};
+    for (const Case& c : cases) {
+        BoxWatcher watcher(L"t", c.press);
+        EXPECT_EQ(ShowMessageBox("?", static_cast<int32_t>(c.flags), "t"), c.expected)
+            << "flags " << c.flags << " pressed " << c.press;
+    }
+}
+
+test::ChildRegistrar remainderByZero(L"remainder-by-zero", [] {
+    volatile double zero = 0.0;
+    Remainder(5.0, zero);
+});
+test::ChildRegistrar errorWithCode(L"error-with-code", [] {
+    ReportRuntimeError("数组成员引用下标超出定义范围", 1);
+});
+
+TEST(FatalError, RemainderByZeroShowsTheBoxAndExitsMinusOne) {
+    const test::ChildResult r = test::RunChildProcess(L"remainder-by-zero");
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.boxTitle, W("错误"));
+    EXPECT_EQ(r.boxText, W("运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n"));
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+}
+
+TEST(FatalError, CodeAndMessageAreBothShown) {
+    const test::ChildResult r = test::RunChildProcess(L"error-with-code");
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.boxText,
+              W("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+}
+
+TEST(HotKey, PressesReachTheTargetAndThePreviousProcedure) {
+    ResetNotifyHotKeysForTesting();
+    Recorder window, target;
+    const int32_t id = RegisterNotifyHotKey(window.hwnd, target.hwnd, 1, VK_F12);
+    ASSERT_EQ(id, 33001);
+    SendMessageW(window.hwnd, WM_HOTKEY, id, MAKELPARAM(MOD_CONTROL, VK_F12));
+    ASSERT_EQ(target.seen.size(), 1u);
+    EXPECT_EQ(target.seen[0].msg, kHotKeyNotifyMessage);
+    EXPECT_EQ(target.seen[0].wp, static_cast<WPARAM>(33001));
+    EXPECT_EQ(target.seen[0].lp, 0);
+    EXPECT_EQ(window.hotKeys, 1) << "the window's own procedure still sees WM_HOTKEY";
+
+    // An id that was never handed out goes nowhere.
+    SendMessageW(window.hwnd, WM_HOTKEY, 33999, 0);
+    EXPECT_EQ(target.seen.size(), 1u);
+
+    // The single target slot: the newest target gets every hot key set up so far.
+    Recorder second;
+    const int32_t id2 = RegisterNotifyHotKey(window.hwnd, second.hwnd, 6, VK_F11);
+    EXPECT_EQ(id2, 33002);
+    SendMessageW(window.hwnd, WM_HOTKEY, 33001, 0);
+    EXPECT_EQ(target.seen.size(), 1u);
+    ASSERT_EQ(second.seen.size(), 1u);
+    EXPECT_EQ(second.seen[0].wp, static_cast<WPARAM>(33001));
+    UnregisterHotKey(window.hwnd, 33001);
+    UnregisterHotKey(window.hwnd, 33002);
+    ResetNotifyHotKeysForTesting();
+}
+
+TEST(Events, ProcessPendingEventsDispatchesAllAndLeavesQuitQueued) {
+    Recorder r;
+    for (UINT m = WM_USER + 1; m <= WM_USER + 3; ++m) PostMessageW(r.hwnd, m, 0, 0);
+    ProcessPendingEvents();
+    EXPECT_EQ(r.seen.size(), 3u);
+
+    PostQuitMessage(7);
+    PostMessageW(r.hwnd, WM_USER + 9, 0, 0);
+    ProcessPendingEvents();
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    ProcessPendingEvents();
+    EXPECT_EQ(r.seen.back().msg, static_cast<UINT>(WM_USER + 9));
+}
+
+TEST(Events, DelayWaitsStrictlyLongerAndServesEvents) {
+    Recorder r;
+    FineTimerScope fine;
+    PostMessageW(r.hwnd, WM_USER + 1, 0, 0);
+    const int64_t start = TickCountMs();
+    Delay(30);
+    const int64_t elapsed = TickCountMs() - start;
+    EXPECT_GT(elapsed, 30);
+    EXPECT_LT(elapsed, 500);
+    EXPECT_EQ(r.seen.size(), 1u);
+    const int64_t before = TickCountMs();
+    Delay(0);
+    Delay(-5);
+    EXPECT_LT(TickCountMs() - before, 5);
+}
+
+TEST(Automation, UnknownProgIdFailsAndKeepsTheHeldObject) {
+    AutomationObject dict;
+    ASSERT_TRUE(CreateAutomationObject(dict, "Scripting.Dictionary"));
+    IDispatch* held = dict.get();
+    EXPECT_FALSE(CreateAutomationObject(dict, "Kelvra.NoSuchThing"));
+    EXPECT_FALSE(CreateAutomationObject(dict, "{00000000-0000-0000-0000-00000000DEAD}"));
+    EXPECT_EQ(dict.get(), held);
+    ReleaseAutomationObject(dict);
+    EXPECT_EQ(dict.get(), nullptr);
+}
+
+TEST(Automation, MethodsAndPropertiesWithTextArguments) {
+    AutomationObject dict;
+    ASSERT_TRUE(CreateAutomationObject(dict, "Scripting.Dictionary"));
+    Variant ignored;
+    CallAutomationMethod(dict, "Add", {"键", "值一"}, ignored);
+    EXPECT_EQ(CallAutomationMethodAsDouble(dict, "Exists", {"键"}), -1.0);  // VARIANT_TRUE
+    EXPECT_EQ(CallAutomationMethodAsDouble(dict, "Exists", {"无"}), 0.0);
+    Variant item;
+    CallAutomationMethod(dict, "Item", {"键"}, item);
+    EXPECT_EQ(VariantToText(item), "值一");
+    Variant failed;
+    CallAutomationMethod(dict, "NoSuchMethod", {}, failed);
+    EXPECT_EQ(VariantToText(failed), "");
+    EXPECT_FALSE(SetAutomationProperty(dict, "NoSuchProperty", "1"));
+}
+
+TEST(Automation, WholeNumberDoubleBecomesPlainDigits) {
+    Variant v;
+    v.get()->vt = VT_R8;
+    v.get()->dblVal = 1765432109876.0;
+    EXPECT_EQ(VariantToText(v), "1765432109876");
+    EXPECT_EQ(TextToInt64(VariantToText(v)), 1765432109876LL);
+}
+
+TEST(Files, CurrentDirectoryAndFileExists) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    std::wstring dir = std::wstring(tmp) + W("凯转盘测试");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+    const std::string cwd = CurrentDirectory();
+    EXPECT_EQ(GbkToWide(cwd), dir);
+    EXPECT_NE(cwd.back(), '\\');
+    EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
+    EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
+    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           0, nullptr);
+    CloseHandle(f);
+    EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
+    EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));
+    EXPECT_FALSE(FileExists(""));
+    DeleteFileW((dir + L"\\peizhi.ini").c_str());
+
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    EXPECT_EQ(CurrentDirectory(), "C:\\") << "a drive root keeps its backslash";
+    SetCurrentDirectoryW(old);
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wheel/font_spec.h"
+#include "wheel/image.h"
+
+namespace kelvra {
+
+// The properties of a sprite template control that a sprite copies when it is added.
+struct SpriteTemplate {
+    Image picture;
+    std::string text;  // GBK; when not empty the sprite shows the text, not the picture
+    FontSpec font;
+    uint32_t textColour = 0;  // COLORREF 0x00BBGGRR
+    int zoom = 1000;          // per mille
+    int layer = 0;
+    int angle = 0;
+    bool rotateFollow = false;
+};
+
+// Draws a text unturned: lines left-aligned, kTextLineGap pixels apart, with transparent
+// surroundings (see ApplyKeyColour). Supplied by the platform layer.
+using TextRenderer =
+    std::function<Image(const std::string& gbkText, const FontSpec& font, uint32_t colour)>;
+
+constexpr int kTextLineGap = 2;
+
+// The lines of a sprite text: split at line feeds, a carriage return just before a line feed
+// dropped, and no further line after a line feed at the very end.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
+struct Sprite {
+    int id = 0;
+    double left = 0;  // top-left of the current bounding box; drawn at floor(left), floor(top)
+    double top = 0;
+    bool visible = true;
+    std::string text;
+    FontSpec font;
+    uint32_t textColour = 0;
+    int zoom = 1000;
+    int layer = 0;
+    int angle = 0;  // 0..359
+    bool rotateFollow = false;
+    std::shared_ptr<const Image> unturned;  // the text or picture at the sprite's zoom
+    std::shared_ptr<const Image> rendered;  // as drawn now; its size is the sprite's size
+    std::map<int, std::shared_ptr<const Image>> turnCache;  // by angle
+
+    int Width() const { return rendered->width; }
+    int Height() const { return rendered->height; }
+    Rect Bounds() const;
+};
+
+class Canvas {
+  public:
+    Canvas(int width, int height, TextRenderer renderText = {});
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    int AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible = true);
+    void RemoveSprites(std::initializer_list<int> ids);
+    void RemoveSprites(const std::vector<int>& ids);
+
+    int GetSpriteAngle(int id) const;
+    void SetSpriteAngle(int id, int angle);
+    void RotateSprite(int id, int delta);
+
+    const Sprite* FindSprite(int id) const;
+    std::vector<int> SpriteIds() const;  // in drawing order, bottom first
+    const std::vector<Sprite>& Sprites() const { return sprites_; }
+
+    // The area changed since the last call, clipped to the canvas; empty when nothing changed.
+    Rect TakeDirty();
+
+    // Paints region of target: the background (already at the canvas's size), then every
+    // visible sprite in drawing order. Nothing outside region is touched.
+    void Render(Image& target, const Image& background, const Rect& region) const;
+
+    // Turned images are kept per sprite and angle unless switched off (benchmarks measure both).
+    void SetTurnCaching(bool enabled);
+
+  private:
+    Sprite* Find(int id);
+    void RemoveSprite(int id);
+    void MarkDirty(const Rect& r);
+    std::shared_ptr<const Image> TurnedImage(Sprite& sprite);
+
+    int width_;
+    int height_;
+    TextRenderer renderText_;
+    std::vector<Sprite> sprites_;
+    int nextId_ = 1;
+    Rect dirty_;
+    bool turnCaching_ = true;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,334 @@
+#include "wheel/image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kelvra {
+
+Rect IntersectRect(const Rect& a, const Rect& b) {
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
+    return r.IsEmpty() ? Rect{} : r;
+}
+
+Rect UnionRect(const Rect& a, const Rect& b) {
+    if (a.IsEmpty()) {
+        return b.IsEmpty() ? Rect{} : b;
+    }
+    if (b.IsEmpty()) {
+        return a;
+    }
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+Image::Image(int w, int h, uint32_t fill)
+    : width(std::max(w, 0)),
+      height(std::max(h, 0)),
+      pixels(static_cast<size_t>(width) * height, fill) {}
+
+namespace {
+
+// x * y / 255 rounded, exact for 0..255 operands.
+inline uint32_t MulDiv255(uint32_t x, uint32_t y) {
+    uint32_t t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+// 0xAARRGGBB to 0x00AA00RR00GG00BB: four 16-bit lanes, room for an 8-bit weight.
+inline uint64_t Spread(uint32_t p) {
+    uint64_t v = p;
+    v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
+    return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
+}
+
+inline uint32_t Gather(uint64_t v) {
+    v &= 0x00FF00FF00FF00FFull;
+    v = (v | (v >> 8)) & 0x0000FFFF0000FFFFull;
+    return static_cast<uint32_t>(v | (v >> 16));
+}
+
+// a + (b - a) * w / 256 per lane; w is 0..255, a lane never exceeds 255 * 256 + 128.
+inline uint64_t Lerp(uint64_t a, uint64_t b, uint32_t w) {
+    return ((a * (256 - w) + b * w + 0x0080008000800080ull) >> 8) & 0x00FF00FF00FF00FFull;
+}
+
+int CeilSize(double v) {
+    return std::max(1, static_cast<int>(std::ceil(v - 1e-9)));
+}
+
+Image QuarterTurn(const Image& src, int degrees) {
+    const int w = src.width;
+    const int h = src.height;
+    Image out(degrees == 180 ? w : h, degrees == 180 ? h : w);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            uint32_t p = src.At(x, y);
+            if (degrees == 90) {
+                out.At(h - 1 - y, x) = p;
+            } else if (degrees == 180) {
+                out.At(w - 1 - x, h - 1 - y) = p;
+            } else {
+                out.At(y, w - 1 - x) = p;
+            }
+        }
+    }
+    return out;
+}
+
+// Columns X of a row for which start + X * step may fall in (lo, hi); a little generous, the
+// sampler treats everything outside the source as transparent anyway.
+void ColumnRange(double start, double step, double lo, double hi, int limit, int& first,
+                 int& last) {
+    if (std::fabs(step) < 1e-12) {
+        if (start > lo && start < hi) {
+            return;
+        }
+        first = limit;
+        last = -1;
+        return;
+    }
+    double t1 = (lo - start) / step;
+    double t2 = (hi - start) / step;
+    if (t1 > t2) {
+        std::swap(t1, t2);
+    }
+    first = std::max(first, static_cast<int>(std::clamp(std::floor(t1), -1.0, 1.0 * limit)));
+    last = std::min(last, static_cast<int>(std::clamp(std::ceil(t2), -1.0, 1.0 * limit)));
+}
+
+Image TurnBilinear(const Image& src, int degrees) {
+    const int w = src.width;
+    const int h = src.height;
+    const double rad = degrees * std::numbers::pi / 180.0;
+    const double c = std::cos(rad);
+    const double s = std::sin(rad);
+    const int w1 = CeilSize(std::fabs(w * c) + std::fabs(h * s));
+    const int h1 = CeilSize(std::fabs(w * s) + std::fabs(h * c));
+    Image out(w1, h1);
+
+    auto tap = [&](int x, int y) -> uint64_t {
+        if (x < 0 || y < 0 || x >= w || y >= h) {
+            return 0;
+        }
+        return Spread(src.At(x, y));
+    };
+
+    // A destination pixel centre, taken relative to the centre, turned back counter-clockwise
+    // gives the source point; -0.5 turns it into pixel-index space.
+    constexpr double kOne = 65536.0;
+    const int64_t stepX = std::llround(c * kOne);
+    const int64_t stepY = std::llround(-s * kOne);
+    for (int y1 = 0; y1 < h1; y1++) {
+        const double dy = y1 + 0.5 - h1 / 2.0;
+        const double dx = 0.5 - w1 / 2.0;
+        const double fx0 = dx * c + dy * s + w / 2.0 - 0.5;
+        const double fy0 = -dx * s + dy * c + h / 2.0 - 0.5;
+        int first = 0;
+        int last = w1 - 1;
+        ColumnRange(fx0, c, -1.0, w, w1, first, last);
+        ColumnRange(fy0, -s, -1.0, h, w1, first, last);
+        first = std::max(first, 0);
+        last = std::min(last, w1 - 1);
+
+        uint32_t* row = &out.pixels[static_cast<size_t>(y1) * w1];
+        int64_t fx = std::llround((fx0 + first * c) * kOne);
+        int64_t fy = std::llround((fy0 - first * s) * kOne);
+        for (int x1 = first; x1 <= last; x1++, fx += stepX, fy += stepY) {
+            const int ix = static_cast<int>(fx >> 16);
+            const int iy = static_cast<int>(fy >> 16);
+            const uint32_t wx = static_cast<uint32_t>(fx >> 8) & 0xFF;
+            const uint32_t wy = static_cast<uint32_t>(fy >> 8) & 0xFF;
+            uint64_t p00, p10, p01, p11;
+            if (ix >= 0 && iy >= 0 && ix + 1 < w && iy + 1 < h) {
+                const uint32_t* p = &src.pixels[static_cast<size_t>(iy) * w + ix];
+                p00 = Spread(p[0]);
+                p10 = Spread(p[1]);
+                p01 = Spread(p[w]);
+                p11 = Spread(p[w + 1]);
+            } else {
+                p00 = tap(ix, iy);
+                p10 = tap(ix + 1, iy);
+                p01 = tap(ix, iy + 1);
+                p11 = tap(ix + 1, iy + 1);
+            }
+            row[x1] = Gather(Lerp(Lerp(p00, p10, wx), Lerp(p01, p11, wx), wy));
+        }
+    }
+    return out;
+}
+
+// Weights of the source samples that make up each destination sample along one axis.
+struct AxisTaps {
+    std::vector<int> first;
+    std::vector<int> count;
+    std::vector<float> weights;  // count[i] entries per destination index, in order
+};
+
+AxisTaps BuildAxisTaps(int srcLen, int dstLen) {
+    AxisTaps taps;
+    taps.first.resize(dstLen);
+    taps.count.resize(dstLen);
+    const double scale = static_cast<double>(srcLen) / dstLen;
+    for (int i = 0; i < dstLen; i++) {
+        if (scale >= 1.0) {
+            const double from = i * scale;
+            const double to = from + scale;
+            const int j0 = static_cast<int>(std::floor(from));
+            const int j1 = std::min(srcLen, static_cast<int>(std::ceil(to)));
+            taps.first[i] = j0;
+            taps.count[i] = j1 - j0;
+            for (int j = j0; j < j1; j++) {
+                double cover = std::min<double>(to, j + 1) - std::max<double>(from, j);
+                taps.weights.push_back(static_cast<float>(cover / scale));
+            }
+        } else {
+            const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, srcLen - 1.0);
+            const int j = std::min(static_cast<int>(centre), srcLen - 1);
+            const float t = static_cast<float>(centre - j);
+            taps.first[i] = j;
+            taps.count[i] = j + 1 < srcLen ? 2 : 1;
+            taps.weights.push_back(taps.count[i] == 2 ? 1.0f - t : 1.0f);
+            if (taps.count[i] == 2) {
+                taps.weights.push_back(t);
+            }
+        }
+    }
+    return taps;
+}
+
+inline uint32_t ToByte(float v) {
+    return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
+}
+
+}  // namespace
+
+uint32_t PremultipliedPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    return static_cast<uint32_t>(a) << 24 | MulDiv255(r, a) << 16 | MulDiv255(g, a) << 8 |
+           MulDiv255(b, a);
+}
+
+uint32_t PixelFromColorRef(uint32_t colorRef) {
+    const uint32_t r = colorRef & 0xFF;
+    const uint32_t g = (colorRef >> 8) & 0xFF;
+    const uint32_t b = (colorRef >> 16) & 0xFF;
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
+
+Image ImageFromRgba(const uint8_t* rgba, int width, int height) {
+    Image img(width, height);
+    for (size_t i = 0; i < img.pixels.size(); i++) {
+        const uint8_t* p = rgba + i * 4;
+        img.pixels[i] = PremultipliedPixel(p[0], p[1], p[2], p[3]);
+    }
+    return img;
+}
+
+Image RotateImage(const Image& src, int degreesClockwise) {
+    int a = degreesClockwise % 360;
+    if (a < 0) {
+        a += 360;
+    }
+    if (a == 0 || src.IsEmpty()) {
+        return src;
+    }
+    if (a % 90 == 0) {
+        return QuarterTurn(src, a);
+    }
+    return TurnBilinear(src, a);
+}
+
+Image ScaleImage(const Image& src, int w, int h) {
+    if (w <= 0 || h <= 0 || src.IsEmpty()) {
+        return Image(w, h);
+    }
+    if (w == src.width && h == src.height) {
+        return src;
+    }
+    const AxisTaps across = BuildAxisTaps(src.width, w);
+    const AxisTaps down = BuildAxisTaps(src.height, h);
+
+    // Horizontal pass into float channels (B, G, R, A), then the vertical pass.
+    std::vector<float> mid(static_cast<size_t>(w) * src.height * 4);
+    for (int y = 0; y < src.height; y++) {
+        const uint32_t* row = &src.pixels[static_cast<size_t>(y) * src.width];
+        float* out = &mid[static_cast<size_t>(y) * w * 4];
+        size_t k = 0;
+        for (int x = 0; x < w; x++) {
+            float acc[4] = {};
+            for (int t = 0; t < across.count[x]; t++, k++) {
+                const uint32_t p = row[across.first[x] + t];
+                const float wt = across.weights[k];
+                for (int ch = 0; ch < 4; ch++) {
+                    acc[ch] += wt * static_cast<float>((p >> (8 * ch)) & 0xFF);
+                }
+            }
+            std::copy(acc, acc + 4, out + x * 4);
+        }
+    }
+
+    Image img(w, h);
+    size_t k = 0;
+    std::vector<float> acc(static_cast<size_t>(w) * 4);
+    for (int y = 0; y < h; y++) {
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (int t = 0; t < down.count[y]; t++, k++) {
+            const float wt = down.weights[k];
+            const float* in = &mid[static_cast<size_t>(down.first[y] + t) * w * 4];
+            for (size_t i = 0; i < acc.size(); i++) {
+                acc[i] += wt * in[i];
+            }
+        }
+        uint32_t* row = &img.pixels[static_cast<size_t>(y) * w];
+        for (int x = 0; x < w; x++) {
+            const uint32_t a = ToByte(acc[x * 4 + 3]);
+            const uint32_t r = std::min(a, ToByte(acc[x * 4 + 2]));
+            const uint32_t g = std::min(a, ToByte(acc[x * 4 + 1]));
+            const uint32_t b = std::min(a, ToByte(acc[x * 4]));
+            row[x] = a << 24 | r << 16 | g << 8 | b;
+        }
+    }
+    return img;
+}
+
+uint32_t KeyColourFor(uint32_t textColorRef) {
+    return (textColorRef & 0xFFFFFF) == 0xFFFFFF ? 0x000000 : 0xFFFFFF;
+}
+
+void ApplyKeyColour(Image& bitmap, uint32_t textColorRef) {
+    const uint32_t key = PixelFromColorRef(KeyColourFor(textColorRef)) & 0xFFFFFF;
+    const uint32_t ink = PixelFromColorRef(textColorRef);
+    for (uint32_t& p : bitmap.pixels) {
+        p = (p & 0xFFFFFF) == key ? 0 : ink;
+    }
+}
+
+void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip) {
+    Rect area = IntersectRect(clip, {0, 0, dst.width, dst.height});
+    area = IntersectRect(area, {x, y, x + src.width, y + src.height});
+    if (area.IsEmpty()) {
+        return;
+    }
+    for (int dy = area.top; dy < area.bottom; dy++) {
+        const uint32_t* in = &src.pixels[static_cast<size_t>(dy - y) * src.width + (area.left - x)];
+        uint32_t* out = &dst.pixels[static_cast<size_t>(dy) * dst.width + area.left];
+        for (int i = 0, n = area.Width(); i < n; i++) {
+            const uint32_t s = in[i];
+            const uint32_t alpha = s >> 24;
+            if (alpha == 255) {
+                out[i] = s;
+            } else if (alpha != 0) {
+                const uint32_t inv = 255 - alpha;
+                const uint32_t d = out[i];
+                uint32_t rb = (d & 0x00FF00FF) * inv + 0x00800080;
+                rb = ((rb + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+                uint32_t ag = ((d >> 8) & 0x00FF00FF) * inv + 0x00800080;
+                ag = (ag + ((ag >> 8) & 0x00FF00FF)) & 0xFF00FF00;
+                out[i] = s + (rb | ag);
+            }
+        }
+    }
+}
+
+}  // namespace kelvra

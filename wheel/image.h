@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kelvra {
+
+// Half-open pixel rectangle: [left, right) x [top, bottom).
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const Rect&) const = default;
+};
+
+Rect IntersectRect(const Rect& a, const Rect& b);
+// The smallest rectangle holding both; an empty rectangle adds nothing.
+Rect UnionRect(const Rect& a, const Rect& b);
+
+// Premultiplied 32-bit pixels, 0xAARRGGBB: in memory B, G, R, A, rows top-down, the layout of a
+// 32-bit top-down DIB.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    Image() = default;
+    Image(int w, int h, uint32_t fill = 0);
+
+    bool IsEmpty() const { return width <= 0 || height <= 0; }
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Image&) const = default;
+};
+
+inline uint32_t PixelAlpha(uint32_t p) {
+    return p >> 24;
+}
+
+// Straight (non-premultiplied) components to a premultiplied pixel.
+uint32_t PremultipliedPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+
+// COLORREF (0x00BBGGRR) to an opaque pixel.
+uint32_t PixelFromColorRef(uint32_t colorRef);
+
+// Tightly packed straight RGBA bytes, row by row.
+Image ImageFromRgba(const uint8_t* rgba, int width, int height);
+
+// Turned clockwise about the centre. Quarter turns permute pixels exactly; any other angle gives
+// the bounding box of the turned rectangle, ceil(|w cos| + |h sin|) by ceil(|w sin| + |h cos|),
+// with the centres of source and result on each other, sampled bilinearly with transparent
+// surroundings so that the edges come out anti-aliased.
+Image RotateImage(const Image& src, int degreesClockwise);
+
+// Resampled to w x h, each axis on its own: area average when shrinking, linear when growing.
+Image ScaleImage(const Image& src, int w, int h);
+
+// The background text is drawn on before ApplyKeyColour: white, or black for white text.
+uint32_t KeyColourFor(uint32_t textColorRef);
+
+// For a bitmap with text drawn in textColorRef on KeyColourFor(textColorRef): every pixel whose
+// colour is exactly the key becomes transparent, every other one opaque text colour. The alpha
+// byte of the input is ignored (GDI leaves it undefined).
+void ApplyKeyColour(Image& bitmap, uint32_t textColorRef);
+
+// Premultiplied "over" of src onto dst with src's top-left at (x, y), touching only clip.
+void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip);
+
+}  // namespace kelvra
