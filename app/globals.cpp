@@ -1,0 +1,10 @@
+#include "app/globals.h"
+
+namespace kelvra {
+
+Globals& G() {
+    static Globals globals;
+    return globals;
+}
+
+}  // namespace kelvra

@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+#include "ui/components.h"
+
+namespace kelvra {
+
+// Start-up, once the main window and all its controls exist: skin, start time, hot key,
+// configuration, wheel.
+void OnMainWindowCreated();
+// Ctrl+F12 arrives here: the rate window opens (or comes forward).
+void OnHotKeyNotify(int32_t param1, int32_t param2);
+// The "说明" button: the instructions window opens (or comes forward).
+void OnHelpClicked();
+
+// Which handler runs for which event of which control.
+std::span<const Binding> ProgramBindings();
+
+}  // namespace kelvra

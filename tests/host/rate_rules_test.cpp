@@ -1,0 +1,153 @@
+// The rate window's rules: the running total, its caption and colour, what a rate box keeps
+// after losing the focus, the characters the boxes accept, and the saving of a section.
+#include "config/rate_rules.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "config/prize_table.h"
+
+namespace kelvra {
+namespace {
+
+namespace fs = std::filesystem;
+using Boxes = std::array<std::string, 10>;
+
+TEST(ComputeRateTotal, AddsWhatEachBoxReadsAs) {
+    struct Case {
+        const char* name;
+        Boxes boxes;
+        int32_t expected;
+    } cases[] = {
+        {"built-in rates", {"0", "20", "1", "25", "15", "0", "1", "5", "30", "3"}, 100},
+        {"negative rate makes up the hundred", {"99", "", "6", "", "", "-5", "", "", "", ""}, 100},
+        {"empty boxes and lone minus count 0", {"", "-", "", "-", "", "", "", "", "", ""}, 0},
+        {"full-width digits count", {"２０", "80", "", "", "", "", "", "", "", ""}, 100},
+        {"over a hundred", {"99", "21", "", "", "", "", "", "", "", ""}, 120},
+        {"negative total", {"-9", "6", "", "", "", "", "", "", "", ""}, -3},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ComputeRateTotal(c.boxes), c.expected) << c.name;
+}
+
+TEST(TotalCaption, ShowsTheSignedTotalAfterTheGbkPrefix) {
+    const std::string caption = TotalCaption(-3);
+    EXPECT_EQ(caption, "当前中奖率：-3%");
+    EXPECT_EQ(caption.size(), 15u) << "six double-byte characters, then -3%";
+    EXPECT_EQ(TotalCaption(100), "当前中奖率：100%");
+    EXPECT_EQ(TotalCaption(0), "当前中奖率：0%");
+}
+
+TEST(TotalColour, RedOnlyAboveAHundred) {
+    EXPECT_EQ(TotalColour(101), 0xFFu);
+    EXPECT_EQ(TotalColour(120), 0xFFu);
+    EXPECT_EQ(TotalColour(100), 0u);
+    EXPECT_EQ(TotalColour(90), 0u);
+    EXPECT_EQ(TotalColour(-3), 0u);
+}
+
+TEST(NormaliseRateText, KeepsTheNumberWithoutZerosOrLoneSigns) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"07", "7"},
+        {"05", "5"},
+        {"-", ""},
+        {"0", ""},
+        {"-0", ""},
+        {"00", ""},
+        {"", ""},
+        {"-9", "-9"},
+        {"99", "99"},
+        {"+3", "3"},
+        {" \t12", "12"},
+        {"12x3", "12"},
+        {"x5", ""},
+        {"--5", ""},
+        {"2147483647", "2147483647"},
+        {"2147483648", "2147483647"},
+        {"-2147483648", "-2147483648"},
+        {"-2147483649", "-2147483648"},
+        {"4294967296", "2147483647"},
+        {"99999999999", "2147483647"},
+        {"-99999999999", "-2147483648"},
+        {"18446744073709551616", "2147483647"},
+        {"-99999999999999999999999999", "-2147483648"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NormaliseRateText(c.text), c.expected) << c.text;
+}
+
+TEST(RateBoxAcceptsChar, DigitsMinusAndControlCharactersOnly) {
+    for (char32_t c = 0; c < 32; ++c) EXPECT_TRUE(RateBoxAcceptsChar(c)) << int(c);
+    for (char32_t c = U'0'; c <= U'9'; ++c) EXPECT_TRUE(RateBoxAcceptsChar(c)) << int(c);
+    EXPECT_TRUE(RateBoxAcceptsChar(U'-'));
+    for (char32_t c : {U' ', U'+', U'.', U'/', U':', U'a', U'\x7F', U'０', U'－', U'中'})
+        EXPECT_FALSE(RateBoxAcceptsChar(c)) << int(c);
+}
+
+TEST(FitsByteLimit, NameBoxHoldsNineBytes) {
+    EXPECT_TRUE(FitsByteLimit("", 9));
+    EXPECT_TRUE(FitsByteLimit("123456789", 9));
+    EXPECT_TRUE(FitsByteLimit("谢谢参与a", 9));
+    EXPECT_FALSE(FitsByteLimit("1234567890", 9));
+    EXPECT_FALSE(FitsByteLimit("谢谢参与啊", 9)) << "five Chinese characters are ten bytes";
+    EXPECT_FALSE(FitsByteLimit("谢谢参与ab", 9));
+}
+
+class SaveSectionTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        oldDir_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "kelvra_rates_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        fs::current_path(dir_);
+    }
+    void TearDown() override {
+        fs::current_path(oldDir_);
+        fs::remove_all(dir_);
+    }
+    std::string FileBytes() {
+        std::ifstream in(dir_ / "peizhi.ini", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path oldDir_, dir_;
+};
+
+TEST_F(SaveSectionTest, WritesTenKeysInOrderWithoutBlanks) {
+    SaveSection("中奖率", "中奖率", {"99", " 6", "-5 ", "", "", "", "", "", "", "0"});
+    EXPECT_EQ(FileBytes(),
+              "[中奖率]\r\n中奖率1=99\r\n中奖率2=6\r\n中奖率3=-5\r\n中奖率4=\r\n中奖率5=\r\n"
+              "中奖率6=\r\n中奖率7=\r\n中奖率8=\r\n中奖率9=\r\n中奖率10=0\r\n");
+}
+
+TEST_F(SaveSectionTest, SavedRatesAndNamesLoadBack) {
+    SaveSection("中奖率", "中奖率", {"99", "6", "-5", "", "", "", "", "", "", ""});
+    PrizeTable table;
+    std::string box4;
+    LoadPrizeTable(table, [&](int i, const std::string& text) {
+        if (i == 4) box4 = text;
+    });
+    EXPECT_EQ(box4, "谢谢参与") << "rates saved first: names take the empty-name defaults";
+    EXPECT_EQ(table[2].rate, -5);
+    EXPECT_EQ(table[2].high, 100);
+
+    SaveSection("奖项", "奖项", {"a b", "两 个　词", "", "", "", "", "", "", "", "礼物"});
+    std::array<std::string, 10> boxes;
+    LoadPrizeTable(table, [&](int i, const std::string& text) { boxes[i - 1] = text; });
+    EXPECT_EQ(table[0].name, "   ab   ");
+    EXPECT_EQ(boxes[1], "两个词");
+    EXPECT_EQ(boxes[2], "会员一月");
+    EXPECT_EQ(boxes[9], "礼物");
+    EXPECT_EQ(table[0].high, 99) << "saving the names leaves the rates as they were";
+    EXPECT_EQ(table[1].high, 105);
+}
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,187 @@
+#include "ui/assets.h"
+
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "runtime/encoding.h"
+#include "wheel/canvas.h"
+#include "wheel/png_decode.h"
+
+namespace kelvra {
+
+namespace {
+
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+Image DecodeJpeg(std::string_view bytes) {
+    Image out;
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+        return out;
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(&stream)) ||
+        FAILED(stream->InitializeFromMemory(
+            reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()))))
+        return out;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)))
+        return out;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, &frame))) return out;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        return out;
+    UINT w = 0, h = 0;
+    converter->GetSize(&w, &h);
+    Image image(static_cast<int>(w), static_cast<int>(h));
+    if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(image.pixels.data()))))
+        return out;
+    return image;
+}
+
+}  // namespace
+
+std::string_view ResourceBytes(const wchar_t* name) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC info = FindResourceW(module, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+    if (info == nullptr) return {};
+    HGLOBAL data = LoadResource(module, info);
+    if (data == nullptr) return {};
+    return {static_cast<const char*>(LockResource(data)), SizeofResource(module, info)};
+}
+
+const Image& AssetImage(Asset asset) {
+    static std::map<Asset, Image> cache;
+    auto it = cache.find(asset);
+    if (it != cache.end()) return it->second;
+    Image image;
+    switch (asset) {
+        case Asset::Plate:
+        case Asset::Pointer:
+        case Asset::Hub: {
+            const wchar_t* name = asset == Asset::Plate     ? L"PLATE_PNG"
+                                  : asset == Asset::Pointer ? L"POINTER_PNG"
+                                                            : L"HUB_PNG";
+            const std::string_view bytes = ResourceBytes(name);
+            DecodePng(bytes.data(), bytes.size(), image);
+            break;
+        }
+        case Asset::Sunburst: image = DecodeJpeg(ResourceBytes(L"SUNBURST_JPG")); break;
+        case Asset::None: break;
+    }
+    return cache.emplace(asset, std::move(image)).first->second;
+}
+
+int32_t ScreenDpiY() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+FontSpec DefaultGuiFont() {
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    FontSpec f;
+    f.set = true;
+    f.height = lf.lfHeight;
+    f.weight = lf.lfWeight;
+    f.italic = lf.lfItalic != 0;
+    f.underline = lf.lfUnderline != 0;
+    f.strikeOut = lf.lfStrikeOut != 0;
+    f.escapement = lf.lfEscapement;
+    f.face = WideToGbk(lf.lfFaceName);
+    return f;
+}
+
+HFONT CreateFontFor(const FontSpec& font, BYTE quality) {
+    if (!font.set) return nullptr;
+    LOGFONTW lf{};
+    lf.lfHeight = font.height;
+    lf.lfWeight = font.weight;
+    lf.lfItalic = font.italic;
+    lf.lfUnderline = font.underline;
+    lf.lfStrikeOut = font.strikeOut;
+    lf.lfEscapement = lf.lfOrientation = font.escapement;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = quality;
+    const std::wstring face = GbkToWide(font.face);
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&lf);
+}
+
+Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
+    const std::vector<std::string> lines = SplitTextLines(gbkText);
+    HDC dc = CreateCompatibleDC(nullptr);
+    // Unsmoothed glyphs: the key-colour rule turns every touched pixel into full text colour.
+    HFONT created = CreateFontFor(font, NONANTIALIASED_QUALITY);
+    HGDIOBJ oldFont = SelectObject(dc, created ? created : GetStockObject(DEFAULT_GUI_FONT));
+    std::vector<std::wstring> wide;
+    std::vector<SIZE> sizes;
+    int width = 0, height = 0;
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    for (const std::string& line : lines) {
+        wide.push_back(GbkToWide(line));
+        SIZE s{0, tm.tmHeight};
+        if (!wide.back().empty())
+            GetTextExtentPoint32W(dc, wide.back().c_str(), static_cast<int>(wide.back().size()), &s);
+        s.cy = std::max<LONG>(s.cy, tm.tmHeight);
+        sizes.push_back(s);
+        width = std::max<int>(width, s.cx);
+        height += s.cy;
+    }
+    if (lines.size() > 1) height += kTextLineGap * static_cast<int>(lines.size() - 1);
+    Image image;
+    if (width > 0 && height > 0) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bmp != nullptr) {
+            HGDIOBJ oldBmp = SelectObject(dc, bmp);
+            const uint32_t key = KeyColourFor(colour);
+            HBRUSH keyBrush = CreateSolidBrush(key);
+            RECT all{0, 0, width, height};
+            FillRect(dc, &all, keyBrush);
+            DeleteObject(keyBrush);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, colour);
+            int y = 0;
+            for (size_t i = 0; i < wide.size(); ++i) {
+                TextOutW(dc, 0, y, wide[i].c_str(), static_cast<int>(wide[i].size()));
+                y += sizes[i].cy + kTextLineGap;
+            }
+            GdiFlush();
+            image = Image(width, height);
+            std::memcpy(image.pixels.data(), bits, static_cast<size_t>(width) * height * 4);
+            ApplyKeyColour(image, colour);
+            SelectObject(dc, oldBmp);
+            DeleteObject(bmp);
+        }
+    }
+    SelectObject(dc, oldFont);
+    if (created) DeleteObject(created);
+    DeleteDC(dc);
+    return image;
+}
+
+}  // namespace kelvra

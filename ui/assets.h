@@ -1,0 +1,29 @@
+#pragma once
+// The pictures compiled into the program, decoded once, and the text images of sprites.
+
+#include <windows.h>
+
+#include "ui/model/layout.h"
+#include "wheel/font_spec.h"
+#include "wheel/image.h"
+
+namespace kelvra {
+
+// The decoded picture; an empty image when the resource is missing or cannot be decoded.
+const Image& AssetImage(Asset asset);
+
+// The raw bytes of an RCDATA resource of this program.
+std::string_view ResourceBytes(const wchar_t* name);
+
+// A text drawn in `font` and `colour` with the key-colour rule: lines split at line feeds,
+// 2 pixels between lines, hard edges, transparent elsewhere.
+Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour);
+
+// A GDI font for a font description; null for "no font" (the default GUI font applies).
+HFONT CreateFontFor(const FontSpec& font, BYTE quality = DEFAULT_QUALITY);
+// The system's default GUI font as a description.
+FontSpec DefaultGuiFont();
+// Vertical pixels per logical inch of the screen.
+int32_t ScreenDpiY();
+
+}  // namespace kelvra

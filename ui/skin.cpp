@@ -1,0 +1,33 @@
+#include "ui/skin.h"
+
+#include <windows.h>
+#include <uxtheme.h>
+
+#include <cstring>
+
+namespace kelvra {
+
+namespace {
+SkinTheme g_theme;
+
+uint32_t ReadLe32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+}  // namespace
+
+const SkinTheme& CurrentSkin() { return g_theme; }
+
+int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int32_t, int32_t, int32_t) {
+    if (data == nullptr || std::memcmp(data, ".SHE", 4) != 0) return 0;
+    // Layout: magic, uint32 version, uint32 colour count, then RGB triples.
+    const uint32_t count = ReadLe32(data + 8);
+    const uint8_t* rgb = data + 12;
+    uint32_t* slots[] = {&g_theme.face, &g_theme.text, &g_theme.accent};
+    for (uint32_t i = 0; i < count && i < 3; ++i) *slots[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+    g_theme.loaded = true;
+    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT);
+    return 1;
+}
+
+}  // namespace kelvra
