@@ -1,5 +1,7 @@
 // The three window layouts: consistency of names, ids and parents, and the facts the logic
 // relies on (prize numbering, initial rates, the start control over the hub).
+#include "ui/model/layout.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,6 @@
 #include <string_view>
 
 #include "ui/model/ids.h"
-#include "ui/model/layout.h"
 
 namespace kelvra {
 namespace {
@@ -76,15 +77,9 @@ TEST(Layout, EveryParentExistsAndPagesBelongToTabs) {
 
 TEST(Layout, NamesAreGbk) {
     const ControlDef& box = Control(MainWindowDef(), ids::kMainNameBox[0]);
-    EXPECT_EQ(std::string(box.name), "\xB1\xE0\xBC\xAD\xBF\xF2" "01");
-}
-
-TEST(Layout, MainTabHasTheTwoPagesInOrder) {
-    const ControlDef& tab = Control(MainWindowDef(), ids::kMainTab);
-    EXPECT_EQ(tab.type, ControlType::Tab);
-    EXPECT_EQ(std::string(tab.text), "幸运转盘\n软件设置");
-    EXPECT_EQ(Control(MainWindowDef(), ids::kMainCanvas).page, 0);
-    EXPECT_EQ(Control(MainWindowDef(), ids::kMainSettingsCanvas).page, 1);
+    EXPECT_EQ(std::string(box.name),
+              "\xB1\xE0\xBC\xAD\xBF\xF2"
+              "01");
 }
 
 TEST(Layout, StartControlCoversTheHubInCanvasCoordinates) {
@@ -209,13 +204,6 @@ TEST(Layout, InstructionsTextHasFifteenCrLfLines) {
     EXPECT_EQ(lines, 15);
     EXPECT_NE(text.find("为0即可。  \r\n"), std::string::npos) << "trailing spaces kept";
     EXPECT_NE(text.find("\r\n\r\n"), std::string::npos) << "the empty fourth line";
-}
-
-TEST(Layout, OnlyTheMainWindowSetsItsOwnIcon) {
-    EXPECT_TRUE(MainWindowDef().ownIcon);
-    EXPECT_FALSE(RateWindowDef().ownIcon);
-    EXPECT_FALSE(HelpWindowDef().ownIcon);
-    EXPECT_STREQ(MainWindowDef().caption, HelpWindowDef().caption);
 }
 
 }  // namespace

@@ -1,17 +1,17 @@
 // Property numbering and the conversions of written values, fonts included.
+#include "ui/model/properties.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "ui/model/properties.h"
-
 namespace kelvra {
 namespace {
 
 constexpr ControlType kAllTypes[] = {
-    ControlType::Window,     ControlType::Tab,        ControlType::EditBox,
-    ControlType::Label,      ControlType::Button,     ControlType::TransLabel,
+    ControlType::Window,     ControlType::Tab,           ControlType::EditBox,
+    ControlType::Label,      ControlType::Button,        ControlType::TransLabel,
     ControlType::CartoonBox, ControlType::CartoonObject,
 };
 
@@ -32,7 +32,8 @@ TEST(PropertyTable, EveryTypeStartsWithTheCommonKinds) {
                                    PropertyKind::Bool,  PropertyKind::Cursor};
     for (ControlType t : kAllTypes) {
         for (int32_t i = 0; i < 8; ++i) {
-            EXPECT_EQ(PropertyKindOf(t, i), common[i]) << "type " << static_cast<int>(t) << " #" << i;
+            EXPECT_EQ(PropertyKindOf(t, i), common[i])
+                << "type " << static_cast<int>(t) << " #" << i;
         }
     }
 }
@@ -111,7 +112,8 @@ TEST(ConvertForWrite, NumbersByKind) {
 }
 
 TEST(ConvertForWrite, TextsAndBytesPassUnchanged) {
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Text, PropertyValue::Text("谢谢参与")).text, "谢谢参与");
+    EXPECT_EQ(ConvertForWrite(PropertyKind::Text, PropertyValue::Text("谢谢参与")).text,
+              "谢谢参与");
     EXPECT_EQ(ConvertForWrite(static_cast<PropertyKind>(1007), PropertyValue::Text(" a ")).text,
               " a ")
         << "unlisted codes are texts";
@@ -132,9 +134,16 @@ TEST(MulDivRounded, RoundsHalfAwayFromZero) {
     struct Case {
         int32_t a, b, c, expected;
     } cases[] = {
-        {18, 96, 72, 24},   {10, 96, 72, 13},   {3, 12, 72, 1},  {-3, 12, 72, -1},
-        {3, 12, -72, -1},   {-3, 12, -72, 1},   {5, 1, 4, 1},    {7, 1, 4, 2},
-        {1, 1, 0, -1},      {INT32_MAX, 96, 72, -1},
+        {18, 96, 72, 24},
+        {10, 96, 72, 13},
+        {3, 12, 72, 1},
+        {-3, 12, 72, -1},
+        {3, 12, -72, -1},
+        {-3, 12, -72, 1},
+        {5, 1, 4, 1},
+        {7, 1, 4, 2},
+        {1, 1, 0, -1},
+        {INT32_MAX, 96, 72, -1},
         {INT32_MAX, 72, 96, 1610612735},
     };
     for (const Case& c : cases) {

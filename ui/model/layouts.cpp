@@ -131,16 +131,16 @@ constexpr ControlDef FormButton(const char* name, int32_t id, Place p, const cha
 }
 
 constexpr ControlDef TabControl() {
-    ControlDef c = At(ControlType::Tab, "选择夹1", ids::kMainTab,
-                      InWindow(ids::kMainSelf, 0, 0, 528, 552));
+    ControlDef c =
+        At(ControlType::Tab, "选择夹1", ids::kMainTab, InWindow(ids::kMainSelf, 0, 0, 528, 552));
     c.font = kTabFont;
     c.text = "幸运转盘\n软件设置";
     return c;
 }
 
 constexpr ControlDef StartControl() {
-    ControlDef c = At(ControlType::TransLabel, "透明标签1", ids::kMainStart,
-                      OnWheelPage(209, 228, 97, 97));
+    ControlDef c =
+        At(ControlType::TransLabel, "透明标签1", ids::kMainStart, OnWheelPage(209, 228, 97, 97));
     c.font = kStartFont;
     c.textColour = kBlack;
     c.align = Align::Centre;
@@ -150,8 +150,8 @@ constexpr ControlDef StartControl() {
 }
 
 constexpr ControlDef FeedbackLabel() {
-    ControlDef c = At(ControlType::Label, "标签反馈", ids::kMainFeedback,
-                      OnSettingsPage(0, 528, 80, 24));
+    ControlDef c =
+        At(ControlType::Label, "标签反馈", ids::kMainFeedback, OnSettingsPage(0, 528, 80, 24));
     c.font = kDefaultGuiFont;
     c.textColour = kBlack;
     c.backColour = kNoColour;
@@ -159,8 +159,8 @@ constexpr ControlDef FeedbackLabel() {
 }
 
 constexpr ControlDef HelpText() {
-    ControlDef c = At(ControlType::Label, "标签1", ids::kHelpText,
-                      InWindow(ids::kHelpSelf, 9, 8, 320, 192));
+    ControlDef c =
+        At(ControlType::Label, "标签1", ids::kHelpText, InWindow(ids::kHelpSelf, 9, 8, 320, 192));
     c.font = kDefaultGuiFont;
     c.textColour = Rgb(0, 0, 255);
     c.backColour = kHelpPink;
@@ -256,24 +256,54 @@ constexpr ControlDef kHelpControls[] = {
     Advert(),
 };
 
-constexpr WindowDef kMainWindow{WindowId::Main, ids::kMainSelf, "启动窗口", kCaption,
-                                528, 579, kNoColour, true, kMainControls};
-constexpr WindowDef kRateWindow{WindowId::Rate, ids::kRateSelf, "中奖率窗口", kRateCaption,
-                                353, 315, kNoColour, false, kRateControls};
-constexpr WindowDef kHelpWindow{WindowId::Help, ids::kHelpSelf, "说明窗口", kCaption,
-                                346, 294, kHelpPink, false, kHelpControls};
+constexpr WindowDef kMainWindow{.id = WindowId::Main,
+                                .selfId = ids::kMainSelf,
+                                .name = "启动窗口",
+                                .caption = kCaption,
+                                .width = 528,
+                                .height = 579,
+                                .backColour = kNoColour,
+                                .ownIcon = true,
+                                .controls = kMainControls};
+constexpr WindowDef kRateWindow{.id = WindowId::Rate,
+                                .selfId = ids::kRateSelf,
+                                .name = "中奖率窗口",
+                                .caption = kRateCaption,
+                                .width = 353,
+                                .height = 315,
+                                .backColour = kNoColour,
+                                .ownIcon = false,
+                                .controls = kRateControls};
+constexpr WindowDef kHelpWindow{.id = WindowId::Help,
+                                .selfId = ids::kHelpSelf,
+                                .name = "说明窗口",
+                                .caption = kCaption,
+                                .width = 346,
+                                .height = 294,
+                                .backColour = kHelpPink,
+                                .ownIcon = false,
+                                .controls = kHelpControls};
 
 }  // namespace
 
-const WindowDef& MainWindowDef() { return kMainWindow; }
-const WindowDef& RateWindowDef() { return kRateWindow; }
-const WindowDef& HelpWindowDef() { return kHelpWindow; }
+const WindowDef& MainWindowDef() {
+    return kMainWindow;
+}
+const WindowDef& RateWindowDef() {
+    return kRateWindow;
+}
+const WindowDef& HelpWindowDef() {
+    return kHelpWindow;
+}
 
 const WindowDef* FindWindowDef(int32_t windowId) {
     switch (static_cast<WindowId>(windowId)) {
-        case WindowId::Main: return &kMainWindow;
-        case WindowId::Rate: return &kRateWindow;
-        case WindowId::Help: return &kHelpWindow;
+        case WindowId::Main:
+            return &kMainWindow;
+        case WindowId::Rate:
+            return &kRateWindow;
+        case WindowId::Help:
+            return &kHelpWindow;
     }
     return nullptr;
 }

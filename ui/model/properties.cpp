@@ -22,64 +22,53 @@ constexpr std::array<PropertyKind, 8 + N> WithCommon(const PropertyKind (&own)[N
 // 8 caption, border, back colour, back picture, picture mode, icon, close box, maximize box,
 // 16 minimize box, position, movable, in taskbar, topmost, Esc closes, Enter moves focus,
 // 23 help file, help id, background sound.
-constexpr auto kWindowKinds = WithCommon({
-    K::Text, K::Choice, K::Colour, K::Picture, K::Choice, K::Data, K::Bool, K::Bool,
-    K::Bool, K::Choice, K::Bool, K::Bool, K::Bool, K::Bool, K::Bool,
-    K::Text, K::Integer, K::Sound,
-});
+constexpr auto kWindowKinds = WithCommon(
+    {K::Text, K::Choice, K::Colour, K::Picture, K::Choice, K::Data, K::Bool, K::Bool, K::Bool,
+     K::Choice, K::Bool, K::Bool, K::Bool, K::Bool, K::Bool, K::Text, K::Integer, K::Sound});
 
 // 8 tab titles, current page, font, multi-line, tab position, tab width, tab height, icons.
-constexpr auto kTabKinds = WithCommon({
-    K::Text, K::Int32, K::Font, K::Bool, K::Choice, K::Int32, K::Int32, K::Picture,
-});
+constexpr auto kTabKinds =
+    WithCommon({K::Text, K::Int32, K::Font, K::Bool, K::Choice, K::Int32, K::Int32, K::Picture});
 
 // 8 content, border, text colour, back colour, font, hide selection, max length, multi-line,
 // 16 scroll bars, alignment, input mode, password character, case, caret position,
 // 22 selection start, selection length, selected text, spin minimum, spin maximum,
 // 27 data source, data column.
-constexpr auto kEditBoxKinds = WithCommon({
-    K::Text, K::Choice, K::Colour, K::Colour, K::Font, K::Bool, K::Int32, K::Bool,
-    K::Choice, K::Choice, K::Choice, K::Text, K::Choice, K::Int32,
-    K::Int32, K::Int32, K::Text, K::Int32, K::Int32,
-    K::Text, K::Text,
-});
+constexpr auto kEditBoxKinds =
+    WithCommon({K::Text,  K::Choice, K::Colour, K::Colour, K::Font,  K::Bool,   K::Int32,
+                K::Bool,  K::Choice, K::Choice, K::Choice, K::Text,  K::Choice, K::Int32,
+                K::Int32, K::Int32,  K::Text,   K::Int32,  K::Int32, K::Text,   K::Text});
 
 // 8 caption, effect, border, gradient, gradient colours 1 and 2, back picture, picture mode,
 // 16 text colour, back colour, font, horizontal alignment, wrap, vertical alignment,
 // 22 line spacing, data source, data column, tooltip, shadow colour, border width,
 // 28 notifications.
-constexpr auto kLabelKinds = WithCommon({
-    K::Text, K::Choice, K::Choice, K::Choice, K::Colour, K::Colour, K::Picture, K::Choice,
-    K::Colour, K::Colour, K::Font, K::Choice, K::Bool, K::Choice,
-    K::Int32, K::Text, K::Text, K::Text, K::Colour2, K::Int32,
-    K::Bool,
-});
+constexpr auto kLabelKinds =
+    WithCommon({K::Text,   K::Choice, K::Choice, K::Choice, K::Colour,  K::Colour, K::Picture,
+                K::Choice, K::Colour, K::Colour, K::Font,   K::Choice,  K::Bool,   K::Choice,
+                K::Int32,  K::Text,   K::Text,   K::Text,   K::Colour2, K::Int32,  K::Bool});
 
 // 8 caption, style, font, horizontal alignment, vertical alignment, picture, default, text colour.
-constexpr auto kButtonKinds = WithCommon({
-    K::Text, K::Choice, K::Font, K::Choice, K::Choice, K::Picture, K::Bool, K::Colour,
-});
+constexpr auto kButtonKinds =
+    WithCommon({K::Text, K::Choice, K::Font, K::Choice, K::Choice, K::Picture, K::Bool, K::Colour});
 
 // 8 caption, font, text colour, horizontal alignment, vertical alignment, wrap, shadow effect.
-constexpr auto kTransLabelKinds = WithCommon({
-    K::Text, K::Font, K::Colour, K::Choice, K::Choice, K::Bool, K::Choice,
-});
+constexpr auto kTransLabelKinds =
+    WithCommon({K::Text, K::Font, K::Colour, K::Choice, K::Choice, K::Bool, K::Choice});
 
 // 8 back colour, back picture, picture mode, border, frame interval, auto redraw, mouse
 // capture, sounds on, 16 background sound, clip, scroll x, scroll y.
-constexpr auto kCartoonBoxKinds = WithCommon({
-    K::Colour, K::Picture, K::Choice, K::Choice, K::Integer2, K::Bool, K::Bool, K::Bool,
-    K::Sound, K::Bool, K::Int32, K::Int32,
-});
+constexpr auto kCartoonBoxKinds =
+    WithCommon({K::Colour, K::Picture, K::Choice, K::Choice, K::Integer2, K::Bool, K::Bool, K::Bool,
+                K::Sound, K::Bool, K::Int32, K::Int32});
 
 // 8 text, font, text colour, picture, layer, angle, zoom, opacity, 16 transparent colour,
 // rotate follows, appear sound, hit sound, lifetime, x speed, y speed, turn speed,
 // 24 bounce, mirrored, flipped, frame count, frame interval, frames, user data, created.
-constexpr auto kCartoonObjectKinds = WithCommon({
-    K::Text, K::Font, K::Colour, K::Picture, K::Int32, K::Int32, K::Int32, K::Int32,
-    K::Colour, K::Bool, K::Sound, K::Sound, K::Int32, K::Int32, K::Int32, K::Int32,
-    K::Bool, K::Bool, K::Bool, K::Int32, K::Int32, K::Data, K::Int64, K::DateTime,
-});
+constexpr auto kCartoonObjectKinds = WithCommon(
+    {K::Text,   K::Font, K::Colour, K::Picture, K::Int32, K::Int32, K::Int32, K::Int32,
+     K::Colour, K::Bool, K::Sound,  K::Sound,   K::Int32, K::Int32, K::Int32, K::Int32,
+     K::Bool,   K::Bool, K::Bool,   K::Int32,   K::Int32, K::Data,  K::Int64, K::DateTime});
 
 static_assert(std::size(kWindowKinds) == 26);
 static_assert(std::size(kTabKinds) == 16);
@@ -92,14 +81,22 @@ static_assert(std::size(kCartoonObjectKinds) == 32);
 
 std::span<const PropertyKind> KindsOf(ControlType type) {
     switch (type) {
-        case ControlType::Window: return kWindowKinds;
-        case ControlType::Tab: return kTabKinds;
-        case ControlType::EditBox: return kEditBoxKinds;
-        case ControlType::Label: return kLabelKinds;
-        case ControlType::Button: return kButtonKinds;
-        case ControlType::TransLabel: return kTransLabelKinds;
-        case ControlType::CartoonBox: return kCartoonBoxKinds;
-        case ControlType::CartoonObject: return kCartoonObjectKinds;
+        case ControlType::Window:
+            return kWindowKinds;
+        case ControlType::Tab:
+            return kTabKinds;
+        case ControlType::EditBox:
+            return kEditBoxKinds;
+        case ControlType::Label:
+            return kLabelKinds;
+        case ControlType::Button:
+            return kButtonKinds;
+        case ControlType::TransLabel:
+            return kTransLabelKinds;
+        case ControlType::CartoonBox:
+            return kCartoonBoxKinds;
+        case ControlType::CartoonObject:
+            return kCartoonObjectKinds;
     }
     return {};
 }
@@ -108,7 +105,9 @@ constexpr const char* kFallbackFace = "宋体";
 constexpr size_t kMaxFaceBytes = 31;
 constexpr int32_t kBoldWeight = 700;
 
-int32_t Low32(int64_t n) { return static_cast<int32_t>(static_cast<uint32_t>(n)); }
+int32_t Low32(int64_t n) {
+    return static_cast<int32_t>(static_cast<uint32_t>(n));
+}
 
 std::string FaceOrFallback(const std::string& text) {
     const std::string_view face(text.c_str());  // a face name ends at its first NUL
@@ -127,21 +126,30 @@ ValueClass ClassOf(PropertyKind kind) {
     switch (kind) {
         case K::Integer:
         case K::Int32:
-        case K::Integer2: return ValueClass::Int32;
+        case K::Integer2:
+            return ValueClass::Int32;
         case K::Int64:
-        case K::DateTime: return ValueClass::Int64;
-        case K::Bool: return ValueClass::Bool;
-        case K::Choice: return ValueClass::Choice;
+        case K::DateTime:
+            return ValueClass::Int64;
+        case K::Bool:
+            return ValueClass::Bool;
+        case K::Choice:
+            return ValueClass::Choice;
         case K::Colour:
-        case K::Colour2: return ValueClass::Colour;
+        case K::Colour2:
+            return ValueClass::Colour;
         case K::Picture:
         case K::Sound:
         case K::Data:
         case K::Data2:
-        case K::Data3: return ValueClass::Bytes;
-        case K::Cursor: return ValueClass::Cursor;
-        case K::Font: return ValueClass::Font;
-        case K::Text: return ValueClass::Text;
+        case K::Data3:
+            return ValueClass::Bytes;
+        case K::Cursor:
+            return ValueClass::Cursor;
+        case K::Font:
+            return ValueClass::Font;
+        case K::Text:
+            return ValueClass::Text;
     }
     return ValueClass::Text;
 }
@@ -158,7 +166,9 @@ PropertyValue PropertyValue::Text(std::string_view t) {
     return v;
 }
 
-int32_t PropertyTableSize(ControlType type) { return static_cast<int32_t>(KindsOf(type).size()); }
+int32_t PropertyTableSize(ControlType type) {
+    return static_cast<int32_t>(KindsOf(type).size());
+}
 
 PropertyKind PropertyKindOf(ControlType type, int32_t index) {
     const std::span<const PropertyKind> kinds = KindsOf(type);
@@ -180,22 +190,28 @@ int32_t ClampSize(int64_t v) {
 
 PropertyValue ConvertForWrite(PropertyKind kind, const PropertyValue& v) {
     switch (ClassOf(kind)) {
-        case ValueClass::Int32: return PropertyValue::Number(Low32(v.number));
-        case ValueClass::Int64: return PropertyValue::Number(v.number);
-        case ValueClass::Bool: return PropertyValue::Number(Low32(v.number) != 0 ? 1 : 0);
+        case ValueClass::Int32:
+            return PropertyValue::Number(Low32(v.number));
+        case ValueClass::Int64:
+            return PropertyValue::Number(v.number);
+        case ValueClass::Bool:
+            return PropertyValue::Number(Low32(v.number) != 0 ? 1 : 0);
         case ValueClass::Choice: {
             const int32_t n = Low32(v.number);
             return PropertyValue::Number(n < 0 ? 0 : n);
         }
-        case ValueClass::Colour: return PropertyValue::Number(static_cast<uint32_t>(v.number));
+        case ValueClass::Colour:
+            return PropertyValue::Number(static_cast<uint32_t>(v.number));
         case ValueClass::Bytes:
         case ValueClass::Cursor: {
             PropertyValue out;
             out.bytes = v.bytes;
             return out;
         }
-        case ValueClass::Font: return v;
-        case ValueClass::Text: return PropertyValue::Text(v.text);
+        case ValueClass::Font:
+            return v;
+        case ValueClass::Text:
+            return PropertyValue::Text(v.text);
     }
     return v;
 }
@@ -231,13 +247,26 @@ FontSpec WriteFontMember(const FontSpec& current, const FontSpec& defaultGui, in
             f.escapement = angle;
             break;
         }
-        case FontMember::Bold: f.weight = n != 0 ? kBoldWeight : 0; break;
-        case FontMember::Italic: f.italic = n != 0; break;
-        case FontMember::StrikeOut: f.strikeOut = n != 0; break;
-        case FontMember::Underline: f.underline = n != 0; break;
-        case FontMember::Size: f.height = HeightFromPoints(n, dpiY); break;
-        case FontMember::Face: f.face = FaceOrFallback(v.text); break;
-        default: return current;
+        case FontMember::Bold:
+            f.weight = n != 0 ? kBoldWeight : 0;
+            break;
+        case FontMember::Italic:
+            f.italic = n != 0;
+            break;
+        case FontMember::StrikeOut:
+            f.strikeOut = n != 0;
+            break;
+        case FontMember::Underline:
+            f.underline = n != 0;
+            break;
+        case FontMember::Size:
+            f.height = HeightFromPoints(n, dpiY);
+            break;
+        case FontMember::Face:
+            f.face = FaceOrFallback(v.text);
+            break;
+        default:
+            return current;
     }
     return f;
 }

@@ -14,7 +14,14 @@ namespace kelvra {
 
 // Index 0..7 of every control type: left, top, width, height, tag, visible, disabled, cursor.
 enum class PropertyIndex : int32_t {
-    Left = 0, Top = 1, Width = 2, Height = 3, Tag = 4, Visible = 5, Disabled = 6, Cursor = 7,
+    Left = 0,
+    Top = 1,
+    Width = 2,
+    Height = 3,
+    Tag = 4,
+    Visible = 5,
+    Disabled = 6,
+    Cursor = 7
 };
 
 // Codes not listed here (1007, 1016, ...) are texts, as is Text itself.
@@ -53,8 +60,8 @@ struct FontRecord {
 
 // What a write passes and a read returns.
 struct PropertyValue {
-    int64_t number = 0;          // int32, bool, choice, colour in the low 32 bits; 8-byte kinds whole
-    std::string text;            // text kinds (GBK)
+    int64_t number = 0;  // int32, bool, choice, colour in the low 32 bits; 8-byte kinds whole
+    std::string text;    // text kinds (GBK)
     std::vector<uint8_t> bytes;  // binary kinds and the cursor
     FontRecord font;             // a whole font (memberIndex -1)
 
@@ -88,7 +95,13 @@ int32_t MulDivRounded(int32_t a, int32_t b, int32_t c);
 
 // Members of a font property, for memberIndex 0..6.
 enum class FontMember : int32_t {
-    Angle = 0, Bold = 1, Italic = 2, StrikeOut = 3, Underline = 4, Size = 5, Face = 6,
+    Angle = 0,
+    Bold = 1,
+    Italic = 2,
+    StrikeOut = 3,
+    Underline = 4,
+    Size = 5,
+    Face = 6
 };
 
 // Writes one member onto `current`, or onto `defaultGui` when `current` is not set; the result

@@ -1,0 +1,362 @@
+// The program as a whole, in this process: start-up with and without a configuration file, the
+// hot key, the rate window, saving names and rates, and spins.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/globals.h"
+#include "app/startup.h"
+#include "config/win/editing.h"
+#include "runtime/encoding.h"
+#include "runtime/text.h"
+#include "runtime/win/events.h"
+#include "runtime/win/hotkey.h"
+#include "tests/win/win_test_support.h"
+#include "ui/components.h"
+#include "ui/model/ids.h"
+#include "wheel/win/wheel.h"
+
+namespace kelvra {
+namespace {
+
+constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
+constexpr int32_t kRate = static_cast<int32_t>(WindowId::Rate);
+constexpr int32_t kHelp = static_cast<int32_t>(WindowId::Help);
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        dir_ = std::wstring(tmp) + L"kelvra-program-" + std::to_wstring(GetTickCount());
+        CreateDirectoryW(dir_.c_str(), nullptr);
+        GetCurrentDirectoryW(MAX_PATH, old_);
+        SetCurrentDirectoryW(dir_.c_str());
+        ini_ = dir_ + L"\\peizhi.ini";
+        ResetNotifyHotKeysForTesting();
+        G() = Globals{};
+        InitWindowSystem(GetModuleHandleW(nullptr));
+        SetBindings(ProgramBindings());
+    }
+    void TearDown() override {
+        for (int32_t id : {kRate, kHelp, kMain})
+            if (LoadedWindow* w = FindLoadedWindow(id)) DestroyWindow(w->hwnd());
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        SetBindings({});
+        ResetNotifyHotKeysForTesting();
+        SetCurrentDirectoryW(old_);
+        DeleteFileW(ini_.c_str());
+        RemoveDirectoryW(dir_.c_str());
+    }
+    void WriteIni(std::string_view gbk) {
+        std::ofstream out(ini_.c_str(), std::ios::binary);
+        out << gbk;
+    }
+    std::string Ini() const { return ReadFileBytes(ini_); }
+    bool IniExists() const { return GetFileAttributesW(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    static void PressHotKey() {
+        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, G().hotKeyId, 0);
+    }
+    static CanvasBox* Wheel() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
+    static void TypeRate(int prize, std::string_view text) {
+        HWND box = GetWindowHandle(kRate, ids::kRateBox[prize - 1]);
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        SendMessageW(box, WM_CHAR, VK_BACK, 1);
+        for (wchar_t c : GbkToWide(text)) SendMessageW(box, WM_CHAR, c, 1);
+    }
+
+    std::wstring dir_, ini_;
+    wchar_t old_[MAX_PATH];
+};
+
+TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    const char* names[] = {"OPPO手机", "谢谢参与", "会员一月", "再接再厉", "点歌一首",
+                           "平板电脑", "整蛊一次", "讲笑话",   "祝你好运", "小礼物"};
+    const int32_t lows[] = {1, 1, 21, 22, 47, 62, 62, 63, 68, 98};
+    const int32_t highs[] = {0, 20, 21, 46, 61, 61, 62, 67, 97, 100};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[i]), names[i]);
+        EXPECT_EQ(G().prizeTable[i].low, lows[i]);
+        EXPECT_EQ(G().prizeTable[i].high, highs[i]);
+    }
+    EXPECT_EQ(G().prizeTable[7].name, " 讲笑话 ");
+    EXPECT_FALSE(IniExists()) << "reading never creates the file";
+    EXPECT_EQ(G().hotKeyId, 33001);
+    EXPECT_GT(G().startTimeMs, 1500000000000LL) << "a wall-clock reading in milliseconds";
+
+    const Canvas* canvas = Wheel()->canvas();
+    ASSERT_EQ(canvas->SpriteIds().size(), 13u);
+    EXPECT_EQ(G().plateSpriteId, 1);
+    EXPECT_EQ(G().pointerSpriteId, 2);
+    for (int k = 1; k <= 10; ++k) {
+        const Sprite* label = canvas->FindSprite(G().labelSpriteIds[k - 1]);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->angle, 36 * (k - 1) % 360);
+        EXPECT_EQ(label->text, G().prizeTable[k - 1].name);
+    }
+    const Sprite* first = canvas->FindSprite(G().labelSpriteIds[0]);
+    EXPECT_EQ(first->left, 210);
+    EXPECT_EQ(first->top, 60);
+    EXPECT_EQ(canvas->FindSprite(G().pointerSpriteId)->angle, 0);
+}
+
+TEST_F(ProgramTest, HotKeyTwiceGivesOneRateWindowWithTheInitialRates) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    PressHotKey();
+    LoadedWindow* rate = FindLoadedWindow(kRate);
+    ASSERT_NE(rate, nullptr);
+    HWND first = rate->hwnd();
+    TypeRate(1, "5");
+    PressHotKey();
+    EXPECT_EQ(FindLoadedWindow(kRate)->hwnd(), first);
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateBox[0]), "5") << "kept what was typed";
+    SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, 33002, 0);  // not ours
+
+    DestroyWindow(first);
+    PressHotKey();
+    ASSERT_NE(FindLoadedWindow(kRate), nullptr);
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateBox[1]), "20") << "a new window, initial rates";
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：");
+    EXPECT_FALSE(IniExists());
+}
+
+TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
+    WriteIni("[中奖率]\r\n中奖率1=0\r\n中奖率2=20\r\n中奖率3=1\r\n中奖率4=25\r\n中奖率5=15\r\n"
+             "中奖率6=0\r\n中奖率7=1\r\n中奖率8=5\r\n中奖率9=30\r\n中奖率10=3\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[3]), "谢谢参与") << "empty-name default";
+    PressHotKey();
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：100%");
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0);
+    EXPECT_EQ(G().currentRateTotal, 100);
+
+    TypeRate(2, "40");
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：120%");
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0xFF) << "red above 100";
+    const std::string before = Ini();
+    std::wstring boxText;
+    {
+        test::BoxWatcher watcher(GbkToWide("信息："), IDOK, [&](HWND box) { boxText = test::BoxMessage(box); });
+        SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
+        EXPECT_TRUE(watcher.found());
+    }
+    EXPECT_EQ(boxText, GbkToWide("中间率必须为100%，请重新设置！"));
+    EXPECT_EQ(Ini(), before) << "a refused save writes nothing";
+
+    TypeRate(2, "6");
+    TypeRate(9, "99");
+    TypeRate(5, "-5");
+    TypeRate(4, "");
+    TypeRate(8, "");
+    TypeRate(10, "");
+    TypeRate(3, "");
+    TypeRate(7, "");
+    // 0 + 6 + 0 + 0 - 5 + 0 + 0 + 0 + 99 + 0 = 100
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：100%");
+    SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
+    const std::string saved = Ini();
+    EXPECT_NE(saved.find("中奖率2=6\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("中奖率5=-5\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("中奖率9=99\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("中奖率4=\r\n"), std::string::npos);
+    EXPECT_EQ(G().prizeTable[1].rate, 6);
+    EXPECT_EQ(G().prizeTable[8].high, 100);
+}
+
+TEST_F(ProgramTest, SavingNamesStoresThemWithoutBlanksAndRedrawsTheWheel) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一 等奖");
+    WriteText(WindowId::Main, ids::kMainNameBox[7], 8, "　");
+    SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+    const std::string saved = Ini();
+    EXPECT_NE(saved.find("[奖项]\r\n奖项1=一等奖\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("奖项8=\r\n"), std::string::npos);
+    EXPECT_EQ(saved.find("中奖率"), std::string::npos) << "the rates are left alone";
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[0]), "一等奖");
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[7]), "讲笑话") << "empty-name default";
+    EXPECT_EQ(Wheel()->canvas()->SpriteIds().size(), 26u) << "a new set over the old one";
+    EXPECT_EQ(G().pointerSpriteId, 15);
+    EXPECT_EQ(Wheel()->canvas()->FindSprite(G().labelSpriteIds[0])->text, " 一等奖 ");
+    // Every rate reads 0 from a file without rates: no range holds any pick.
+    EXPECT_EQ(G().prizeTable[0].high, 0);
+}
+
+TEST_F(ProgramTest, SavingRatesAfterTheMainWindowIsGoneKeepsTheProgram) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    PressHotKey();
+    DestroyWindow(FindLoadedWindow(kMain)->hwnd());
+    ASSERT_NE(FindLoadedWindow(kRate), nullptr);
+    TypeRate(1, "1");
+    TypeRate(2, "19");
+    SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
+    EXPECT_NE(Ini().find("中奖率2=19"), std::string::npos);
+    EXPECT_EQ(G().prizeTable[0].rate, 1);
+    EXPECT_NE(FindLoadedWindow(kRate), nullptr);
+}
+
+// Watches a spin from inside: a timer fires during the waits.
+struct SpinWatch {
+    static inline int ticks = 0;
+    static inline bool startEverEnabled = false;
+    static inline bool closeMain = false;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        ++ticks;
+        if (LoadedWindow* main = FindLoadedWindow(kMain)) {
+            if (IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart))) startEverEnabled = true;
+            if (closeMain && ticks == 5) DestroyWindow(main->hwnd());
+        }
+    }
+};
+
+TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
+    WriteIni("[中奖率]\r\n中奖率5=100\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    Wheel()->SetSpriteAngle(G().pointerSpriteId, 216);  // where an earlier spin left it
+    SpinWatch::ticks = 0;
+    SpinWatch::startEverEnabled = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &SpinWatch::Tick);
+    const int64_t start = TickCountMs();
+    OnStartPressed(48, 48, 0);
+    const int64_t took = TickCountMs() - start;
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 144) << "prize 5's sector";
+    EXPECT_GT(SpinWatch::ticks, 10) << "window events are served during the spin";
+    EXPECT_FALSE(SpinWatch::startEverEnabled) << "the start control stays disabled while spinning";
+    EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
+    EXPECT_GE(took, 6368);
+    EXPECT_LT(took, 6368 * 1.25);
+}
+
+TEST_F(ProgramTest, NoRangeHoldsThePickOnlySnapsThePointerBack) {
+    WriteIni("[奖项]\r\n奖项1=a\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    Wheel()->SetSpriteAngle(G().pointerSpriteId, 72);
+    const int64_t start = TickCountMs();
+    OnStartPressed(0, 0, 0);
+    EXPECT_LT(TickCountMs() - start, 1000);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 0);
+    EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
+}
+
+TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    SpinWatch::ticks = 0;
+    SpinWatch::closeMain = true;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SpinWatch::Tick);
+    const int64_t start = TickCountMs();
+    SpinPointer(9);
+    KillTimer(nullptr, timer);
+    SpinWatch::closeMain = false;
+    EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
+    EXPECT_LT(TickCountMs() - start, 3000) << "the spin stopped with the window";
+    EXPECT_FALSE(Spinning());
+}
+
+// The whole process: exit codes and the life of the process with its windows.
+struct Launched {
+    PROCESS_INFORMATION pi{};
+    std::wstring dir;
+    bool ok = false;
+};
+
+Launched LaunchProgram() {
+    Launched l;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.rfind(L'\\')) + L"\\kelvra.exe";
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    l.dir = std::wstring(tmp) + L"kelvra-process-" + std::to_wstring(GetTickCount());
+    CreateDirectoryW(l.dir.c_str(), nullptr);
+    const std::wstring copy = l.dir + L"\\kelvra.exe";
+    CopyFileW(exe.c_str(), copy.c_str(), FALSE);
+    std::wstring cmd = L"\"" + copy + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    // Started from elsewhere: the program must find its folder by itself.
+    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, tmp, &si, &l.pi) != FALSE;
+    return l;
+}
+
+HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs = 20000) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND found = nullptr;
+        for (HWND h = FindWindowW(nullptr, caption.c_str()); h != nullptr;
+             h = FindWindowExW(nullptr, h, nullptr, caption.c_str())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == pid && IsWindowVisible(h)) found = h;
+        }
+        if (found) return found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+DWORD WaitExit(const Launched& l, DWORD timeoutMs) {
+    if (WaitForSingleObject(l.pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(l.pi.hProcess, 99);
+        WaitForSingleObject(l.pi.hProcess, 5000);
+        return 12345;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(l.pi.hProcess, &code);
+    return code;
+}
+
+void Cleanup(Launched& l) {
+    CloseHandle(l.pi.hThread);
+    CloseHandle(l.pi.hProcess);
+    DeleteFileW((l.dir + L"\\kelvra.exe").c_str());
+    DeleteFileW((l.dir + L"\\peizhi.ini").c_str());
+    RemoveDirectoryW(l.dir.c_str());
+}
+
+const std::wstring kMainCaption = GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727");
+const std::wstring kRateCaption = GbkToWide("中奖率设置-KelvraV1.0 BY Ostrand QQ：555010727");
+
+TEST(ProgramProcess, EscInTheMainWindowAloneEndsWithExitCodeZero) {
+    Launched l = LaunchProgram();
+    ASSERT_TRUE(l.ok);
+    HWND main = WaitForWindow(l.pi.dwProcessId, kMainCaption);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(WaitExit(l, 10000), 0u);
+    EXPECT_EQ(GetFileAttributesW((l.dir + L"\\peizhi.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    Cleanup(l);
+}
+
+TEST(ProgramProcess, AnOpenRateWindowKeepsTheProcessUntilItCloses) {
+    Launched l = LaunchProgram();
+    ASSERT_TRUE(l.ok);
+    HWND main = WaitForWindow(l.pi.dwProcessId, kMainCaption);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_HOTKEY, 33001, 0);
+    HWND rate = WaitForWindow(l.pi.dwProcessId, kRateCaption);
+    ASSERT_NE(rate, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(l.pi.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the process lives on with the rate window";
+    EXPECT_FALSE(IsWindow(main));
+    PostMessageW(rate, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_EQ(WaitExit(l, 10000), 0u);
+    Cleanup(l);
+}
+
+}  // namespace
+}  // namespace kelvra

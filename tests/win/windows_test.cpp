@@ -1,0 +1,348 @@
+// The windows as the operator and the logic meet them: property reads and writes with their
+// effects, the edit boxes' typing rules, events, keys, pages and the fatal errors of misuse.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/encoding.h"
+#include "runtime/fatal.h"
+#include "runtime/win/events.h"
+#include "runtime/win/hotkey.h"
+#include "ui/components.h"
+#include "ui/model/ids.h"
+#include "tests/win/win_test_support.h"
+
+namespace kelvra {
+namespace {
+
+constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
+constexpr int32_t kRate = static_cast<int32_t>(WindowId::Rate);
+constexpr int32_t kHelp = static_cast<int32_t>(WindowId::Help);
+
+struct Seen {
+    WindowId window;
+    int32_t component;
+    EventKind event;
+    EventArgs args;
+    std::string text;  // a rate box's content when its change event ran
+};
+std::vector<Seen> g_seen;
+
+// Every binding records what ran; a changed box records the text it holds at that moment.
+int32_t Record(WindowId w, int32_t c, EventKind e, const EventArgs& args) {
+    Seen s{w, c, e, args, {}};
+    if (e == EventKind::Changed && FindLoadedWindow(w) != nullptr) s.text = ReadText(w, c);
+    g_seen.push_back(s);
+    return 77;
+}
+
+#define KELVRA_RECORDER(w, c, e) \
+    {w, c, e, [](const EventArgs& a) -> int32_t { return Record(w, c, e, a); }}
+
+const Binding kTestBindings[] = {
+    KELVRA_RECORDER(WindowId::Main, ids::kMainSelf, EventKind::Created),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainSelf, EventKind::Destroying),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainStart, EventKind::MouseDown),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainStart, EventKind::MouseUp),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainFeedback, EventKind::Feedback),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainSaveNames, EventKind::Clicked),
+    KELVRA_RECORDER(WindowId::Main, ids::kMainNameBox[0], EventKind::Changed),
+    KELVRA_RECORDER(WindowId::Rate, ids::kRateSelf, EventKind::Created),
+    KELVRA_RECORDER(WindowId::Rate, ids::kRateBox[0], EventKind::Changed),
+    KELVRA_RECORDER(WindowId::Rate, ids::kRateBox[1], EventKind::Changed),
+};
+
+class WindowsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        InitWindowSystem(GetModuleHandleW(nullptr));
+        SetBindings(kTestBindings);
+        g_seen.clear();
+    }
+    void TearDown() override {
+        for (int32_t id : {kMain, kRate, kHelp})
+            if (LoadedWindow* w = FindLoadedWindow(id)) DestroyWindow(w->hwnd());
+        // The last window gone posts WM_QUIT: take it off the queue for the next test.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        SetBindings({});
+    }
+    static size_t Count(int32_t component, EventKind event) {
+        size_t n = 0;
+        for (const Seen& s : g_seen) n += s.component == component && s.event == event;
+        return n;
+    }
+    static HWND Hwnd(int32_t w, int32_t c) { return GetWindowHandle(w, c); }
+    static void Type(HWND box, std::wstring_view text) {
+        for (wchar_t c : text) SendMessageW(box, WM_CHAR, c, 1);
+    }
+    static std::string Content(WindowId w, int32_t c) { return ReadText(w, c); }
+};
+
+TEST_F(WindowsTest, LoadingCreatesOnceAndRaisesCreated) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    EXPECT_EQ(Count(ids::kMainSelf, EventKind::Created), 1u);
+    HWND first = FindLoadedWindow(kMain)->hwnd();
+    EXPECT_TRUE(IsWindowVisible(first));
+    ASSERT_TRUE(LoadWindow(kMain)) << "an open window is only brought forward";
+    EXPECT_EQ(FindLoadedWindow(kMain)->hwnd(), first);
+    EXPECT_EQ(Count(ids::kMainSelf, EventKind::Created), 1u);
+    EXPECT_FALSE(LoadWindow(99)) << "no such window";
+
+    ShowWindow(first, SW_MINIMIZE);
+    ASSERT_TRUE(LoadWindow(kMain));
+    EXPECT_FALSE(IsIconic(first)) << "a minimised window is restored";
+
+    RECT r;
+    GetWindowRect(first, &r);
+    EXPECT_EQ(r.right - r.left, 528);
+    EXPECT_EQ(r.bottom - r.top, 579);
+    EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1) << "centred";
+    const LONG style = GetWindowLongW(first, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "fixed size";
+    wchar_t caption[128];
+    GetWindowTextW(first, caption, 128);
+    EXPECT_EQ(std::wstring(caption), GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727"));
+}
+
+TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    g_seen.clear();
+    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "35");
+    ASSERT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 1u);
+    EXPECT_EQ(g_seen.back().text, "35") << "the handler sees the new text";
+    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "35");
+    EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 2u) << "also when nothing changed";
+    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "");
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "");
+    EXPECT_EQ(Count(ids::kRateBox[1], EventKind::Changed), 0u) << "only the written box";
+}
+
+TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 0u) << "creation raises no change";
+    const char* initial[] = {"0", "20", "1", "25", "15", "0", "1", "5", "30", "3"};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[i]), initial[i]);
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：");
+}
+
+TEST_F(WindowsTest, RateBoxTypingAcceptsDigitsAndMinusUpToTwoCharacters) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    HWND box = Hwnd(kRate, ids::kRateBox[0]);
+    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "");
+    g_seen.clear();
+    Type(box, L"a. 5");
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "5");
+    EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 1u) << "one event per change";
+    Type(box, L"07");
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "50") << "a third character is refused";
+    SendMessageW(box, WM_CHAR, VK_BACK, 1);
+    SendMessageW(box, WM_CHAR, VK_BACK, 1);
+    Type(box, L"-9");
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "-9");
+}
+
+TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    HWND box = Hwnd(kRate, ids::kRateBox[0]);
+    HWND other = Hwnd(kRate, ids::kRateBox[1]);
+    struct Case {
+        const char* typed;
+        const char* after;
+        size_t events;  // change events raised by leaving the box
+    } cases[] = {{"07", "7", 1}, {"-", "", 1}, {"0", "", 1}, {"-0", "", 1}, {"05", "5", 1},
+                 {"42", "42", 0}, {"", "", 0}};
+    for (const Case& c : cases) {
+        WriteText(WindowId::Rate, ids::kRateBox[0], 8, c.typed);
+        SetFocus(box);
+        g_seen.clear();
+        SetFocus(other);
+        EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), c.after) << c.typed;
+        EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), c.events) << c.typed;
+    }
+}
+
+TEST_F(WindowsTest, NameBoxKeepsNineGbkBytes) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
+    Type(box, GbkToWide("OPPO手机"));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机");
+    Type(box, GbkToWide("好"));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机") << "a tenth byte cannot be typed";
+    Type(box, L"!");
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机!");
+
+    WriteText(WindowId::Main, ids::kMainNameBox[1], 8, "");
+    HWND second = Hwnd(kMain, ids::kMainNameBox[1]);
+    Type(second, GbkToWide("谢谢参与好"));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与") << "four Chinese characters";
+    Type(second, L"\x0E01");  // Thai: no GBK form, refused rather than stored as '?'
+    Type(second, L"x");
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与x");
+}
+
+TEST_F(WindowsTest, NameBoxUndoesInputThatBypassesTyping) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "ab");
+    SendMessageW(box, EM_SETSEL, 2, 2);
+    // As an input method does: straight into the box, no WM_CHAR.
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(GbkToWide("一二三四").c_str()));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "ab");
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(GbkToWide("一二三").c_str()));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "ab一二三");
+}
+
+TEST_F(WindowsTest, LabelCaptionColourAndFeedback) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    WriteText(WindowId::Rate, ids::kRateTotal, 8, "当前中奖率：120%");
+    WriteNumber(WindowId::Rate, ids::kRateTotal, 16, -1, 0xFF);
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：120%");
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0xFF);
+    WriteProperty(kRate, ids::kRateTotal, 8, -1, PropertyValue{});
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "") << "a null text empties it";
+
+    ASSERT_TRUE(LoadWindow(kMain));
+    const LRESULT r = SendMessageW(Hwnd(kMain, ids::kMainFeedback), kHotKeyNotifyMessage, 33001, 5);
+    EXPECT_EQ(r, 77) << "the handler's result comes back";
+    ASSERT_EQ(Count(ids::kMainFeedback, EventKind::Feedback), 1u);
+    EXPECT_EQ(g_seen.back().args.a, 33001);
+    EXPECT_EQ(g_seen.back().args.b, 5);
+}
+
+TEST_F(WindowsTest, CommonPropertiesAreClampedAndApplied) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    const int32_t box = ids::kMainNameBox[0];
+    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 209);
+    EXPECT_EQ(ReadProperty(kMain, box, 1, -1).number, 52);
+    WriteNumber(WindowId::Main, box, 2, -1, -5);
+    EXPECT_EQ(ReadProperty(kMain, box, 2, -1).number, 0);
+    EXPECT_EQ(ReadProperty(kMain, box, 1, -1).number, 52) << "resizing keeps the position";
+    WriteNumber(WindowId::Main, box, 0, -1, 40000);
+    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 32627);
+    WriteNumber(WindowId::Main, box, 3, -1, 40000);
+    EXPECT_EQ(ReadProperty(kMain, box, 3, -1).number, 32627);
+    WriteText(WindowId::Main, box, 4, "tag");
+    EXPECT_EQ(ReadText(WindowId::Main, box, 4), "tag");
+    WriteNumber(WindowId::Main, box, 6, -1, 5);
+    EXPECT_EQ(ReadProperty(kMain, box, 6, -1).number, 1);
+    EXPECT_FALSE(IsWindowEnabled(Hwnd(kMain, box)));
+}
+
+TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text("宋体"));
+    WriteNumber(WindowId::Main, ids::kMainText, 9, 5, 18);
+    const SpriteTemplate* text = FindTemplate(WindowId::Main, ids::kMainText);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->font.height, -24) << "18 points at 96 pixels per inch";
+    EXPECT_EQ(text->font.face, "宋体");
+    EXPECT_FALSE(text->font.italic);
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, 5).number, 18);
+    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text(std::string(32, 'x')));
+    EXPECT_EQ(text->font.face, "宋体") << "a face of 32 bytes or more";
+    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text("黑体"));
+    EXPECT_EQ(text->font.face, "黑体");
+    WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0);
+    EXPECT_EQ(text->textColour, 0u);
+    WriteText(WindowId::Main, ids::kMainText, 8, "讲笑话");
+    EXPECT_EQ(text->text, "讲笑话");
+}
+
+TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    for (int32_t t : {ids::kMainPlate, ids::kMainPointer, ids::kMainHub, ids::kMainText})
+        EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, t)));
+    EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainCanvas)));
+    EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainStart)));
+    EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainNameBox[0])));
+    SendMessageW(Hwnd(kMain, ids::kMainTab), TCM_SETCURFOCUS, 1, 0);
+    EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainCanvas)));
+    EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainStart)));
+    EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainNameBox[0])));
+    EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainSettingsCanvas)));
+    SendMessageW(Hwnd(kMain, ids::kMainTab), TCM_SETCURFOCUS, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainCanvas)));
+    EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainSaveNames)));
+}
+
+TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND start = Hwnd(kMain, ids::kMainStart);
+    SetForegroundWindow(FindLoadedWindow(kMain)->hwnd());
+    RECT r;
+    GetWindowRect(start, &r);
+    auto click = [&] {
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, in, sizeof(INPUT));
+        test::Pump(300);
+    };
+    click();
+    ASSERT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "an enabled start control takes presses";
+    EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseUp), 1u);
+    EXPECT_EQ(g_seen[g_seen.size() - 2].args.a, (r.right - r.left) / 2);
+    WriteNumber(WindowId::Main, ids::kMainStart, 6, -1, 1);
+    click();
+    EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "a disabled one does not";
+    WriteNumber(WindowId::Main, ids::kMainStart, 6, -1, 0);
+    click();
+    EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 2u);
+}
+
+TEST_F(WindowsTest, EscClosesTheWindowWithTheFocus) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    ASSERT_TRUE(LoadWindow(kHelp));
+    HWND box = Hwnd(kRate, ids::kRateBox[2]);
+    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    ProcessPendingEvents();
+    EXPECT_EQ(FindLoadedWindow(kRate), nullptr);
+    EXPECT_NE(FindLoadedWindow(kHelp), nullptr);
+    PostMessageW(FindLoadedWindow(kHelp)->hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ProcessPendingEvents();
+    EXPECT_EQ(FindLoadedWindow(kHelp), nullptr);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the last window gone ends the loop";
+}
+
+TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    DestroyWindow(FindLoadedWindow(kMain)->hwnd());
+    EXPECT_EQ(Count(ids::kMainSelf, EventKind::Destroying), 1u);
+    EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
+}
+
+test::ChildRegistrar readClosedWindow(L"read-closed-rate-window", [] {
+    InitWindowSystem(GetModuleHandleW(nullptr));
+    ReadText(WindowId::Rate, ids::kRateBox[0]);
+});
+test::ChildRegistrar handleOfClosedWindow(L"handle-of-closed-window", [] {
+    InitWindowSystem(GetModuleHandleW(nullptr));
+    GetWindowHandle(kHelp, ids::kHelpText);
+});
+
+TEST(WindowsFatal, ReadingAClosedWindowEndsTheProgram) {
+    const test::ChildResult r = test::RunChildProcess(L"read-closed-rate-window");
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.boxText, GbkToWide("运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n"));
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+}
+
+TEST(WindowsFatal, HandleOfAWindowNotLoadedEndsTheProgram) {
+    const test::ChildResult r = test::RunChildProcess(L"handle-of-closed-window");
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.boxText, GbkToWide("运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n"));
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+}
+
+}  // namespace
+}  // namespace kelvra
