@@ -19,6 +19,17 @@ constexpr LabelPlace kLabelPlaces[10] = {{210, 60},  {320, 95}, {390, 185}, {395
                                          {210, 440}, {100, 405}, {30, 305},  {30, 195},  {100, 100}};
 
 bool g_spinning = false;
+const SpinHooks* g_hooks = nullptr;
+
+void Wait(int32_t ms) {
+    if (g_hooks != nullptr && g_hooks->delay != nullptr) return g_hooks->delay(ms);
+    Delay(ms);
+}
+
+int64_t Now() {
+    if (g_hooks != nullptr && g_hooks->clock != nullptr) return g_hooks->clock();
+    return CurrentTimeMs();
+}
 
 CanvasBox* WheelCanvas() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
 
@@ -35,6 +46,8 @@ void SetStartDisabled(bool disabled) {
 }  // namespace
 
 bool Spinning() { return g_spinning; }
+
+void SetSpinHooksForTesting(const SpinHooks* hooks) { g_hooks = hooks; }
 
 void DrawWheel() {
     CanvasBox* canvas = WheelCanvas();
@@ -74,7 +87,7 @@ void OnStartPressed(int32_t, int32_t, int32_t) {
 void OnStartReleased(int32_t, int32_t, int32_t) { ProcessPendingEvents(); }
 
 void PickPrize() {
-    const int64_t now = CurrentTimeMs();
+    const int64_t now = Now();
     const int32_t r = PickValue(now, G().startTimeMs);
     const int32_t winner = FindWinner(G().prizeTable, r);
     SpinPointer(winner - 1);
@@ -99,7 +112,7 @@ void SpinPointer(int32_t index) {
             canvas = WheelCanvas();
             if (canvas == nullptr) break;
             canvas->RotateSprite(G().pointerSpriteId, 36);
-            Delay(d);
+            Wait(d);
             if (i > 30) d += 2;
             if (i > 40) d += 6;
         }

@@ -18,4 +18,11 @@ void SpinPointer(int32_t index);
 // Whether a spin is running now.
 bool Spinning();
 
+// Test hooks: what a spin waits with and reads the time from. Null restores the real ones.
+struct SpinHooks {
+    void (*delay)(int32_t ms);
+    int64_t (*clock)();
+};
+void SetSpinHooksForTesting(const SpinHooks* hooks);
+
 }  // namespace kelvra
