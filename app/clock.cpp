@@ -12,8 +12,8 @@ int64_t ScriptTimeMs() {
     if (!CreateAutomationObject(script, "ScriptControl")) return 0;
     SetAutomationProperty(script, "Language", "JScript");
     Variant ignored;
-    CallAutomationMethod(script, "ExecuteStatement", {"function time(){return new Date().getTime()}"},
-                         ignored);
+    CallAutomationMethod(script, "ExecuteStatement",
+                         {"function time(){return new Date().getTime()}"}, ignored);
     Variant result;
     CallAutomationMethod(script, "Run", {"time"}, result);
     const std::string text = VariantToText(result);

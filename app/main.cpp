@@ -2,4 +2,6 @@
 
 #include "app/program.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return kelvra::RunProgram(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return kelvra::RunProgram();
+}

@@ -1,8 +1,8 @@
 #include "app/program.h"
 
-#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <string>
 
@@ -41,7 +41,8 @@ int RunProgram() {
     EnterExecutableFolder();
     G();
     OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     InitWindowSystem(GetModuleHandleW(nullptr));
     SetBindings(ProgramBindings());

@@ -26,7 +26,9 @@ void OnHotKeyNotify(int32_t param1, int32_t) {
     if (param1 != 0 && param1 == G().hotKeyId) LoadWindow(static_cast<int32_t>(WindowId::Rate));
 }
 
-void OnHelpClicked() { LoadWindow(static_cast<int32_t>(WindowId::Help)); }
+void OnHelpClicked() {
+    LoadWindow(static_cast<int32_t>(WindowId::Help));
+}
 
 namespace {
 
@@ -76,6 +78,8 @@ constexpr Binding kBindings[] = {
 
 }  // namespace
 
-std::span<const Binding> ProgramBindings() { return kBindings; }
+std::span<const Binding> ProgramBindings() {
+    return kBindings;
+}
 
 }  // namespace kelvra

@@ -12,7 +12,8 @@ constexpr UINT kGbk = 936;
 std::wstring GbkToWide(std::string_view gbk) {
     gbk = TextView(gbk);
     if (gbk.empty()) return {};
-    const int n = MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), wide.data(), n);
     return wide;

@@ -10,8 +10,12 @@ namespace kelvra {
 
 namespace {
 
-bool IsLead(unsigned char c) { return c >= 0x80; }
-bool IsWhite(unsigned char c) { return c == 0x20 || (c >= 0x09 && c <= 0x0D); }
+bool IsLead(unsigned char c) {
+    return c >= 0x80;
+}
+bool IsWhite(unsigned char c) {
+    return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+}
 
 template <typename Int>
 Int ParseInteger(std::string_view text) {
@@ -70,10 +74,16 @@ std::string FoldFullWidth(std::string_view text) {
     return out;
 }
 
-int32_t TextToInt(std::string_view text) { return ParseInteger<int32_t>(text); }
-int64_t TextToInt64(std::string_view text) { return ParseInteger<int64_t>(text); }
+int32_t TextToInt(std::string_view text) {
+    return ParseInteger<int32_t>(text);
+}
+int64_t TextToInt64(std::string_view text) {
+    return ParseInteger<int64_t>(text);
+}
 
-std::string IntToText(int32_t n) { return std::to_string(n); }
+std::string IntToText(int32_t n) {
+    return std::to_string(n);
+}
 
 std::string ConcatText(std::initializer_list<std::string_view> parts) {
     std::string out;
@@ -91,7 +101,9 @@ int32_t CompareText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-int32_t TextLength(std::string_view text) { return static_cast<int32_t>(TextView(text).size()); }
+int32_t TextLength(std::string_view text) {
+    return static_cast<int32_t>(TextView(text).size());
+}
 
 std::string RemoveAllBlanks(std::string_view text) {
     text = TextView(text);

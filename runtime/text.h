@@ -33,6 +33,8 @@ double Remainder(double x, double y);
 // Rounds toward zero. NaN gives 0; values outside the int64 range give INT64_MIN, as the
 // processor's own conversion does.
 int64_t TruncateToInt(double x);
-inline int32_t TruncateToInt32(double x) { return static_cast<int32_t>(static_cast<uint32_t>(TruncateToInt(x))); }
+inline int32_t TruncateToInt32(double x) {
+    return static_cast<int32_t>(static_cast<uint32_t>(TruncateToInt(x)));
+}
 
 }  // namespace kelvra

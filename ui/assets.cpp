@@ -32,23 +32,27 @@ Image DecodeJpeg(std::string_view bytes) {
         return out;
     ComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(&stream)) ||
-        FAILED(stream->InitializeFromMemory(
-            reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())), static_cast<DWORD>(bytes.size()))))
+        FAILED(
+            stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                         static_cast<DWORD>(bytes.size()))))
         return out;
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)))
+    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                &decoder)))
         return out;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, &frame))) return out;
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA,
+                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
         return out;
     UINT w = 0, h = 0;
     converter->GetSize(&w, &h);
     Image image(static_cast<int>(w), static_cast<int>(h));
-    if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(image.pixels.data()))))
+    if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4,
+                                     reinterpret_cast<BYTE*>(image.pixels.data()))))
         return out;
     return image;
 }
@@ -80,8 +84,11 @@ const Image& AssetImage(Asset asset) {
             DecodePng(bytes.data(), bytes.size(), image);
             break;
         }
-        case Asset::Sunburst: image = DecodeJpeg(ResourceBytes(L"SUNBURST_JPG")); break;
-        case Asset::None: break;
+        case Asset::Sunburst:
+            image = DecodeJpeg(ResourceBytes(L"SUNBURST_JPG"));
+            break;
+        case Asset::None:
+            break;
     }
     return cache.emplace(asset, std::move(image)).first->second;
 }
@@ -139,7 +146,8 @@ Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t
         wide.push_back(GbkToWide(line));
         SIZE s{0, tm.tmHeight};
         if (!wide.back().empty())
-            GetTextExtentPoint32W(dc, wide.back().c_str(), static_cast<int>(wide.back().size()), &s);
+            GetTextExtentPoint32W(dc, wide.back().c_str(), static_cast<int>(wide.back().size()),
+                                  &s);
         s.cy = std::max<LONG>(s.cy, tm.tmHeight);
         sizes.push_back(s);
         width = std::max<int>(width, s.cx);

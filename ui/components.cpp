@@ -31,7 +31,9 @@ const char* kNotLoaded = "未载入欲访问窗口组件所在的窗口";
 const char* kNoNativeWindow = "指定窗口尚未载入";
 const char* kNoSuchComponent = "指定窗口或窗口组件不存在或尚未载入";
 
-COLORREF OrBlack(uint32_t c) { return c == kNoColour ? RGB(0, 0, 0) : c; }
+COLORREF OrBlack(uint32_t c) {
+    return c == kNoColour ? RGB(0, 0, 0) : c;
+}
 
 int32_t ModifierKeys(WPARAM wp) {
     int32_t keys = 0;
@@ -78,26 +80,27 @@ bool RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
                 }
             }
             return false;
-        default: return false;
+        default:
+            return false;
     }
 }
 
 class SolidBrush {
-public:
+  public:
     explicit SolidBrush(COLORREF c) : brush_(CreateSolidBrush(c)) {}
     ~SolidBrush() { DeleteObject(brush_); }
     SolidBrush(const SolidBrush&) = delete;
     SolidBrush& operator=(const SolidBrush&) = delete;
     HBRUSH get() const { return brush_; }
 
-private:
+  private:
     HBRUSH brush_;
 };
 
 // ---------------------------------------------------------------- the window itself
 
 class FrameComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND) override {}
     void Bind(HWND hwnd) { Attach(hwnd); }
@@ -110,13 +113,12 @@ public:
 // ---------------------------------------------------------------- Tab
 
 class TabComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
-        HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
-                                    WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, def_->left,
-                                    def_->top, def_->width, def_->height, parent, nullptr, g_instance,
-                                    nullptr);
+        HWND hwnd = CreateWindowExW(
+            WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+            def_->left, def_->top, def_->width, def_->height, parent, nullptr, g_instance, nullptr);
         Attach(hwnd);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
         std::string titles = def_->text;
@@ -141,7 +143,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<TabComponent*>(FromHwnd(hwnd));
         LRESULT result = 0;
@@ -154,22 +156,22 @@ private:
 // ---------------------------------------------------------------- EditBox
 
 class EditBoxComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ES_AUTOHSCROLL;
         if (def_->align == Align::Centre) style |= ES_CENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
         const std::wstring text = GbkToWide(def_->text);
-        HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", text.c_str(), style, def_->left,
-                                    def_->top, def_->width, def_->height, parent, nullptr,
-                                    g_instance, nullptr);
+        HWND hwnd =
+            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", text.c_str(), style, def_->left, def_->top,
+                            def_->width, def_->height, parent, nullptr, g_instance, nullptr);
         Attach(hwnd);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
         if (def_->maxLength > 0) SendMessageW(hwnd, EM_LIMITTEXT, def_->maxLength, 0);
         lastGood_ = text;
-        previous_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditBoxComponent::Proc)));
+        previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditBoxComponent::Proc)));
     }
 
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
@@ -213,14 +215,16 @@ public:
         return white.get();
     }
 
-private:
+  private:
     bool NameBox() const { return !def_->integerInput && def_->maxLength > 0; }
 
     bool Acceptable(const std::wstring& text) const {
         if (def_->integerInput) {
-            if (def_->maxLength > 0 && text.size() > static_cast<size_t>(def_->maxLength)) return false;
-            return std::all_of(text.begin(), text.end(),
-                               [](wchar_t c) { return RateBoxAcceptsChar(static_cast<char32_t>(c)) && c >= 32; });
+            if (def_->maxLength > 0 && text.size() > static_cast<size_t>(def_->maxLength))
+                return false;
+            return std::all_of(text.begin(), text.end(), [](wchar_t c) {
+                return RateBoxAcceptsChar(static_cast<char32_t>(c)) && c >= 32;
+            });
         }
         if (!NameBox()) return true;
         bool lossy = false;
@@ -232,7 +236,8 @@ private:
     std::wstring WithSelectionReplaced(const std::wstring& insert) const {
         std::wstring text = WindowTextOf(hwnd_);
         DWORD start = 0, end = 0;
-        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
         start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
         end = std::clamp<DWORD>(end, start, static_cast<DWORD>(text.size()));
         return text.substr(0, start) + insert + text.substr(end);
@@ -262,7 +267,8 @@ private:
         // The longest run of acceptable characters that still fits.
         std::wstring piece;
         for (wchar_t c : clip) {
-            if (c < 32 || (def_->integerInput && !RateBoxAcceptsChar(static_cast<char32_t>(c)))) break;
+            if (c < 32 || (def_->integerInput && !RateBoxAcceptsChar(static_cast<char32_t>(c))))
+                break;
             if (!Acceptable(WithSelectionReplaced(piece + c))) break;
             piece += c;
         }
@@ -287,13 +293,16 @@ private:
             case WM_CHAR:
                 if (!self->OnChar(static_cast<wchar_t>(wp))) return 0;
                 break;
-            case WM_PASTE: self->OnPaste(); return 0;
+            case WM_PASTE:
+                self->OnPaste();
+                return 0;
             case WM_KILLFOCUS: {
                 const LRESULT r = CallWindowProcW(self->previous_, hwnd, msg, wp, lp);
                 if (self->def_->integerInput) self->NormaliseOnFocusLoss();
                 return r;
             }
-            default: break;
+            default:
+                break;
         }
         return CallWindowProcW(self->previous_, hwnd, msg, wp, lp);
     }
@@ -306,14 +315,14 @@ private:
 // ---------------------------------------------------------------- Label
 
 class LabelComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
         caption_ = def_->text;
         textColour_ = OrBlack(def_->textColour);
-        HWND hwnd = CreateWindowExW(0, kLabelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, def_->left,
-                                    def_->top, def_->width, def_->height, parent, nullptr,
-                                    g_instance, nullptr);
+        HWND hwnd =
+            CreateWindowExW(0, kLabelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, def_->left, def_->top,
+                            def_->width, def_->height, parent, nullptr, g_instance, nullptr);
         Attach(hwnd);
     }
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
@@ -363,17 +372,19 @@ public:
                     EndPaint(hwnd, &ps);
                     return 0;
                 }
-                case WM_ERASEBKGND: return 1;
+                case WM_ERASEBKGND:
+                    return 1;
                 case kHotKeyNotifyMessage:
                     return self->Raise(EventKind::Feedback,
                                        {static_cast<int32_t>(wp), static_cast<int32_t>(lp)});
-                default: break;
+                default:
+                    break;
             }
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
 
-private:
+  private:
     std::string caption_;
     COLORREF textColour_ = 0;
 };
@@ -381,14 +392,15 @@ private:
 // ---------------------------------------------------------------- Button
 
 class ButtonComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
         const std::wstring text = GbkToWide(def_->text);
-        HWND hwnd = CreateWindowExW(0, L"BUTTON", text.c_str(), style, def_->left, def_->top,
-                                    def_->width, def_->height, parent, nullptr, g_instance, nullptr);
+        HWND hwnd =
+            CreateWindowExW(0, L"BUTTON", text.c_str(), style, def_->left, def_->top, def_->width,
+                            def_->height, parent, nullptr, g_instance, nullptr);
         Attach(hwnd);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     }
@@ -412,7 +424,7 @@ public:
 
 // Shows what lies beneath it (the canvas it sits on) and its caption; takes mouse presses.
 class TransLabelComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
         caption_ = def_->text;
@@ -472,20 +484,24 @@ public:
                     EndPaint(hwnd, &ps);
                     return 0;
                 }
-                case WM_ERASEBKGND: return 1;
+                case WM_ERASEBKGND:
+                    return 1;
                 case WM_LBUTTONDOWN:
-                    self->Raise(EventKind::MouseDown, {GET_X_LPARAM_(lp), GET_Y_LPARAM_(lp), ModifierKeys(wp)});
+                    self->Raise(EventKind::MouseDown,
+                                {GET_X_LPARAM_(lp), GET_Y_LPARAM_(lp), ModifierKeys(wp)});
                     return 0;
                 case WM_LBUTTONUP:
-                    self->Raise(EventKind::MouseUp, {GET_X_LPARAM_(lp), GET_Y_LPARAM_(lp), ModifierKeys(wp)});
+                    self->Raise(EventKind::MouseUp,
+                                {GET_X_LPARAM_(lp), GET_Y_LPARAM_(lp), ModifierKeys(wp)});
                     return 0;
-                default: break;
+                default:
+                    break;
             }
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
 
-private:
+  private:
     static int32_t GET_X_LPARAM_(LPARAM lp) { return static_cast<int16_t>(LOWORD(lp)); }
     static int32_t GET_Y_LPARAM_(LPARAM lp) { return static_cast<int16_t>(HIWORD(lp)); }
     std::string caption_;
@@ -494,7 +510,7 @@ private:
 // ---------------------------------------------------------------- CartoonObject
 
 class TemplateComponent : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override {
         tmpl_.picture = AssetImage(def_->picture);
@@ -502,47 +518,72 @@ public:
         tmpl_.rotateFollow = def_->rotateFollow;
         tmpl_.textColour = OrBlack(def_->textColour);
         // A template is never shown, whatever its stored rectangle says.
-        HWND hwnd = CreateWindowExW(0, kTemplateClass, L"", WS_CHILD | WS_DISABLED, def_->left,
-                                    def_->top, def_->width, def_->height, parent, nullptr,
-                                    g_instance, nullptr);
+        HWND hwnd =
+            CreateWindowExW(0, kTemplateClass, L"", WS_CHILD | WS_DISABLED, def_->left, def_->top,
+                            def_->width, def_->height, parent, nullptr, g_instance, nullptr);
         Attach(hwnd);
     }
     const SpriteTemplate& Template() const { return tmpl_; }
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
         switch (index) {
-            case 0: return PropertyValue::Text(tmpl_.text);
-            case 1: return ReadFont(member);
-            case 2: return PropertyValue::Number(static_cast<int32_t>(tmpl_.textColour));
-            default: return Component::GetTypeProperty(index, member);
+            case 0:
+                return PropertyValue::Text(tmpl_.text);
+            case 1:
+                return ReadFont(member);
+            case 2:
+                return PropertyValue::Number(static_cast<int32_t>(tmpl_.textColour));
+            default:
+                return Component::GetTypeProperty(index, member);
         }
     }
     void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
         switch (index) {
-            case 0: tmpl_.text = std::string(TextView(value.text)); break;
+            case 0:
+                tmpl_.text = std::string(TextView(value.text));
+                break;
             case 1:
                 tmpl_.font = member < 0 ? WriteFontRecord(value.font, ScreenDpiY())
-                                        : WriteFontMember(tmpl_.font, DefaultGuiFont(), member, value,
-                                                          ScreenDpiY());
+                                        : WriteFontMember(tmpl_.font, DefaultGuiFont(), member,
+                                                          value, ScreenDpiY());
                 break;
-            case 2: tmpl_.textColour = static_cast<uint32_t>(value.number) & 0xFFFFFFu; break;
-            default: Component::SetTypeProperty(index, member, value);
+            case 2:
+                tmpl_.textColour = static_cast<uint32_t>(value.number) & 0xFFFFFFu;
+                break;
+            default:
+                Component::SetTypeProperty(index, member, value);
         }
     }
 
-private:
+  private:
     PropertyValue ReadFont(int32_t member) const {
         const FontSpec font = tmpl_.font.set ? tmpl_.font : DefaultGuiFont();
         const FontRecord record = ReadFontRecord(font, ScreenDpiY());
         PropertyValue v;
         switch (member) {
-            case -1: v.font = record; break;
-            case 0: v.number = record.angle; break;
-            case 1: v.number = record.bold; break;
-            case 2: v.number = record.italic; break;
-            case 3: v.number = record.strikeOut; break;
-            case 4: v.number = record.underline; break;
-            case 5: v.number = record.size; break;
-            default: v.text = record.face; break;
+            case -1:
+                v.font = record;
+                break;
+            case 0:
+                v.number = record.angle;
+                break;
+            case 1:
+                v.number = record.bold;
+                break;
+            case 2:
+                v.number = record.italic;
+                break;
+            case 3:
+                v.number = record.strikeOut;
+                break;
+            case 4:
+                v.number = record.underline;
+                break;
+            case 5:
+                v.number = record.size;
+                break;
+            default:
+                v.text = record.face;
+                break;
         }
         return v;
     }
@@ -551,14 +592,22 @@ private:
 
 std::unique_ptr<Component> MakeComponent(LoadedWindow& window, const ControlDef& def) {
     switch (def.type) {
-        case ControlType::Tab: return std::make_unique<TabComponent>(window, &def);
-        case ControlType::EditBox: return std::make_unique<EditBoxComponent>(window, &def);
-        case ControlType::Label: return std::make_unique<LabelComponent>(window, &def);
-        case ControlType::Button: return std::make_unique<ButtonComponent>(window, &def);
-        case ControlType::TransLabel: return std::make_unique<TransLabelComponent>(window, &def);
-        case ControlType::CartoonBox: return std::make_unique<CanvasBox>(window, &def);
-        case ControlType::CartoonObject: return std::make_unique<TemplateComponent>(window, &def);
-        case ControlType::Window: break;
+        case ControlType::Tab:
+            return std::make_unique<TabComponent>(window, &def);
+        case ControlType::EditBox:
+            return std::make_unique<EditBoxComponent>(window, &def);
+        case ControlType::Label:
+            return std::make_unique<LabelComponent>(window, &def);
+        case ControlType::Button:
+            return std::make_unique<ButtonComponent>(window, &def);
+        case ControlType::TransLabel:
+            return std::make_unique<TransLabelComponent>(window, &def);
+        case ControlType::CartoonBox:
+            return std::make_unique<CanvasBox>(window, &def);
+        case ControlType::CartoonObject:
+            return std::make_unique<TemplateComponent>(window, &def);
+        case ControlType::Window:
+            break;
     }
     return nullptr;
 }
@@ -583,7 +632,9 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 return 1;
             }
             break;
-        case WM_CLOSE: DestroyWindow(hwnd); return 0;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
         case WM_DESTROY:
             if (window != nullptr) {
                 if (Component* self = window->Find(window->def().selfId))
@@ -599,7 +650,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 if (g_windows.empty()) PostQuitMessage(0);
             }
             break;
-        default: break;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -618,14 +670,18 @@ bool PreTranslate(MSG& msg) {
     if (top == nullptr || !OwnWindow(top)) return false;
     if (msg.message == WM_KEYDOWN) {
         switch (msg.wParam) {
-            case VK_ESCAPE: PostMessageW(top, WM_CLOSE, 0, 0); return true;
-            case VK_F1: return true;
+            case VK_ESCAPE:
+                PostMessageW(top, WM_CLOSE, 0, 0);
+                return true;
+            case VK_F1:
+                return true;
             case VK_TAB: {
                 const bool back = GetKeyState(VK_SHIFT) < 0;
                 if (HWND next = GetNextDlgTabItem(top, GetFocus(), back)) SetFocus(next);
                 return true;
             }
-            default: return false;
+            default:
+                return false;
         }
     }
     return msg.wParam == VK_TAB || msg.wParam == VK_ESCAPE;
@@ -649,8 +705,12 @@ Component::~Component() {
     if (hwnd_ != nullptr && IsWindow(hwnd_)) RemovePropW(hwnd_, kComponentProp);
 }
 
-ControlType Component::type() const { return def_ ? def_->type : ControlType::Window; }
-int32_t Component::id() const { return def_ ? def_->id : window_.def().selfId; }
+ControlType Component::type() const {
+    return def_ ? def_->type : ControlType::Window;
+}
+int32_t Component::id() const {
+    return def_ ? def_->id : window_.def().selfId;
+}
 
 void Component::Attach(HWND hwnd) {
     hwnd_ = hwnd;
@@ -662,7 +722,8 @@ Component* Component::FromHwnd(HWND hwnd) {
 }
 
 HFONT Component::Font() const {
-    if (def_ == nullptr || def_->font.IsDefaultGui()) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (def_ == nullptr || def_->font.IsDefaultGui())
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     return window_.FontFor(def_->font);
 }
 
@@ -699,7 +760,8 @@ int32_t Component::Raise(EventKind event, EventArgs args) {
 void CanvasBox::Create(HWND parent) {
     const int w = std::max(1, def_->width), h = std::max(1, def_->height);
     canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage);
-    const uint32_t backColour = def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
+    const uint32_t backColour =
+        def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
     background_ = Image(w, h, PixelFromColorRef(backColour));
     const Image& picture = AssetImage(def_->picture);
     if (!picture.IsEmpty()) {
@@ -787,8 +849,10 @@ LRESULT CALLBACK CanvasBox::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 EndPaint(hwnd, &ps);
                 return 0;
             }
-            case WM_ERASEBKGND: return 1;
-            default: break;
+            case WM_ERASEBKGND:
+                return 1;
+            default:
+                break;
         }
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -811,7 +875,8 @@ Component* LoadedWindow::Find(int32_t componentId) const {
 
 HFONT LoadedWindow::FontFor(const FontDef& font) {
     for (auto& [f, handle] : fonts_)
-        if (f.height == font.height && f.weight == font.weight && std::string_view(f.face) == font.face)
+        if (f.height == font.height && f.weight == font.weight &&
+            std::string_view(f.face) == font.face)
             return handle;
     FontSpec spec;
     spec.set = true;
@@ -836,8 +901,9 @@ bool LoadedWindow::Build() {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - def_.width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - def_.height) / 2;
     const std::wstring caption = GbkToWide(def_.caption);
-    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
-                            style, x, y, def_.width, def_.height, nullptr, nullptr, g_instance, this);
+    hwnd_ =
+        CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(), style,
+                        x, y, def_.width, def_.height, nullptr, nullptr, g_instance, this);
     if (hwnd_ == nullptr) return false;
     auto self = std::make_unique<FrameComponent>(*this, nullptr);
     self->Bind(hwnd_);
@@ -862,7 +928,8 @@ bool LoadedWindow::Build() {
     // which is also the order of the tab stops.
     for (const auto& c : components_) {
         if (c->type() == ControlType::CartoonBox && c->hwnd() != nullptr)
-            SetWindowPos(c->hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetWindowPos(c->hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (const auto& c : components_)
         if (c->def() != nullptr && c->type() != ControlType::CartoonObject) c->ApplyVisibility();
@@ -871,19 +938,26 @@ bool LoadedWindow::Build() {
 
 // ---------------------------------------------------------------- operations
 
-void SetBindings(std::span<const Binding> bindings) { g_bindings = bindings; }
+void SetBindings(std::span<const Binding> bindings) {
+    g_bindings = bindings;
+}
 
 LoadedWindow* FindLoadedWindow(int32_t windowId) {
     auto it = g_windows.find(windowId);
     return it != g_windows.end() ? it->second.get() : nullptr;
 }
 
-size_t LoadedWindowCount() { return g_windows.size(); }
+size_t LoadedWindowCount() {
+    return g_windows.size();
+}
 
 bool LoadWindow(int32_t windowId, HWND parent, bool modal) {
-    if (LoadedWindow* open = FindLoadedWindow(windowId); open != nullptr && IsWindow(open->hwnd())) {
-        if (IsIconic(open->hwnd())) ShowWindow(open->hwnd(), SW_RESTORE);
-        else SetForegroundWindow(open->hwnd());
+    if (LoadedWindow* open = FindLoadedWindow(windowId);
+        open != nullptr && IsWindow(open->hwnd())) {
+        if (IsIconic(open->hwnd()))
+            ShowWindow(open->hwnd(), SW_RESTORE);
+        else
+            SetForegroundWindow(open->hwnd());
         SetActiveWindow(open->hwnd());
         return true;
     }
@@ -896,7 +970,8 @@ bool LoadWindow(int32_t windowId, HWND parent, bool modal) {
         g_windows.erase(windowId);
         return false;
     }
-    if (parent != nullptr && !modal) SetWindowLongPtrW(w->hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(parent));
+    if (parent != nullptr && !modal)
+        SetWindowLongPtrW(w->hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(parent));
     HWND hwnd = w->hwnd();
     w->Find(def->selfId)->Raise(EventKind::Created);
     if (!IsWindow(hwnd)) return true;  // the created handler closed it
@@ -921,7 +996,8 @@ bool LoadWindow(int32_t windowId, HWND parent, bool modal) {
 HWND GetWindowHandle(int32_t windowId, int32_t componentId) {
     LoadedWindow* w = FindLoadedWindow(windowId);
     Component* c = w != nullptr ? w->Find(componentId) : nullptr;
-    if (c == nullptr || c->hwnd() == nullptr || !IsWindow(c->hwnd())) ReportRuntimeError(kNoSuchComponent);
+    if (c == nullptr || c->hwnd() == nullptr || !IsWindow(c->hwnd()))
+        ReportRuntimeError(kNoSuchComponent);
     return c->hwnd();
 }
 
@@ -935,12 +1011,15 @@ Component& ComponentFor(int32_t windowId, int32_t componentId) {
     return *c;
 }
 
-bool Live(const Component& c) { return c.hwnd() != nullptr && IsWindow(c.hwnd()); }
+bool Live(const Component& c) {
+    return c.hwnd() != nullptr && IsWindow(c.hwnd());
+}
 
 RECT OuterRectInParent(const Component& c) {
     RECT r;
     GetWindowRect(c.hwnd(), &r);
-    if (HWND parent = GetParent(c.hwnd()); parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
+    if (HWND parent = GetParent(c.hwnd());
+        parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
@@ -954,8 +1033,10 @@ PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t proper
     const Component::Common& common = c.common();
     const bool live = Live(c);
     switch (propertyIndex) {
-        case 0: return PropertyValue::Number(live ? OuterRectInParent(c).left : common.left);
-        case 1: return PropertyValue::Number(live ? OuterRectInParent(c).top : common.top);
+        case 0:
+            return PropertyValue::Number(live ? OuterRectInParent(c).left : common.left);
+        case 1:
+            return PropertyValue::Number(live ? OuterRectInParent(c).top : common.top);
         case 2: {
             const RECT r = live ? OuterRectInParent(c) : RECT{};
             return PropertyValue::Number(live ? r.right - r.left : common.width);
@@ -964,25 +1045,29 @@ PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t proper
             const RECT r = live ? OuterRectInParent(c) : RECT{};
             return PropertyValue::Number(live ? r.bottom - r.top : common.height);
         }
-        case 4: return PropertyValue::Text(common.tag);
+        case 4:
+            return PropertyValue::Text(common.tag);
         case 5:
             return PropertyValue::Number(live && c.type() != ControlType::CartoonObject
                                              ? IsWindowVisible(c.hwnd()) != FALSE
                                              : common.visible);
-        case 6: return PropertyValue::Number(live ? IsWindowEnabled(c.hwnd()) == FALSE : common.disabled);
+        case 6:
+            return PropertyValue::Number(live ? IsWindowEnabled(c.hwnd()) == FALSE
+                                              : common.disabled);
         case 7: {
             PropertyValue v;
             v.bytes = common.cursor;
             return v;
         }
-        default: break;
+        default:
+            break;
     }
     if (!live) ReportRuntimeError(kNoNativeWindow);
     return c.GetTypeProperty(propertyIndex - 8, memberIndex);
 }
 
-void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex, int32_t memberIndex,
-                   const PropertyValue& value) {
+void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
+                   int32_t memberIndex, const PropertyValue& value) {
     Component& c = ComponentFor(windowId, componentId);
     if (propertyIndex < 0 || propertyIndex >= PropertyTableSize(c.type())) return;
     Component::Common& common = c.common();
@@ -996,7 +1081,8 @@ void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
                 const RECT r = OuterRectInParent(c);
                 const int x = propertyIndex == 0 ? common.left : r.left;
                 const int y = propertyIndex == 1 ? common.top : r.top;
-                SetWindowPos(c.hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(c.hwnd(), nullptr, x, y, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             return;
         }
@@ -1007,24 +1093,32 @@ void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
                 const RECT r = OuterRectInParent(c);
                 const int w = propertyIndex == 2 ? common.width : r.right - r.left;
                 const int h = propertyIndex == 3 ? common.height : r.bottom - r.top;
-                SetWindowPos(c.hwnd(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(c.hwnd(), nullptr, 0, 0, w, h,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             return;
         }
-        case 4: common.tag = std::string(TextView(v.text)); return;
+        case 4:
+            common.tag = std::string(TextView(v.text));
+            return;
         case 5:
             common.visible = v.number != 0;
             if (live && c.type() != ControlType::CartoonObject) {
-                if (c.def() == nullptr) ShowWindow(c.hwnd(), common.visible ? SW_SHOW : SW_HIDE);
-                else c.ApplyVisibility();
+                if (c.def() == nullptr)
+                    ShowWindow(c.hwnd(), common.visible ? SW_SHOW : SW_HIDE);
+                else
+                    c.ApplyVisibility();
             }
             return;
         case 6:
             common.disabled = v.number != 0;
             if (live) EnableWindow(c.hwnd(), !common.disabled);
             return;
-        case 7: common.cursor = v.bytes; return;
-        default: break;
+        case 7:
+            common.cursor = v.bytes;
+            return;
+        default:
+            break;
     }
     if (!live) ReportRuntimeError(kNoNativeWindow);
     c.SetTypeProperty(propertyIndex - 8, memberIndex, v);
@@ -1033,7 +1127,8 @@ void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
 CanvasBox* FindCanvas(WindowId w, int32_t componentId) {
     LoadedWindow* window = FindLoadedWindow(w);
     Component* c = window != nullptr ? window->Find(componentId) : nullptr;
-    return c != nullptr && c->type() == ControlType::CartoonBox ? static_cast<CanvasBox*>(c) : nullptr;
+    return c != nullptr && c->type() == ControlType::CartoonBox ? static_cast<CanvasBox*>(c)
+                                                                : nullptr;
 }
 
 const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId) {

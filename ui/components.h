@@ -43,7 +43,7 @@ class LoadedWindow;
 
 // One control (or the window itself) of a loaded window.
 class Component {
-public:
+  public:
     Component(LoadedWindow& window, const ControlDef* def);
     virtual ~Component();
     Component(const Component&) = delete;
@@ -84,7 +84,7 @@ public:
 
     static Component* FromHwnd(HWND hwnd);
 
-protected:
+  protected:
     void Attach(HWND hwnd);
     HFONT Font() const;
 
@@ -96,7 +96,7 @@ protected:
 };
 
 class LoadedWindow {
-public:
+  public:
     explicit LoadedWindow(const WindowDef& def);
     ~LoadedWindow();
     LoadedWindow(const LoadedWindow&) = delete;
@@ -115,7 +115,7 @@ public:
     bool Build();
     void Detach() { hwnd_ = nullptr; }
 
-private:
+  private:
     const WindowDef& def_;
     HWND hwnd_ = nullptr;
     std::vector<std::unique_ptr<Component>> components_;
@@ -127,7 +127,9 @@ private:
 // it. `parent` owns the new window when given.
 bool LoadWindow(int32_t windowId, HWND parent = nullptr, bool modal = false);
 LoadedWindow* FindLoadedWindow(int32_t windowId);
-inline LoadedWindow* FindLoadedWindow(WindowId id) { return FindLoadedWindow(static_cast<int32_t>(id)); }
+inline LoadedWindow* FindLoadedWindow(WindowId id) {
+    return FindLoadedWindow(static_cast<int32_t>(id));
+}
 // The native handle of a window (its own component id) or component; fatal when missing.
 HWND GetWindowHandle(int32_t windowId, int32_t componentId);
 // How many of the program's windows exist.
@@ -157,7 +159,7 @@ const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId);
 
 // The sprite operations of a canvas, repainting what they change at once.
 class CanvasBox : public Component {
-public:
+  public:
     using Component::Component;
     void Create(HWND parent) override;
     int AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible = true);
@@ -170,7 +172,7 @@ public:
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-private:
+  private:
     void Flush();
     std::unique_ptr<Canvas> canvas_;
     Image background_;

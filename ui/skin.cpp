@@ -1,7 +1,7 @@
 #include "ui/skin.h"
 
-#include <windows.h>
 #include <uxtheme.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -16,15 +16,19 @@ uint32_t ReadLe32(const uint8_t* p) {
 }
 }  // namespace
 
-const SkinTheme& CurrentSkin() { return g_theme; }
+const SkinTheme& CurrentSkin() {
+    return g_theme;
+}
 
-int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int32_t, int32_t, int32_t) {
+int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int32_t, int32_t,
+                                  int32_t) {
     if (data == nullptr || std::memcmp(data, ".SHE", 4) != 0) return 0;
     // Layout: magic, uint32 version, uint32 colour count, then RGB triples.
     const uint32_t count = ReadLe32(data + 8);
     const uint8_t* rgb = data + 12;
     uint32_t* slots[] = {&g_theme.face, &g_theme.text, &g_theme.accent};
-    for (uint32_t i = 0; i < count && i < 3; ++i) *slots[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+    for (uint32_t i = 0; i < count && i < 3; ++i)
+        *slots[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
     g_theme.loaded = true;
     SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT);
     return 1;

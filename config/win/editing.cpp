@@ -50,7 +50,8 @@ void ShowTotal() {
 void LoadRateBoxes() {
     if (!FileExists(ConfigPath())) return;
     for (int i = 1; i <= 10; ++i) {
-        const std::string rate = IniReadText(ConfigPath(), "中奖率", ConcatText({"中奖率", IntToText(i)}));
+        const std::string rate =
+            IniReadText(ConfigPath(), "中奖率", ConcatText({"中奖率", IntToText(i)}));
         WriteText(WindowId::Rate, ids::kRateBox[i - 1], 8, rate);
     }
 }

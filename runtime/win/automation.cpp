@@ -10,14 +10,14 @@ namespace kelvra {
 namespace {
 
 class Bstr {
-public:
+  public:
     explicit Bstr(std::string_view gbk) : value_(SysAllocString(GbkToWide(gbk).c_str())) {}
     ~Bstr() { SysFreeString(value_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const { return value_; }
 
-private:
+  private:
     BSTR value_;
 };
 
@@ -88,8 +88,9 @@ void CallAutomationMethod(AutomationObject& object, std::string_view name,
         v.bstrVal = texts.back()->get();
     }
     DISPPARAMS params{argv.data(), nullptr, static_cast<UINT>(argv.size()), 0};
-    if (FAILED(object.get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
-                                    result.get(), nullptr, nullptr))) {
+    if (FAILED(object.get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
+                                    DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result.get(),
+                                    nullptr, nullptr))) {
         VariantClear(result.get());
     }
 }
@@ -113,6 +114,8 @@ std::string VariantToText(const Variant& value) {
     return WideToGbk(std::wstring_view(text.get()->bstrVal, SysStringLen(text.get()->bstrVal)));
 }
 
-void ReleaseAutomationObject(AutomationObject& variable) { variable.Reset(); }
+void ReleaseAutomationObject(AutomationObject& variable) {
+    variable.Reset();
+}
 
 }  // namespace kelvra

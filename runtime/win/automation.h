@@ -1,6 +1,6 @@
 #pragma once
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <initializer_list>
 #include <string>
@@ -10,7 +10,7 @@ namespace kelvra {
 
 // An object variable: empty, or one reference to an automation (IDispatch) object.
 class AutomationObject {
-public:
+  public:
     AutomationObject() = default;
     ~AutomationObject() { Reset(); }
     AutomationObject(const AutomationObject&) = delete;
@@ -19,13 +19,13 @@ public:
     IDispatch* get() const { return object_; }
     void Reset(IDispatch* object = nullptr);
 
-private:
+  private:
     IDispatch* object_ = nullptr;
 };
 
 // A VARIANT that clears itself.
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&value_); }
     ~Variant() { VariantClear(&value_); }
     Variant(const Variant&) = delete;
@@ -33,11 +33,12 @@ public:
     VARIANT* get() { return &value_; }
     const VARIANT* get() const { return &value_; }
 
-private:
+  private:
     VARIANT value_;
 };
 
-// `name` is a CLSID when it starts with '{', else a ProgID. On failure `variable` keeps what it held.
+// `name` is a CLSID when it starts with '{', else a ProgID. On failure `variable` keeps what it
+// held.
 bool CreateAutomationObject(AutomationObject& variable, std::string_view name);
 bool SetAutomationProperty(AutomationObject& object, std::string_view name, std::string_view text);
 // Invokes a method with text arguments; a failed call leaves `result` empty.

@@ -8,7 +8,9 @@ namespace {
 PreTranslateFn g_preTranslate = nullptr;
 }
 
-void SetPreTranslate(PreTranslateFn fn) { g_preTranslate = fn; }
+void SetPreTranslate(PreTranslateFn fn) {
+    g_preTranslate = fn;
+}
 
 void DispatchMessageOf(MSG& msg) {
     if (g_preTranslate != nullptr && g_preTranslate(msg)) return;
@@ -38,7 +40,8 @@ int64_t TickCountMs() {
     }();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<int64_t>(now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency);
+    return static_cast<int64_t>(now.QuadPart / frequency * 1000 +
+                                now.QuadPart % frequency * 1000 / frequency);
 }
 
 void Delay(int32_t ms) {

@@ -21,13 +21,13 @@ void Delay(int32_t ms);
 
 // Holds a 1 ms timer resolution while alive, so short waits keep their length.
 class FineTimerScope {
-public:
+  public:
     FineTimerScope();
     ~FineTimerScope();
     FineTimerScope(const FineTimerScope&) = delete;
     FineTimerScope& operator=(const FineTimerScope&) = delete;
 
-private:
+  private:
     bool active_;
 };
 

@@ -26,13 +26,20 @@ LRESULT CALLBACK HotKeyWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 UINT PlatformModifiers(int32_t code) {
     switch (code) {
-        case 1: return MOD_CONTROL;
-        case 2: return MOD_SHIFT;
-        case 3: return MOD_CONTROL | MOD_SHIFT;
-        case 4: return MOD_ALT;
-        case 5: return MOD_CONTROL | MOD_ALT;
-        case 6: return MOD_SHIFT | MOD_ALT;
-        default: return static_cast<UINT>(code);
+        case 1:
+            return MOD_CONTROL;
+        case 2:
+            return MOD_SHIFT;
+        case 3:
+            return MOD_CONTROL | MOD_SHIFT;
+        case 4:
+            return MOD_ALT;
+        case 5:
+            return MOD_CONTROL | MOD_ALT;
+        case 6:
+            return MOD_SHIFT | MOD_ALT;
+        default:
+            return static_cast<UINT>(code);
     }
 }
 
@@ -42,8 +49,8 @@ int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_
     g_hotKeys.target = target;
     if (g_hotKeys.previous == nullptr && window != nullptr) {
         g_hotKeys.subclassed = window;
-        g_hotKeys.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HotKeyWindowProc)));
+        g_hotKeys.previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HotKeyWindowProc)));
     }
     const int32_t id = kFirstIdBase + ++g_hotKeys.counter;
     g_hotKeys.highestId = id;

@@ -11,13 +11,20 @@ int32_t ShowMessageBox(std::string_view message, int32_t flags,
     const std::wstring text = GbkToWide(message);
     const std::wstring caption = GbkToWide(title.value_or("信息："));
     switch (MessageBoxW(owner, text.c_str(), caption.c_str(), type)) {
-        case IDCANCEL: return 1;
-        case IDABORT: return 2;
-        case IDRETRY: return 3;
-        case IDIGNORE: return 4;
-        case IDYES: return 5;
-        case IDNO: return 6;
-        default: return 0;
+        case IDCANCEL:
+            return 1;
+        case IDABORT:
+            return 2;
+        case IDRETRY:
+            return 3;
+        case IDIGNORE:
+            return 4;
+        case IDYES:
+            return 5;
+        case IDNO:
+            return 6;
+        default:
+            return 0;
     }
 }
 

@@ -191,7 +191,8 @@ TEST(ArtPlate, EverySectorIsOpaqueAndPaleWhereNamesGo) {
   const Picture plate = Load("plate.png");
   ASSERT_EQ(plate.width, 474);
   for (int k = 0; k < 10; ++k) {
-    for (double radius = 100; radius <= 185; radius += 5) {
+    // Names are drawn at run time as far out as radius ~208.
+    for (double radius = 100; radius <= 208; radius += 4) {
       const std::uint8_t* px = PlateAt(plate, radius, 36.0 * k);
       SCOPED_TRACE("sector " + std::to_string(k) + " radius " + std::to_string(radius));
       EXPECT_EQ(px[3], 255);
@@ -220,7 +221,7 @@ TEST(ArtPlate, BandIsDarkRedAtTopAndBottomAndOrangeElsewhere) {
   ASSERT_EQ(plate.width, 474);
   for (int k = 0; k < 10; ++k) {
     const bool red = k == 0 || k == 5;
-    const std::uint8_t* px = PlateAt(plate, 202, 36.0 * k);
+    const std::uint8_t* px = PlateAt(plate, 216, 36.0 * k);
     SCOPED_TRACE("segment at " + std::to_string(36 * k) + " degrees");
     EXPECT_EQ(px[0], red ? 181 : 208);
     EXPECT_EQ(px[1], red ? 0 : 80);

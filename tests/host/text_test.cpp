@@ -1,4 +1,6 @@
 // Text and number operations: the exact conversions the rates, names and the clock rely on.
+#include "runtime/text.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "runtime/fatal.h"
-#include "runtime/text.h"
 
 namespace kelvra {
 namespace {
@@ -33,7 +34,11 @@ TEST(TextToInt, ReadsWhatOperatorsType) {
         {"two signs", "--5", 0},
         {"wraps past int32", "2147483648", std::numeric_limits<int32_t>::min()},
         {"wraps twice", "4294967297", 1},
-        {"stops at NUL", std::string("12\0" "34", 5), 12},
+        {"stops at NUL",
+         std::string("12\0"
+                     "34",
+                     5),
+         12},
         {"incomplete character ends the scan", "5\xA3", 5},
         {"other double-byte characters stop the digits", "5个", 5},
     };
@@ -110,7 +115,8 @@ TEST(TruncateToInt, RoundsTowardZero) {
 
 TEST(RuntimeErrorText, BuildsTheBoxText) {
     EXPECT_EQ(RuntimeErrorText("", 0), "运行时出错!\r\n\r\n");
-    EXPECT_EQ(RuntimeErrorText("不能求余数于零", 0), "运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n");
+    EXPECT_EQ(RuntimeErrorText("不能求余数于零", 0),
+              "运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n");
     EXPECT_EQ(RuntimeErrorText("x", 6), "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：x\r\n");
 }
 

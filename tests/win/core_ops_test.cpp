@@ -1,8 +1,7 @@
 // The Windows side of the core operations: message boxes, the fatal error exit, the hot-key
 // route, the event pump and the timed wait, automation, and the file-system questions.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
@@ -19,7 +18,9 @@ namespace {
 
 using test::BoxWatcher;
 
-std::wstring W(std::string_view gbk) { return GbkToWide(gbk); }
+std::wstring W(std::string_view gbk) {
+    return GbkToWide(gbk);
+}
 
 // A plain top-level window that records the messages it gets.
 struct Recorder {
@@ -73,8 +74,11 @@ TEST(MessageBox, ButtonCodesAreMapped) {
         UINT flags;
         int press;
         int32_t expected;
-    } cases[] = {{MB_YESNO, IDNO, 6}, {MB_YESNO, IDYES, 5}, {MB_OKCANCEL, IDCANCEL, 1},
-                 {MB_ABORTRETRYIGNORE, IDRETRY, 3}, {MB_ABORTRETRYIGNORE, IDIGNORE, 4}};
+    } cases[] = {{MB_YESNO, IDNO, 6},
+                 {MB_YESNO, IDYES, 5},
+                 {MB_OKCANCEL, IDCANCEL, 1},
+                 {MB_ABORTRETRYIGNORE, IDRETRY, 3},
+                 {MB_ABORTRETRYIGNORE, IDIGNORE, 4}};
     for (const Case& c : cases) {
         BoxWatcher watcher(L"t", c.press);
         EXPECT_EQ(ShowMessageBox("?", static_cast<int32_t>(c.flags), "t"), c.expected)
@@ -86,9 +90,8 @@ test::ChildRegistrar remainderByZero(L"remainder-by-zero", [] {
     volatile double zero = 0.0;
     Remainder(5.0, zero);
 });
-test::ChildRegistrar errorWithCode(L"error-with-code", [] {
-    ReportRuntimeError("数组成员引用下标超出定义范围", 1);
-});
+test::ChildRegistrar errorWithCode(L"error-with-code",
+                                   [] { ReportRuntimeError("数组成员引用下标超出定义范围", 1); });
 
 TEST(FatalError, RemainderByZeroShowsTheBoxAndExitsMinusOne) {
     const test::ChildResult r = test::RunChildProcess(L"remainder-by-zero");
@@ -101,8 +104,9 @@ TEST(FatalError, RemainderByZeroShowsTheBoxAndExitsMinusOne) {
 TEST(FatalError, CodeAndMessageAreBothShown) {
     const test::ChildResult r = test::RunChildProcess(L"error-with-code");
     ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxText,
-              W("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
+    EXPECT_EQ(
+        r.boxText,
+        W("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
     EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
 }
 
@@ -215,8 +219,8 @@ TEST(Files, CurrentDirectoryAndFileExists) {
     EXPECT_NE(cwd.back(), '\\');
     EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
     EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
-    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           0, nullptr);
+    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
     CloseHandle(f);
     EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
     EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));

@@ -1,8 +1,7 @@
 // The program as a whole, in this process: start-up with and without a configuration file, the
 // hot key, the rate window, saving names and rates, and spins.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <sstream>
@@ -34,7 +33,7 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 class ProgramTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
@@ -134,8 +133,9 @@ TEST_F(ProgramTest, HotKeyTwiceGivesOneRateWindowWithTheInitialRates) {
 }
 
 TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
-    WriteIni("[中奖率]\r\n中奖率1=0\r\n中奖率2=20\r\n中奖率3=1\r\n中奖率4=25\r\n中奖率5=15\r\n"
-             "中奖率6=0\r\n中奖率7=1\r\n中奖率8=5\r\n中奖率9=30\r\n中奖率10=3\r\n");
+    WriteIni(
+        "[中奖率]\r\n中奖率1=0\r\n中奖率2=20\r\n中奖率3=1\r\n中奖率4=25\r\n中奖率5=15\r\n"
+        "中奖率6=0\r\n中奖率7=1\r\n中奖率8=5\r\n中奖率9=30\r\n中奖率10=3\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[3]), "谢谢参与") << "empty-name default";
     PressHotKey();
@@ -149,7 +149,8 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
     const std::string before = Ini();
     std::wstring boxText;
     {
-        test::BoxWatcher watcher(GbkToWide("信息："), IDOK, [&](HWND box) { boxText = test::BoxMessage(box); });
+        test::BoxWatcher watcher(GbkToWide("信息："), IDOK,
+                                 [&](HWND box) { boxText = test::BoxMessage(box); });
         SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
         EXPECT_TRUE(watcher.found());
     }
@@ -288,7 +289,8 @@ Launched LaunchProgram() {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     // Started from elsewhere: the program must find its folder by itself.
-    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, tmp, &si, &l.pi) != FALSE;
+    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, tmp, &si,
+                          &l.pi) != FALSE;
     return l;
 }
 

@@ -46,7 +46,9 @@ std::wstring WindowText(HWND hwnd) {
 }
 }  // namespace
 
-void RegisterChild(const wchar_t* name, ChildScenario scenario) { Children()[name] = scenario; }
+void RegisterChild(const wchar_t* name, ChildScenario scenario) {
+    Children()[name] = scenario;
+}
 
 int RunChild(const wchar_t* name) {
     auto it = Children().find(name);
@@ -69,7 +71,8 @@ ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
         result.timedOut = true;
         return result;
     }

@@ -24,12 +24,12 @@ ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs = 20000);
 // Polls from another thread until a top-level dialog box of this process with the given title
 // shows, runs `inspect` on it, then presses `button` in it. Returns whether it was found.
 class BoxWatcher {
-public:
+  public:
     BoxWatcher(std::wstring title, int button, std::function<void(HWND)> inspect = {});
     ~BoxWatcher();
     bool found() const { return found_; }
 
-private:
+  private:
     static DWORD WINAPI Run(void* self);
     std::wstring title_;
     int button_;

@@ -1,9 +1,8 @@
 // The windows as the operator and the logic meet them: property reads and writes with their
 // effects, the edit boxes' typing rules, events, keys, pages and the fatal errors of misuse.
-#include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <vector>
 
@@ -11,9 +10,9 @@
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
+#include "tests/win/win_test_support.h"
 #include "ui/components.h"
 #include "ui/model/ids.h"
-#include "tests/win/win_test_support.h"
 
 namespace kelvra {
 namespace {
@@ -39,8 +38,10 @@ int32_t Record(WindowId w, int32_t c, EventKind e, const EventArgs& args) {
     return 77;
 }
 
-#define KELVRA_RECORDER(w, c, e) \
-    {w, c, e, [](const EventArgs& a) -> int32_t { return Record(w, c, e, a); }}
+#define KELVRA_RECORDER(w, c, e)                                                  \
+    {                                                                             \
+        w, c, e, [](const EventArgs& a) -> int32_t { return Record(w, c, e, a); } \
+    }
 
 const Binding kTestBindings[] = {
     KELVRA_RECORDER(WindowId::Main, ids::kMainSelf, EventKind::Created),
@@ -56,7 +57,7 @@ const Binding kTestBindings[] = {
 };
 
 class WindowsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         InitWindowSystem(GetModuleHandleW(nullptr));
         SetBindings(kTestBindings);
@@ -156,8 +157,8 @@ TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
         const char* typed;
         const char* after;
         size_t events;  // change events raised by leaving the box
-    } cases[] = {{"07", "7", 1}, {"-", "", 1}, {"0", "", 1}, {"-0", "", 1}, {"05", "5", 1},
-                 {"42", "42", 0}, {"", "", 0}};
+    } cases[] = {{"07", "7", 1}, {"-", "", 1},    {"0", "", 1}, {"-0", "", 1},
+                 {"05", "5", 1}, {"42", "42", 0}, {"", "", 0}};
     for (const Case& c : cases) {
         WriteText(WindowId::Rate, ids::kRateBox[0], 8, c.typed);
         SetFocus(box);
@@ -174,14 +175,16 @@ TEST_F(WindowsTest, NameBoxKeepsNineGbkBytes) {
     Type(box, GbkToWide("OPPO手机"));
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机");
     Type(box, GbkToWide("好"));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机") << "a tenth byte cannot be typed";
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机")
+        << "a tenth byte cannot be typed";
     Type(box, L"!");
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机!");
 
     WriteText(WindowId::Main, ids::kMainNameBox[1], 8, "");
     HWND second = Hwnd(kMain, ids::kMainNameBox[1]);
     Type(second, GbkToWide("谢谢参与好"));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与") << "four Chinese characters";
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与")
+        << "four Chinese characters";
     Type(second, L"\x0E01");  // Thai: no GBK form, refused rather than stored as '?'
     Type(second, L"x");
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与x");
@@ -288,7 +291,8 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
         test::Pump(300);
     };
     click();
-    ASSERT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "an enabled start control takes presses";
+    ASSERT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u)
+        << "an enabled start control takes presses";
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseUp), 1u);
     EXPECT_EQ(g_seen[g_seen.size() - 2].args.a, (r.right - r.left) / 2);
     WriteNumber(WindowId::Main, ids::kMainStart, 6, -1, 1);
@@ -311,7 +315,8 @@ TEST_F(WindowsTest, EscClosesTheWindowWithTheFocus) {
     ProcessPendingEvents();
     EXPECT_EQ(FindLoadedWindow(kHelp), nullptr);
     MSG msg;
-    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the last window gone ends the loop";
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+        << "the last window gone ends the loop";
 }
 
 TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {
@@ -333,14 +338,16 @@ test::ChildRegistrar handleOfClosedWindow(L"handle-of-closed-window", [] {
 TEST(WindowsFatal, ReadingAClosedWindowEndsTheProgram) {
     const test::ChildResult r = test::RunChildProcess(L"read-closed-rate-window");
     ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxText, GbkToWide("运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n"));
+    EXPECT_EQ(r.boxText,
+              GbkToWide("运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n"));
     EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
 }
 
 TEST(WindowsFatal, HandleOfAWindowNotLoadedEndsTheProgram) {
     const test::ChildResult r = test::RunChildProcess(L"handle-of-closed-window");
     ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxText, GbkToWide("运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n"));
+    EXPECT_EQ(r.boxText,
+              GbkToWide("运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n"));
     EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
 }
 

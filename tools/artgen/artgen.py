@@ -165,7 +165,9 @@ def draw_plate():
     w, h = 474, 475
     c = Canvas(w, h, 236.5, 237.0)
     R = 235.5  # opaque columns 1..472 and rows 2..472
-    rim_in, band_in, hub_r = 212.0, 192.0, 70.0
+    # The names are drawn at run time on a ring of radius ~175..208: it must stay pale yellow,
+    # so the band is a slim ring just inside the rim.
+    rim_in, band_in, hub_r = 222.0, 210.0, 70.0
 
     rim_t = (c.r - rim_in) / (R - rim_in)
     c.fill(GOLD_DEEP, disc(c, R))
@@ -173,7 +175,7 @@ def draw_plate():
     c.fill(GOLD_DEEP, ring(c, rim_in - 1.0, rim_in + 1.4))
 
     studs = 30
-    stud_r = (R - rim_in) * 0.27
+    stud_r = (R - rim_in) * 0.31
     mid = (R + rim_in) / 2.0
     for k in range(studs):
         a = np.radians(k * 360.0 / studs + 6.0)

@@ -7,7 +7,16 @@
 
 namespace kelvra {
 
-enum class ControlType { Window, Tab, EditBox, Label, Button, TransLabel, CartoonBox, CartoonObject };
+enum class ControlType {
+    Window,
+    Tab,
+    EditBox,
+    Label,
+    Button,
+    TransLabel,
+    CartoonBox,
+    CartoonObject
+};
 
 enum class WindowId : int32_t { Main = 1, Rate = 2, Help = 3 };
 
@@ -19,7 +28,9 @@ enum class Align { Left, Centre };
 // A colour as COLORREF (red in the low byte); kNoColour means "not set": a Label then paints
 // the system's button-face colour behind its text, a window its system default background.
 constexpr uint32_t kNoColour = 0xFFFFFFFFu;
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 
 // height: character height in pixels (0 = the default GUI font); face: GBK, "" = none named.
 struct FontDef {
@@ -31,19 +42,20 @@ struct FontDef {
 
 struct ControlDef {
     ControlType type;
-    const char* name;       // GBK, unique within its window
-    int32_t id;             // component id, unique within its window
-    int32_t parent;         // component id of the parent: the window's own id or the tab control
-    int32_t page;           // tab page (0, 1) for controls on a tab control, else -1
+    const char* name;  // GBK, unique within its window
+    int32_t id;        // component id, unique within its window
+    int32_t parent;    // component id of the parent: the window's own id or the tab control
+    int32_t page;      // tab page (0, 1) for controls on a tab control, else -1
     int32_t left, top, width, height;
     FontDef font;
     uint32_t textColour = kNoColour;
     uint32_t backColour = kNoColour;
     const char* text = "";  // caption, content, or the tab titles separated by '\n'
     Align align = Align::Left;
-    bool vcentre = false;   // one line, vertically centred
-    bool wrap = false;      // lines wrap at the control's width
-    int32_t maxLength = 0;  // EditBox: typed limit (bytes for name boxes, characters for rate boxes)
+    bool vcentre = false;  // one line, vertically centred
+    bool wrap = false;     // lines wrap at the control's width
+    int32_t maxLength =
+        0;  // EditBox: typed limit (bytes for name boxes, characters for rate boxes)
     bool integerInput = false;
     bool tabStop = false;
     bool visible = true;
@@ -54,12 +66,12 @@ struct ControlDef {
 
 struct WindowDef {
     WindowId id;
-    int32_t selfId;       // the window's own component id
-    const char* name;     // GBK
-    const char* caption;  // GBK
-    int32_t width, height;   // outer size
-    uint32_t backColour;     // kNoColour = system default
-    bool ownIcon;            // the main window sets the program icon itself
+    int32_t selfId;         // the window's own component id
+    const char* name;       // GBK
+    const char* caption;    // GBK
+    int32_t width, height;  // outer size
+    uint32_t backColour;    // kNoColour = system default
+    bool ownIcon;           // the main window sets the program icon itself
     std::span<const ControlDef> controls;
 };
 

@@ -15,8 +15,9 @@ namespace {
 struct LabelPlace {
     int left, top;
 };
-constexpr LabelPlace kLabelPlaces[10] = {{210, 60},  {320, 95}, {390, 185}, {395, 305}, {325, 400},
-                                         {210, 440}, {100, 405}, {30, 305},  {30, 195},  {100, 100}};
+constexpr LabelPlace kLabelPlaces[10] = {{210, 60},  {320, 95},  {390, 185}, {395, 305},
+                                         {325, 400}, {210, 440}, {100, 405}, {30, 305},
+                                         {30, 195},  {100, 100}};
 
 bool g_spinning = false;
 const SpinHooks* g_hooks = nullptr;
@@ -31,7 +32,9 @@ int64_t Now() {
     return CurrentTimeMs();
 }
 
-CanvasBox* WheelCanvas() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
+CanvasBox* WheelCanvas() {
+    return FindCanvas(WindowId::Main, ids::kMainCanvas);
+}
 
 const SpriteTemplate& Template(int32_t id) {
     static const SpriteTemplate none;
@@ -45,9 +48,13 @@ void SetStartDisabled(bool disabled) {
 
 }  // namespace
 
-bool Spinning() { return g_spinning; }
+bool Spinning() {
+    return g_spinning;
+}
 
-void SetSpinHooksForTesting(const SpinHooks* hooks) { g_hooks = hooks; }
+void SetSpinHooksForTesting(const SpinHooks* hooks) {
+    g_hooks = hooks;
+}
 
 void DrawWheel() {
     CanvasBox* canvas = WheelCanvas();
@@ -58,10 +65,12 @@ void DrawWheel() {
     canvas->AddSprite(Template(ids::kMainHub), 205, 205, true);
 
     WriteText(WindowId::Main, ids::kMainText, 8, g.prizeTable[0].name);
-    WriteProperty(static_cast<int32_t>(WindowId::Main), ids::kMainText, 9, 6, PropertyValue::Text("宋体"));
+    WriteProperty(static_cast<int32_t>(WindowId::Main), ids::kMainText, 9, 6,
+                  PropertyValue::Text("宋体"));
     WriteNumber(WindowId::Main, ids::kMainText, 9, 5, 18);
     WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0);
-    g.labelSpriteIds[0] = canvas->AddSprite(Template(ids::kMainText), kLabelPlaces[0].left, kLabelPlaces[0].top);
+    g.labelSpriteIds[0] =
+        canvas->AddSprite(Template(ids::kMainText), kLabelPlaces[0].left, kLabelPlaces[0].top);
     for (int k = 2; k <= 10; ++k) {
         WriteText(WindowId::Main, ids::kMainText, 8, g.prizeTable[k - 1].name);
         const int id = canvas->AddSprite(Template(ids::kMainText), kLabelPlaces[k - 1].left,
@@ -84,7 +93,9 @@ void OnStartPressed(int32_t, int32_t, int32_t) {
     PickPrize();
 }
 
-void OnStartReleased(int32_t, int32_t, int32_t) { ProcessPendingEvents(); }
+void OnStartReleased(int32_t, int32_t, int32_t) {
+    ProcessPendingEvents();
+}
 
 void PickPrize() {
     const int64_t now = Now();
