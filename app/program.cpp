@@ -1,8 +1,8 @@
 #include "app/program.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "ui/skin.h"
 
-#include <uxtheme.h>
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include <oaidl.h>
 #include <windows.h>
+#include <oaidl.h>
 
 #include <initializer_list>
 #include <string>

@@ -1,6 +1,4 @@
 // Text and number operations: the exact conversions the rates, names and the clock rely on.
-#include "runtime/text.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +6,7 @@
 #include <string>
 
 #include "runtime/fatal.h"
+#include "runtime/text.h"
 
 namespace kelvra {
 namespace {

@@ -1,7 +1,8 @@
 // The Windows side of the core operations: message boxes, the fatal error exit, the hot-key
 // route, the event pump and the timed wait, automation, and the file-system questions.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"

@@ -1,7 +1,8 @@
 // The program as a whole, in this process: start-up with and without a configuration file, the
 // hot key, the rate window, saving names and rates, and spins.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>

@@ -1,12 +1,13 @@
 // Entry of the Windows test program. `--child=NAME` runs one of the child scenarios that end the
 // process (fatal errors), so a test can start this program again and judge it from outside.
-#include <commctrl.h>
-#include <gtest/gtest.h>
-#include <ole2.h>
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
 
 #include <cstring>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "tests/win/win_test_support.h"
 

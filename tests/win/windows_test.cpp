@@ -1,8 +1,9 @@
 // The windows as the operator and the logic meet them: property reads and writes with their
 // effects, the edit boxes' typing rules, events, keys, pages and the fatal errors of misuse.
-#include <commctrl.h>
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -10,9 +11,9 @@
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
-#include "tests/win/win_test_support.h"
 #include "ui/components.h"
 #include "ui/model/ids.h"
+#include "tests/win/win_test_support.h"
 
 namespace kelvra {
 namespace {

@@ -1,0 +1,486 @@
+// The program under Wine, measured from inside: start-up time, real spins against their nominal
+// waits with the CPU they use, what one wait and one pointer step cost, and the start-up of the
+// real program as a separate process. Timings are printed, never judged.
+// Run through bench/win/run.sh [--reps=N] [--winners=1,5,10] [--launches=N] [--trace]
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <mmsystem.h>
+#include <ole2.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/globals.h"
+#include "app/startup.h"
+#include "runtime/encoding.h"
+#include "runtime/win/events.h"
+#include "runtime/win/hotkey.h"
+#include "ui/components.h"
+#include "ui/model/ids.h"
+#include "ui/model/layout.h"
+#include "wheel/spin_rules.h"
+#include "wheel/win/wheel.h"
+
+namespace kelvra::bench {
+namespace {
+
+constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / perMs;
+}
+
+int64_t FileTimeTicks(const FILETIME& ft) {
+    return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+// Wall clock in 100 ns ticks, as fine as the system gives it (the precise call is newer than
+// the Windows version the build targets).
+int64_t SystemTicks() {
+    using PreciseFn = void(WINAPI*)(LPFILETIME);
+    static const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    FILETIME ft;
+    if (precise != nullptr)
+        precise(&ft);
+    else
+        GetSystemTimeAsFileTime(&ft);
+    return FileTimeTicks(ft);
+}
+
+int64_t CreationTicks(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return FileTimeTicks(created);
+}
+
+// User plus kernel time of this process, in milliseconds.
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return static_cast<double>(FileTimeTicks(kernel) + FileTimeTicks(user)) / 10000.0;
+}
+
+double SinceProcessStartMs() {
+    static const int64_t created = CreationTicks(GetCurrentProcess());
+    return static_cast<double>(SystemTicks() - created) / 10000.0;
+}
+
+// Processes outside Wine that work for this one (the Wine server, the X server), named by the
+// runner in KELVRA_BENCH_WATCH as "name:pid ...". Their CPU time is read from the host's /proc
+// through Wine's drive for the Unix root.
+struct Watched {
+    std::string name;
+    int pid;
+};
+
+std::vector<Watched> WatchedProcesses() {
+    std::vector<Watched> list;
+    const char* env = std::getenv("KELVRA_BENCH_WATCH");
+    if (env == nullptr) return list;
+    std::string all = env;
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find(' ', pos);
+        if (end == std::string::npos) end = all.size();
+        const std::string item = all.substr(pos, end - pos);
+        const size_t colon = item.find(':');
+        if (colon != std::string::npos) list.push_back({item.substr(0, colon), std::atoi(item.c_str() + colon + 1)});
+        pos = end + 1;
+    }
+    return list;
+}
+
+double HostCpuMs(int pid) {
+    const std::wstring path = L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat";
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return -1;
+    char buf[1024];
+    DWORD got = 0;
+    const BOOL ok = ReadFile(f, buf, sizeof buf - 1, &got, nullptr);
+    CloseHandle(f);
+    if (!ok || got == 0) return -1;
+    buf[got] = '\0';
+    const char* p = std::strrchr(buf, ')');
+    if (p == nullptr) return -1;
+    // After the command name: state is field 3; utime and stime are fields 14 and 15.
+    long long fields[13] = {};
+    int k = 0;
+    for (++p; k < 13 && *p != '\0';) {
+        while (*p == ' ') ++p;
+        fields[k++] = std::atoll(p);
+        while (*p != ' ' && *p != '\0') ++p;
+    }
+    static const double tick = [] {
+        const char* t = std::getenv("KELVRA_BENCH_CLK_TCK");
+        return 1000.0 / (t != nullptr && std::atoi(t) > 0 ? std::atoi(t) : 100);
+    }();
+    return k == 13 ? static_cast<double>(fields[11] + fields[12]) * tick : -1;
+}
+
+std::vector<double> HostCpuSnapshot(const std::vector<Watched>& watched) {
+    std::vector<double> v;
+    for (const Watched& w : watched) v.push_back(HostCpuMs(w.pid));
+    return v;
+}
+
+// ---------------------------------------------------------------- start-up in this process
+
+EventHandler g_created = nullptr;
+double g_createdBeginMs = 0, g_createdEndMs = 0, g_createdCpuMs = 0;
+
+int32_t TimedCreated(const EventArgs& args) {
+    g_createdBeginMs = SinceProcessStartMs();
+    const int32_t r = g_created(args);
+    g_createdEndMs = SinceProcessStartMs();
+    g_createdCpuMs = ProcessCpuMs();
+    return r;
+}
+
+// The program's bindings with the main window's created handler timed.
+std::vector<Binding> TimedBindings() {
+    std::vector<Binding> list(ProgramBindings().begin(), ProgramBindings().end());
+    for (Binding& b : list) {
+        if (b.window == WindowId::Main && b.component == ids::kMainSelf && b.event == EventKind::Created) {
+            g_created = b.handler;
+            b.handler = &TimedCreated;
+        }
+    }
+    return list;
+}
+
+// ---------------------------------------------------------------- spins
+
+struct SpinResult {
+    double wallMs;
+    double cpuMs;
+    std::vector<double> hostCpuMs;
+    bool landed;
+};
+
+CanvasBox* Wheel() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
+
+SpinResult RunSpin(int32_t winner, const std::vector<Watched>& watched) {
+    Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
+    ProcessPendingEvents();
+    const std::vector<double> host0 = HostCpuSnapshot(watched);
+    const double cpu0 = ProcessCpuMs();
+    const double t0 = NowMs();
+    SpinPointer(winner - 1);
+    const double t1 = NowMs();
+    const double cpu1 = ProcessCpuMs();
+    const std::vector<double> host1 = HostCpuSnapshot(watched);
+    SpinResult r{t1 - t0, cpu1 - cpu0, {}, Wheel()->GetSpriteAngle(G().pointerSpriteId) == 36 * (winner - 1)};
+    for (size_t i = 0; i < watched.size(); ++i)
+        r.hostCpuMs.push_back(host0[i] < 0 || host1[i] < 0 ? -1 : host1[i] - host0[i]);
+    return r;
+}
+
+void PrintSpinTable(const std::vector<int32_t>& winners, int reps, const std::vector<Watched>& watched) {
+    std::printf("\nSpins (SpinPointer from 0 degrees; ratio = wall / nominal waits; CPU = process user+kernel per wall second)\n");
+    std::printf("%-6s %-4s %9s %10s %7s %7s %8s", "winner", "rep", "nominal", "measured", "ratio", "CPU%", "landed");
+    for (const Watched& w : watched) std::printf(" %10s%%", w.name.c_str());
+    std::printf("\n");
+    for (int32_t winner : winners) {
+        const double nominal = NominalSpinSeconds(winner) * 1000.0;
+        double worstRatio = 0, worstCpu = 0;
+        for (int rep = 1; rep <= reps; ++rep) {
+            const SpinResult r = RunSpin(winner, watched);
+            const double ratio = r.wallMs / nominal;
+            const double cpu = 100.0 * r.cpuMs / r.wallMs;
+            worstRatio = std::max(worstRatio, ratio);
+            worstCpu = std::max(worstCpu, cpu);
+            std::printf("%-6d %-4d %7.0fms %8.0fms %7.4f %6.2f%% %8s", winner, rep, nominal, r.wallMs, ratio,
+                        cpu, r.landed ? "yes" : "NO");
+            for (double h : r.hostCpuMs) {
+                if (h < 0)
+                    std::printf(" %11s", "n/a");
+                else
+                    std::printf(" %10.2f%%", 100.0 * h / r.wallMs);
+            }
+            std::printf("\n");
+        }
+        std::printf("%-6d %-4s %9s %10s %7.4f %6.2f%%   (worst; targets ratio <= 1.03, CPU <= 5%%)\n", winner,
+                    "max", "", "", worstRatio, worstCpu);
+    }
+}
+
+// ---------------------------------------------------------------- what a spin is made of
+
+// One spin traced through the wait hook: how long each wait lasted against what it asked for,
+// and how long the step between two waits (the pointer's turn and repaint) took.
+struct Trace {
+    std::vector<double> waitedMs;
+    std::vector<int32_t> askedMs;
+    std::vector<double> stepMs;
+    double lastWaitEnd = 0;
+};
+Trace g_trace;
+void (*g_traceDelay)(int32_t) = &Delay;
+
+void TracedDelay(int32_t ms) {
+    const double t = NowMs();
+    if (g_trace.lastWaitEnd > 0) g_trace.stepMs.push_back(t - g_trace.lastWaitEnd);
+    g_traceDelay(ms);
+    g_trace.lastWaitEnd = NowMs();
+    g_trace.waitedMs.push_back(g_trace.lastWaitEnd - t);
+    g_trace.askedMs.push_back(ms);
+}
+
+struct Stats {
+    double sum = 0, mean = 0, max = 0, p50 = 0, p90 = 0;
+};
+Stats StatsOf(std::vector<double> v) {
+    Stats s;
+    if (v.empty()) return s;
+    for (double x : v) s.sum += x;
+    s.mean = s.sum / static_cast<double>(v.size());
+    std::sort(v.begin(), v.end());
+    s.max = v.back();
+    s.p50 = v[v.size() / 2];
+    s.p90 = v[std::min(v.size() - 1, v.size() * 9 / 10)];
+    return s;
+}
+
+void PrintTracedSpin(int32_t winner, const char* label, void (*delay)(int32_t)) {
+    g_trace = Trace{};
+    g_traceDelay = delay;
+    const SpinHooks hooks{&TracedDelay, nullptr};
+    SetSpinHooksForTesting(&hooks);
+    Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
+    ProcessPendingEvents();
+    const double t0 = NowMs();
+    SpinPointer(winner - 1);
+    const double wall = NowMs() - t0;
+    SetSpinHooksForTesting(nullptr);
+    std::vector<double> over;
+    for (size_t i = 0; i < g_trace.waitedMs.size(); ++i) over.push_back(g_trace.waitedMs[i] - g_trace.askedMs[i]);
+    const Stats o = StatsOf(over);
+    const Stats s = StatsOf(g_trace.stepMs);
+    const double nominal = NominalSpinSeconds(winner) * 1000.0;
+    std::printf("%-22s winner %2d: wall %6.0fms ratio %.4f | overshoot per wait mean %.2f p50 %.2f p90 %.2f max %.2f "
+                "(sum %.0fms) | step between waits mean %.2f p90 %.2f max %.2f (sum %.0fms)\n",
+                label, winner, wall, wall / nominal, o.mean, o.p50, o.p90, o.max, o.sum, s.mean, s.p90, s.max, s.sum);
+}
+
+template <typename F>
+double MeanMs(int n, F f) {
+    const double t0 = NowMs();
+    for (int i = 0; i < n; ++i) f();
+    return (NowMs() - t0) / n;
+}
+
+void PrintWaitCosts() {
+    std::printf("\nWaits and steps on this system (means)\n");
+    std::printf("  Sleep(1)                                %7.3f ms\n", MeanMs(100, [] { Sleep(1); }));
+    std::printf("  MsgWaitForMultipleObjectsEx(1 ms)       %7.3f ms\n", MeanMs(100, [] {
+                    MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                }));
+    std::printf("  MsgWaitForMultipleObjectsEx(15 ms)      %7.3f ms\n", MeanMs(30, [] {
+                    MsgWaitForMultipleObjectsEx(0, nullptr, 15, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                }));
+    {
+        FineTimerScope fine;
+        std::printf("  same, 1 ms timer period held (1 / 15)   %7.3f / %.3f ms\n", MeanMs(100, [] {
+                        MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                    }),
+                    MeanMs(30, [] { MsgWaitForMultipleObjectsEx(0, nullptr, 15, QS_ALLINPUT, MWMO_INPUTAVAILABLE); }));
+        std::printf("  Delay(15)                               %7.3f ms\n", MeanMs(30, [] { Delay(15); }));
+        std::printf("  ProcessPendingEvents() on an empty queue %6.3f ms\n", MeanMs(1000, [] { ProcessPendingEvents(); }));
+    }
+    CanvasBox* wheel = Wheel();
+    const int32_t pointer = G().pointerSpriteId;
+    wheel->SetSpriteAngle(pointer, 0);
+    const double cpu0 = ProcessCpuMs();
+    const double step = MeanMs(100, [&] { wheel->RotateSprite(pointer, 36); });
+    const double cpu = (ProcessCpuMs() - cpu0) / 100;
+    wheel->SetSpriteAngle(pointer, 0);
+    std::printf("  RotateSprite(pointer, 36), with repaint %7.3f ms wall, %.3f ms CPU\n", step, cpu);
+    std::printf("  CurrentTimeMs() (script clock)          %7.3f ms\n", MeanMs(5, [] { CurrentTimeMs(); }));
+    std::printf("  SystemTimeMs()                          %7.4f ms\n", MeanMs(1000, [] { SystemTimeMs(); }));
+}
+
+// ---------------------------------------------------------------- the real program as a process
+
+struct LaunchResult {
+    bool ok = false;
+    double fromCallMs = 0;      // CreateProcess called -> main window visible
+    double fromCreationMs = 0;  // the child's creation time -> main window visible
+};
+
+HWND VisibleWindowOf(DWORD pid, const std::wstring& caption) {
+    for (HWND h = FindWindowW(nullptr, caption.c_str()); h != nullptr;
+         h = FindWindowExW(nullptr, h, nullptr, caption.c_str())) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid && IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+}
+
+LaunchResult LaunchOnce(const std::wstring& exe, const std::wstring& dir, const std::wstring& caption) {
+    LaunchResult r;
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const double t0 = NowMs();
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return r;
+    HWND main = nullptr;
+    while (NowMs() - t0 < 30000 && (main = VisibleWindowOf(pi.dwProcessId, caption)) == nullptr) {
+        if (WaitForSingleObject(pi.hProcess, 2) == WAIT_OBJECT_0) break;
+    }
+    const double t1 = NowMs();
+    const int64_t seen = SystemTicks();
+    if (main != nullptr) {
+        r.ok = true;
+        r.fromCallMs = t1 - t0;
+        r.fromCreationMs = static_cast<double>(seen - CreationTicks(pi.hProcess)) / 10000.0;
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return r;
+}
+
+void PrintLaunches(int launches, const std::wstring& tempRoot) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring source = self;
+    source = source.substr(0, source.rfind(L'\\')) + L"\\kelvra.exe";
+    const std::wstring dir = tempRoot + L"\\launch";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring exe = dir + L"\\kelvra.exe";
+    if (!CopyFileW(source.c_str(), exe.c_str(), FALSE)) {
+        std::printf("\nkelvra.exe not found beside the bench; no launches\n");
+        RemoveDirectoryW(dir.c_str());
+        return;
+    }
+    const std::wstring caption = GbkToWide(MainWindowDef().caption);
+    std::printf("\nkelvra.exe started %d times (polling for its visible main window every 2 ms)\n", launches);
+    std::printf("%-4s %22s %26s\n", "run", "CreateProcess->visible", "process creation->visible");
+    for (int i = 1; i <= launches; ++i) {
+        const LaunchResult r = LaunchOnce(exe, dir, caption);
+        if (r.ok)
+            std::printf("%-4d %20.0fms %24.0fms\n", i, r.fromCallMs, r.fromCreationMs);
+        else
+            std::printf("%-4d %22s\n", i, "no window");
+    }
+    DeleteFileW(exe.c_str());
+    DeleteFileW((dir + L"\\peizhi.ini").c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+// ---------------------------------------------------------------- options
+
+struct Options {
+    int reps = 3;
+    std::vector<int32_t> winners{1, 5, 10};
+    int launches = 3;
+    bool trace = true;
+};
+
+Options ParseOptions(int argc, wchar_t** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        if (a.rfind(L"--reps=", 0) == 0) o.reps = std::max(1, _wtoi(a.c_str() + 7));
+        if (a.rfind(L"--launches=", 0) == 0) o.launches = std::max(0, _wtoi(a.c_str() + 11));
+        if (a == L"--no-trace") o.trace = false;
+        if (a.rfind(L"--winners=", 0) == 0) {
+            o.winners.clear();
+            for (const wchar_t* p = a.c_str() + 10; *p != L'\0';) {
+                const int w = _wtoi(p);
+                if (w >= 1 && w <= 10) o.winners.push_back(w);
+                while (*p != L'\0' && *p != L',') ++p;
+                if (*p == L',') ++p;
+            }
+        }
+    }
+    return o;
+}
+
+int Run(int argc, wchar_t** argv) {
+    SinceProcessStartMs();
+    const Options options = ParseOptions(argc, argv);
+
+    // The program's own start, as RunProgram does it, in an empty folder: no configuration file.
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring dir = std::wstring(tmp) + L"kelvra-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    SetCurrentDirectoryW(dir.c_str());
+    G();
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    InitWindowSystem(GetModuleHandleW(nullptr));
+    const std::vector<Binding> bindings = TimedBindings();
+    SetBindings(bindings);
+    const double beforeLoad = SinceProcessStartMs();
+    const bool loaded = LoadWindow(kMain);
+    const double afterLoad = SinceProcessStartMs();
+    const double cpuAfterLoad = ProcessCpuMs();
+    if (!loaded || Wheel() == nullptr) {
+        std::printf("the main window did not load\n");
+        return 1;
+    }
+    std::printf("Start-up in this process (milliseconds since the process was created)\n");
+    std::printf("  LoadWindow(main) called                 %8.1f\n", beforeLoad);
+    std::printf("  created handler begins                  %8.1f\n", g_createdBeginMs);
+    std::printf("  OnMainWindowCreated done                %8.1f   (handler %.1f ms; process CPU so far %.0f ms)\n",
+                g_createdEndMs, g_createdEndMs - g_createdBeginMs, g_createdCpuMs);
+    std::printf("  LoadWindow(main) returned, window shown %8.1f   (process CPU so far %.0f ms)\n", afterLoad,
+                cpuAfterLoad);
+
+    const std::vector<Watched> watched = WatchedProcesses();
+    PrintSpinTable(options.winners, options.reps, watched);
+
+    if (options.trace) {
+        std::printf("\nOne spin per winner traced through the wait hook (the real Delay)\n");
+        for (int32_t winner : options.winners) PrintTracedSpin(winner, "Delay", &Delay);
+    }
+    PrintWaitCosts();
+
+    if (LoadedWindow* main = FindLoadedWindow(kMain)) DestroyWindow(main->hwnd());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    SetBindings({});
+    ResetNotifyHotKeysForTesting();
+    SetCurrentDirectoryW(tmp);
+    if (options.launches > 0) PrintLaunches(options.launches, dir);
+    RemoveDirectoryW(dir.c_str());
+    OleUninitialize();
+    return 0;
+}
+
+}  // namespace
+}  // namespace kelvra::bench
+
+int wmain(int argc, wchar_t** argv) {
+    const int rc = kelvra::bench::Run(argc, argv);
+    std::fflush(stdout);
+    return rc;
+}
