@@ -169,7 +169,7 @@ TEST(Events, DelayWaitsStrictlyLongerAndServesEvents) {
     const int64_t before = TickCountMs();
     Delay(0);
     Delay(-5);
-    EXPECT_LT(TickCountMs() - before, 5);
+    EXPECT_LT(TickCountMs() - before, 100) << "no wait at all";
 }
 
 TEST(Automation, UnknownProgIdFailsAndKeepsTheHeldObject) {
