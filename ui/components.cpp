@@ -803,8 +803,9 @@ void CanvasBox::Flush() {
     canvas_->Render(back_, background_, dirty);
     if (hwnd_ == nullptr) return;
     const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
+    // The paint follows with the next look at the message queue; during a spin that is the
+    // first thing its wait does, so drawing overlaps the wait instead of adding to it.
     InvalidateRect(hwnd_, &rc, FALSE);
-    UpdateWindow(hwnd_);
     // Whatever shows the canvas through itself must show the change too.
     RECT screen = rc;
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&screen), 2);
@@ -815,7 +816,6 @@ void CanvasBox::Flush() {
         if (!IntersectRect(&overlap, &other, &screen)) continue;
         MapWindowPoints(nullptr, c->hwnd(), reinterpret_cast<POINT*>(&overlap), 2);
         InvalidateRect(c->hwnd(), &overlap, FALSE);
-        UpdateWindow(c->hwnd());
     }
 }
 

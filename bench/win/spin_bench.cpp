@@ -1,7 +1,8 @@
 // The program under Wine, measured from inside: start-up time, real spins against their nominal
 // waits with the CPU they use, what one wait and one pointer step cost, and the start-up of the
 // real program as a separate process. Timings are printed, never judged.
-// Run through bench/win/run.sh [--reps=N] [--winners=1,5,10] [--launches=N] [--trace]
+// Run through bench/win/run.sh [--reps=N] [--winners=1,5,10] [--launches=N] [--no-trace]
+// [--candidates] (also spins with other ways of waiting, to see what a change to Delay gains)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -10,10 +11,12 @@
 // clang-format on
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -100,7 +103,8 @@ std::vector<Watched> WatchedProcesses() {
         if (end == std::string::npos) end = all.size();
         const std::string item = all.substr(pos, end - pos);
         const size_t colon = item.find(':');
-        if (colon != std::string::npos) list.push_back({item.substr(0, colon), std::atoi(item.c_str() + colon + 1)});
+        if (colon != std::string::npos)
+            list.push_back({item.substr(0, colon), std::atoi(item.c_str() + colon + 1)});
         pos = end + 1;
     }
     return list;
@@ -157,7 +161,8 @@ int32_t TimedCreated(const EventArgs& args) {
 std::vector<Binding> TimedBindings() {
     std::vector<Binding> list(ProgramBindings().begin(), ProgramBindings().end());
     for (Binding& b : list) {
-        if (b.window == WindowId::Main && b.component == ids::kMainSelf && b.event == EventKind::Created) {
+        if (b.window == WindowId::Main && b.component == ids::kMainSelf &&
+            b.event == EventKind::Created) {
             g_created = b.handler;
             b.handler = &TimedCreated;
         }
@@ -174,7 +179,9 @@ struct SpinResult {
     bool landed;
 };
 
-CanvasBox* Wheel() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
+CanvasBox* Wheel() {
+    return FindCanvas(WindowId::Main, ids::kMainCanvas);
+}
 
 SpinResult RunSpin(int32_t winner, const std::vector<Watched>& watched) {
     Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
@@ -186,28 +193,37 @@ SpinResult RunSpin(int32_t winner, const std::vector<Watched>& watched) {
     const double t1 = NowMs();
     const double cpu1 = ProcessCpuMs();
     const std::vector<double> host1 = HostCpuSnapshot(watched);
-    SpinResult r{t1 - t0, cpu1 - cpu0, {}, Wheel()->GetSpriteAngle(G().pointerSpriteId) == 36 * (winner - 1)};
+    SpinResult r{t1 - t0,
+                 cpu1 - cpu0,
+                 {},
+                 Wheel()->GetSpriteAngle(G().pointerSpriteId) == 36 * (winner - 1)};
     for (size_t i = 0; i < watched.size(); ++i)
         r.hostCpuMs.push_back(host0[i] < 0 || host1[i] < 0 ? -1 : host1[i] - host0[i]);
     return r;
 }
 
-void PrintSpinTable(const std::vector<int32_t>& winners, int reps, const std::vector<Watched>& watched) {
-    std::printf("\nSpins (SpinPointer from 0 degrees; ratio = wall / nominal waits; CPU = process user+kernel per wall second)\n");
-    std::printf("%-6s %-4s %9s %10s %7s %7s %8s", "winner", "rep", "nominal", "measured", "ratio", "CPU%", "landed");
+void PrintSpinTable(const std::vector<int32_t>& winners, int reps,
+                    const std::vector<Watched>& watched) {
+    std::printf(
+        "\nSpins (SpinPointer from 0 degrees; ratio = wall / nominal waits; CPU = process "
+        "user+kernel per wall second)\n");
+    std::printf("%-6s %-4s %9s %10s %7s %7s %8s", "winner", "rep", "nominal", "measured", "ratio",
+                "CPU%", "landed");
     for (const Watched& w : watched) std::printf(" %10s%%", w.name.c_str());
     std::printf("\n");
     for (int32_t winner : winners) {
         const double nominal = NominalSpinSeconds(winner) * 1000.0;
-        double worstRatio = 0, worstCpu = 0;
+        double worstRatio = 0, worstCpu = 0, sumRatio = 0, sumCpu = 0;
         for (int rep = 1; rep <= reps; ++rep) {
             const SpinResult r = RunSpin(winner, watched);
             const double ratio = r.wallMs / nominal;
             const double cpu = 100.0 * r.cpuMs / r.wallMs;
             worstRatio = std::max(worstRatio, ratio);
             worstCpu = std::max(worstCpu, cpu);
-            std::printf("%-6d %-4d %7.0fms %8.0fms %7.4f %6.2f%% %8s", winner, rep, nominal, r.wallMs, ratio,
-                        cpu, r.landed ? "yes" : "NO");
+            sumRatio += ratio;
+            sumCpu += cpu;
+            std::printf("%-6d %-4d %7.0fms %8.0fms %7.4f %6.2f%% %8s", winner, rep, nominal,
+                        r.wallMs, ratio, cpu, r.landed ? "yes" : "NO");
             for (double h : r.hostCpuMs) {
                 if (h < 0)
                     std::printf(" %11s", "n/a");
@@ -216,12 +232,21 @@ void PrintSpinTable(const std::vector<int32_t>& winners, int reps, const std::ve
             }
             std::printf("\n");
         }
-        std::printf("%-6d %-4s %9s %10s %7.4f %6.2f%%   (worst; targets ratio <= 1.03, CPU <= 5%%)\n", winner,
-                    "max", "", "", worstRatio, worstCpu);
+        std::printf("%-6d %-4s %9s %10s %7.4f %6.2f%%\n", winner, "mean", "", "", sumRatio / reps,
+                    sumCpu / reps);
+        std::printf("%-6d %-4s %9s %10s %7.4f %6.2f%%   (targets: ratio <= 1.03, CPU <= 5%%)\n",
+                    winner, "max", "", "", worstRatio, worstCpu);
     }
 }
 
 // ---------------------------------------------------------------- what a spin is made of
+
+template <typename F>
+double MeanMs(int n, F f) {
+    const double t0 = NowMs();
+    for (int i = 0; i < n; ++i) f();
+    return (NowMs() - t0) / n;
+}
 
 // One spin traced through the wait hook: how long each wait lasted against what it asked for,
 // and how long the step between two waits (the pointer's turn and repaint) took.
@@ -258,37 +283,169 @@ Stats StatsOf(std::vector<double> v) {
     return s;
 }
 
-void PrintTracedSpin(int32_t winner, const char* label, void (*delay)(int32_t)) {
+struct TracedSpin {
+    double ratio, cpuPercent;
+    std::vector<double> hostCpuPercent;
+};
+
+TracedSpin PrintTracedSpin(int32_t winner, const char* label, void (*delay)(int32_t),
+                           const std::vector<Watched>& watched) {
     g_trace = Trace{};
     g_traceDelay = delay;
     const SpinHooks hooks{&TracedDelay, nullptr};
     SetSpinHooksForTesting(&hooks);
     Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
     ProcessPendingEvents();
+    const std::vector<double> host0 = HostCpuSnapshot(watched);
+    const double cpu0 = ProcessCpuMs();
     const double t0 = NowMs();
     SpinPointer(winner - 1);
     const double wall = NowMs() - t0;
+    const double cpu = ProcessCpuMs() - cpu0;
+    const std::vector<double> host1 = HostCpuSnapshot(watched);
     SetSpinHooksForTesting(nullptr);
     std::vector<double> over;
-    for (size_t i = 0; i < g_trace.waitedMs.size(); ++i) over.push_back(g_trace.waitedMs[i] - g_trace.askedMs[i]);
+    for (size_t i = 0; i < g_trace.waitedMs.size(); ++i)
+        over.push_back(g_trace.waitedMs[i] - g_trace.askedMs[i]);
     const Stats o = StatsOf(over);
     const Stats s = StatsOf(g_trace.stepMs);
-    const double nominal = NominalSpinSeconds(winner) * 1000.0;
-    std::printf("%-22s winner %2d: wall %6.0fms ratio %.4f | overshoot per wait mean %.2f p50 %.2f p90 %.2f max %.2f "
-                "(sum %.0fms) | step between waits mean %.2f p90 %.2f max %.2f (sum %.0fms)\n",
-                label, winner, wall, wall / nominal, o.mean, o.p50, o.p90, o.max, o.sum, s.mean, s.p90, s.max, s.sum);
+    TracedSpin r{wall / (NominalSpinSeconds(winner) * 1000.0), 100.0 * cpu / wall, {}};
+    std::printf("%-14s %6d %7.0fms %7.4f %5.2f%%", label, winner, wall, r.ratio, r.cpuPercent);
+    for (size_t i = 0; i < watched.size(); ++i) {
+        r.hostCpuPercent.push_back(
+            host0[i] < 0 || host1[i] < 0 ? -1 : 100.0 * (host1[i] - host0[i]) / wall);
+        std::printf(" %5.2f%%", r.hostCpuPercent.back());
+    }
+    std::printf(" | %5.2f %5.2f %5.2f %6.2f %5.0fms | %5.2f %5.2f %6.2f %5.0fms\n", o.mean, o.p50,
+                o.p90, o.max, o.sum, s.mean, s.p90, s.max, s.sum);
+    return r;
 }
 
-template <typename F>
-double MeanMs(int n, F f) {
-    const double t0 = NowMs();
-    for (int i = 0; i < n; ++i) f();
-    return (NowMs() - t0) / n;
+void PrintTraceHeader(const char* title, const std::vector<Watched>& watched) {
+    std::printf("\n%s\n", title);
+    std::printf("%-14s %6s %9s %7s %6s", "wait", "winner", "measured", "ratio", "CPU");
+    for (const Watched& w : watched) std::printf(" %6.6s", w.name.c_str());
+    std::printf(" | %-35s | %s\n", "wait overshoot: mean p50 p90 max sum",
+                "step between waits: mean p90 max sum");
+}
+
+// ---------------------------------------------------------------- candidate waits
+// Local replicas of Delay with another way of sleeping, to see what a change would gain.
+
+// The same rule (return once the millisecond counter has passed now + ms, serving events
+// meanwhile), but the sleep ends at the instant the counter passes: a message wait's timeout is
+// in whole milliseconds and Delay asks one more than it needs, a waitable timer's due time is in
+// 100 ns.
+void DelayToTheTick(int32_t ms) {
+    if (ms <= 0) return;
+    static const HANDLE timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    const int64_t end = TickCountMs() + ms;
+    for (;;) {
+        ProcessPendingEvents();
+        ProcessPendingEvents();
+        if (TickCountMs() > end) return;
+        const double due = static_cast<double>(end + 1) - NowMs();
+        LARGE_INTEGER relative;
+        relative.QuadPart = -std::max<LONGLONG>(1, static_cast<LONGLONG>(due * 10000.0 + 0.999));
+        SetWaitableTimer(timer, &relative, 0, nullptr, nullptr, FALSE);
+        MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// The same rule, sleeping whole milliseconds while at least one is left and yielding the
+// processor for the last fraction.
+void DelayThenYield(int32_t ms) {
+    if (ms <= 0) return;
+    const int64_t end = TickCountMs() + ms;
+    for (;;) {
+        ProcessPendingEvents();
+        ProcessPendingEvents();
+        if (TickCountMs() > end) return;
+        const double due = static_cast<double>(end + 1) - NowMs();
+        if (due >= 1.0)
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(due), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
+        else
+            Sleep(0);
+    }
+}
+
+// Not the same rule: every wait ends at the spin's start plus the waits so far, so the time a
+// step and an overshoot took is taken off the next wait. Only to show the ceiling.
+double g_paceStart = 0;
+int64_t g_paceSum = 0;
+void DelayPacedFromStart(int32_t ms) {
+    if (g_paceSum == 0) g_paceStart = NowMs();
+    g_paceSum += ms;
+    const double end = g_paceStart + static_cast<double>(g_paceSum);
+    for (;;) {
+        ProcessPendingEvents();
+        const double left = end - NowMs();
+        if (left <= 0) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::ceil(left)), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
+struct Candidate {
+    const char* name;
+    void (*delay)(int32_t);
+};
+constexpr Candidate kCandidates[] = {{"Delay", &Delay},
+                                     {"to the tick", &DelayToTheTick},
+                                     {"sleep+yield", &DelayThenYield},
+                                     {"paced (other)", &DelayPacedFromStart}};
+
+void PrintCandidates(const std::vector<int32_t>& winners, int reps,
+                     const std::vector<Watched>& watched) {
+    std::printf("\nOne wait of 15 ms with each candidate (mean of 60, 1 ms timer period held)\n");
+    FineTimerScope fine;
+    for (const Candidate& c : kCandidates) {
+        if (c.delay == &DelayPacedFromStart) continue;
+        const double cpu0 = ProcessCpuMs();
+        const double mean = MeanMs(60, [&] { c.delay(15); });
+        std::printf("  %-14s %7.3f ms, CPU %.1f%%\n", c.name, mean,
+                    100.0 * (ProcessCpuMs() - cpu0) / (60 * mean));
+    }
+    PrintTraceHeader("Spins with each candidate wait, interleaved", watched);
+    constexpr size_t kCount = std::size(kCandidates);
+    std::vector<std::vector<TracedSpin>> results(kCount * winners.size());
+    for (int rep = 0; rep < reps; ++rep) {
+        for (size_t w = 0; w < winners.size(); ++w) {
+            for (size_t c = 0; c < kCount; ++c) {
+                g_paceSum = 0;
+                results[w * kCount + c].push_back(PrintTracedSpin(winners[w], kCandidates[c].name,
+                                                                  kCandidates[c].delay, watched));
+            }
+        }
+    }
+    std::printf("\nMeans over %d spins each: ratio / process CPU", reps);
+    for (const Watched& w : watched) std::printf(" / %s CPU", w.name.c_str());
+    std::printf("\n");
+    for (size_t w = 0; w < winners.size(); ++w) {
+        for (size_t c = 0; c < kCount; ++c) {
+            const std::vector<TracedSpin>& list = results[w * kCount + c];
+            double ratio = 0, cpu = 0;
+            std::vector<double> host(watched.size(), 0);
+            for (const TracedSpin& t : list) {
+                ratio += t.ratio / reps;
+                cpu += t.cpuPercent / reps;
+                for (size_t i = 0; i < host.size(); ++i) host[i] += t.hostCpuPercent[i] / reps;
+            }
+            std::printf("  winner %2d %-14s %7.4f %6.2f%%", winners[w], kCandidates[c].name, ratio,
+                        cpu);
+            for (double h : host) std::printf(" %6.2f%%", h);
+            std::printf("\n");
+        }
+    }
 }
 
 void PrintWaitCosts() {
     std::printf("\nWaits and steps on this system (means)\n");
-    std::printf("  Sleep(1)                                %7.3f ms\n", MeanMs(100, [] { Sleep(1); }));
+    std::printf("  FineTimerScope taken and given back     %7.3f ms\n",
+                MeanMs(20, [] { FineTimerScope fine; }));
+    std::printf("  Sleep(1)                                %7.3f ms\n",
+                MeanMs(100, [] { Sleep(1); }));
     std::printf("  MsgWaitForMultipleObjectsEx(1 ms)       %7.3f ms\n", MeanMs(100, [] {
                     MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
                 }));
@@ -297,12 +454,19 @@ void PrintWaitCosts() {
                 }));
     {
         FineTimerScope fine;
-        std::printf("  same, 1 ms timer period held (1 / 15)   %7.3f / %.3f ms\n", MeanMs(100, [] {
-                        MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-                    }),
-                    MeanMs(30, [] { MsgWaitForMultipleObjectsEx(0, nullptr, 15, QS_ALLINPUT, MWMO_INPUTAVAILABLE); }));
-        std::printf("  Delay(15)                               %7.3f ms\n", MeanMs(30, [] { Delay(15); }));
-        std::printf("  ProcessPendingEvents() on an empty queue %6.3f ms\n", MeanMs(1000, [] { ProcessPendingEvents(); }));
+        std::printf(
+            "  same, 1 ms timer period held (1 / 15)   %7.3f / %.3f ms\n",
+            MeanMs(100,
+                   [] {
+                       MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                   }),
+            MeanMs(30, [] {
+                MsgWaitForMultipleObjectsEx(0, nullptr, 15, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            }));
+        std::printf("  Delay(15)                               %7.3f ms\n",
+                    MeanMs(30, [] { Delay(15); }));
+        std::printf("  ProcessPendingEvents() on an empty queue %6.3f ms\n",
+                    MeanMs(1000, [] { ProcessPendingEvents(); }));
     }
     CanvasBox* wheel = Wheel();
     const int32_t pointer = G().pointerSpriteId;
@@ -311,9 +475,14 @@ void PrintWaitCosts() {
     const double step = MeanMs(100, [&] { wheel->RotateSprite(pointer, 36); });
     const double cpu = (ProcessCpuMs() - cpu0) / 100;
     wheel->SetSpriteAngle(pointer, 0);
-    std::printf("  RotateSprite(pointer, 36), with repaint %7.3f ms wall, %.3f ms CPU\n", step, cpu);
-    std::printf("  CurrentTimeMs() (script clock)          %7.3f ms\n", MeanMs(5, [] { CurrentTimeMs(); }));
-    std::printf("  SystemTimeMs()                          %7.4f ms\n", MeanMs(1000, [] { SystemTimeMs(); }));
+    std::printf("  RotateSprite(pointer, 36), with repaint %7.3f ms wall, %.3f ms CPU\n", step,
+                cpu);
+    std::printf(
+        "  ScriptTimeMs() (script clock)           %7.3f ms (%s)\n",
+        MeanMs(5, [] { ScriptTimeMs(); }),
+        ScriptTimeMs() != 0 ? "gives the time" : "no script component: the clock falls back");
+    std::printf("  SystemTimeMs()                          %7.4f ms\n",
+                MeanMs(1000, [] { SystemTimeMs(); }));
 }
 
 // ---------------------------------------------------------------- the real program as a process
@@ -334,14 +503,16 @@ HWND VisibleWindowOf(DWORD pid, const std::wstring& caption) {
     return nullptr;
 }
 
-LaunchResult LaunchOnce(const std::wstring& exe, const std::wstring& dir, const std::wstring& caption) {
+LaunchResult LaunchOnce(const std::wstring& exe, const std::wstring& dir,
+                        const std::wstring& caption) {
     LaunchResult r;
     std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     const double t0 = NowMs();
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                        &pi))
         return r;
     HWND main = nullptr;
     while (NowMs() - t0 < 30000 && (main = VisibleWindowOf(pi.dwProcessId, caption)) == nullptr) {
@@ -378,7 +549,8 @@ void PrintLaunches(int launches, const std::wstring& tempRoot) {
         return;
     }
     const std::wstring caption = GbkToWide(MainWindowDef().caption);
-    std::printf("\nkelvra.exe started %d times (polling for its visible main window every 2 ms)\n", launches);
+    std::printf("\nkelvra.exe started %d times (polling for its visible main window every 2 ms)\n",
+                launches);
     std::printf("%-4s %22s %26s\n", "run", "CreateProcess->visible", "process creation->visible");
     for (int i = 1; i <= launches; ++i) {
         const LaunchResult r = LaunchOnce(exe, dir, caption);
@@ -399,6 +571,7 @@ struct Options {
     std::vector<int32_t> winners{1, 5, 10};
     int launches = 3;
     bool trace = true;
+    bool candidates = false;
 };
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -408,6 +581,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         if (a.rfind(L"--reps=", 0) == 0) o.reps = std::max(1, _wtoi(a.c_str() + 7));
         if (a.rfind(L"--launches=", 0) == 0) o.launches = std::max(0, _wtoi(a.c_str() + 11));
         if (a == L"--no-trace") o.trace = false;
+        if (a == L"--candidates") o.candidates = true;
         if (a.rfind(L"--winners=", 0) == 0) {
             o.winners.clear();
             for (const wchar_t* p = a.c_str() + 10; *p != L'\0';) {
@@ -428,12 +602,14 @@ int Run(int argc, wchar_t** argv) {
     // The program's own start, as RunProgram does it, in an empty folder: no configuration file.
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
-    const std::wstring dir = std::wstring(tmp) + L"kelvra-bench-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring dir =
+        std::wstring(tmp) + L"kelvra-bench-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     SetCurrentDirectoryW(dir.c_str());
     G();
     OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     InitWindowSystem(GetModuleHandleW(nullptr));
     const std::vector<Binding> bindings = TimedBindings();
@@ -449,19 +625,23 @@ int Run(int argc, wchar_t** argv) {
     std::printf("Start-up in this process (milliseconds since the process was created)\n");
     std::printf("  LoadWindow(main) called                 %8.1f\n", beforeLoad);
     std::printf("  created handler begins                  %8.1f\n", g_createdBeginMs);
-    std::printf("  OnMainWindowCreated done                %8.1f   (handler %.1f ms; process CPU so far %.0f ms)\n",
-                g_createdEndMs, g_createdEndMs - g_createdBeginMs, g_createdCpuMs);
-    std::printf("  LoadWindow(main) returned, window shown %8.1f   (process CPU so far %.0f ms)\n", afterLoad,
-                cpuAfterLoad);
+    std::printf(
+        "  OnMainWindowCreated done                %8.1f   (handler %.1f ms; process CPU so far "
+        "%.0f ms)\n",
+        g_createdEndMs, g_createdEndMs - g_createdBeginMs, g_createdCpuMs);
+    std::printf("  LoadWindow(main) returned, window shown %8.1f   (process CPU so far %.0f ms)\n",
+                afterLoad, cpuAfterLoad);
 
     const std::vector<Watched> watched = WatchedProcesses();
     PrintSpinTable(options.winners, options.reps, watched);
 
     if (options.trace) {
-        std::printf("\nOne spin per winner traced through the wait hook (the real Delay)\n");
-        for (int32_t winner : options.winners) PrintTracedSpin(winner, "Delay", &Delay);
+        PrintTraceHeader("One spin per winner traced through the wait hook (the program's Delay)",
+                         watched);
+        for (int32_t winner : options.winners) PrintTracedSpin(winner, "Delay", &Delay, watched);
     }
     PrintWaitCosts();
+    if (options.candidates) PrintCandidates(options.winners, options.reps, watched);
 
     if (LoadedWindow* main = FindLoadedWindow(kMain)) DestroyWindow(main->hwnd());
     MSG msg;

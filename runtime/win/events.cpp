@@ -32,7 +32,7 @@ void ProcessPendingEvents() {
     }
 }
 
-int64_t TickCountMs() {
+int64_t TickCountUs() {
     static const int64_t frequency = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -40,21 +40,30 @@ int64_t TickCountMs() {
     }();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<int64_t>(now.QuadPart / frequency * 1000 +
-                                now.QuadPart % frequency * 1000 / frequency);
+    const int64_t ticks = now.QuadPart;
+    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
+
+int64_t TickCountMs() { return TickCountUs() / 1000; }
 
 void Delay(int32_t ms) {
     if (ms <= 0) return;
     const int64_t end = TickCountMs() + ms;
+    // The instant the millisecond counter passes `end`: sleep on the queue until about then,
+    // then yield for the last fraction, so a wait overshoots by a fraction of a millisecond
+    // rather than by whole timer periods.
+    const int64_t dueUs = (end + 1) * 1000;
     for (;;) {
         ProcessPendingEvents();
         ProcessPendingEvents();
-        const int64_t now = TickCountMs();
-        if (now > end) return;
-        // Sleep until input arrives or the tick counter has passed `end`, instead of spinning.
-        const auto wait = static_cast<DWORD>(end - now + 1);
-        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (TickCountMs() > end) return;
+        const int64_t leftUs = dueUs - TickCountUs();
+        if (leftUs >= 1000) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(leftUs / 1000), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
+        } else {
+            Sleep(0);
+        }
     }
 }
 

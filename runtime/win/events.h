@@ -12,7 +12,8 @@ void DispatchMessageOf(MSG& msg);
 // Dispatches every queued message; a WM_QUIT at the head of the queue stays queued.
 void ProcessPendingEvents();
 
-// A monotonic millisecond tick counter (the performance counter, not the coarse system tick).
+// Monotonic tick counters from the performance counter (not the coarse system tick).
+int64_t TickCountUs();
 int64_t TickCountMs();
 
 // Serves window events until strictly more than `ms` milliseconds have passed on the tick
