@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,26 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
         if (n == 0) return ReadResult::Ok;
         bytes.append(buffer, static_cast<size_t>(n));
     }
+}
+
+FileView::~FileView() {
+    if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
+}
+
+ReadResult FileView::Open(const std::string& path) {
+    const std::string host = HostPath(path);
+    if (host.empty()) return ReadResult::Missing;
+    FileDescriptor file(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::Failed;
+    if (info.st_size == 0) return ReadResult::Ok;
+    void* p = ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file.get(), 0);
+    if (p == MAP_FAILED) return ReadResult::Failed;
+    data_ = static_cast<const char*>(p);
+    size_ = static_cast<size_t>(info.st_size);
+    return ReadResult::Ok;
 }
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {

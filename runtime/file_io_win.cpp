@@ -85,6 +85,34 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     }
 }
 
+FileView::~FileView() {
+    if (data_ != nullptr) UnmapViewOfFile(data_);
+    if (mapping_ != nullptr) CloseHandle(mapping_);
+}
+
+ReadResult FileView::Open(const std::string& path) {
+    const std::wstring wide = GbkToWide(path);
+    if (wide.empty()) return ReadResult::Missing;
+    FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
+                                                                              : ReadResult::Failed;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return ReadResult::Failed;
+    if (size.QuadPart == 0) return ReadResult::Ok;  // an empty file cannot be mapped
+    if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) return ReadResult::Failed;
+    mapping_ = CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping_ == nullptr) return ReadResult::Failed;
+    data_ = static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+    if (data_ == nullptr) return ReadResult::Failed;
+    size_ = static_cast<size_t>(size.QuadPart);
+    return ReadResult::Ok;
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::wstring target = GbkToWide(path);
     if (target.empty()) return false;

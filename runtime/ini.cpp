@@ -35,10 +35,10 @@ std::string IniReadText(std::string_view file, std::string_view section, std::st
     key = SkipLeadingControls(key);
     if (file.empty() || section.empty() || key.empty()) return {};
 
-    std::string content;
+    FileView content;
     std::optional<std::string> value;
-    if (ReadWholeFile(std::string(file), content) == ReadResult::Ok)
-        value = ini::FindValue(content, section, key);
+    if (content.Open(std::string(file)) == ReadResult::Ok)
+        value = ini::FindValue(content.bytes(), section, key);
     const std::string_view result = value ? std::string_view(*value) : Text(def).value_or("");
     return std::string(ini::ClipText(Text(result), kMaxValueBytes));
 }
