@@ -85,6 +85,18 @@ bool RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
 }
 
+// WM_PAINT through `paint`; WM_ERASEBKGND does nothing, since the paint covers everything and
+// erasing first would flicker.
+template <typename Paint>
+LRESULT PaintMessage(HWND hwnd, UINT msg, Paint paint) {
+    if (msg == WM_ERASEBKGND) return 1;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    paint(dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
 class SolidBrush {
   public:
     explicit SolidBrush(COLORREF c) : brush_(CreateSolidBrush(c)) {}
@@ -365,15 +377,10 @@ class LabelComponent : public Component {
         auto* self = static_cast<LabelComponent*>(FromHwnd(hwnd));
         if (self != nullptr) {
             switch (msg) {
-                case WM_PAINT: {
-                    PAINTSTRUCT ps;
-                    HDC dc = BeginPaint(hwnd, &ps);
-                    self->Paint(dc);
-                    EndPaint(hwnd, &ps);
-                    return 0;
-                }
+                case WM_PAINT:
                 case WM_ERASEBKGND:
-                    return 1;
+                    return PaintMessage(hwnd, msg,
+                                        [self](HDC dc, const RECT&) { self->Paint(dc); });
                 case kHotKeyNotifyMessage:
                     return self->Raise(EventKind::Feedback,
                                        {static_cast<int32_t>(wp), static_cast<int32_t>(lp)});
@@ -477,15 +484,10 @@ class TransLabelComponent : public Component {
         auto* self = static_cast<TransLabelComponent*>(FromHwnd(hwnd));
         if (self != nullptr) {
             switch (msg) {
-                case WM_PAINT: {
-                    PAINTSTRUCT ps;
-                    HDC dc = BeginPaint(hwnd, &ps);
-                    self->Paint(dc);
-                    EndPaint(hwnd, &ps);
-                    return 0;
-                }
+                case WM_PAINT:
                 case WM_ERASEBKGND:
-                    return 1;
+                    return PaintMessage(hwnd, msg,
+                                        [self](HDC dc, const RECT&) { self->Paint(dc); });
                 case WM_LBUTTONDOWN:
                     self->Raise(EventKind::MouseDown,
                                 {GET_X_LPARAM_(lp), GET_Y_LPARAM_(lp), ModifierKeys(wp)});
@@ -842,15 +844,11 @@ LRESULT CALLBACK CanvasBox::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CanvasBox*>(FromHwnd(hwnd));
     if (self != nullptr) {
         switch (msg) {
-            case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(hwnd, &ps);
-                self->PaintTo(dc, ps.rcPaint, ps.rcPaint.left, ps.rcPaint.top);
-                EndPaint(hwnd, &ps);
-                return 0;
-            }
+            case WM_PAINT:
             case WM_ERASEBKGND:
-                return 1;
+                return PaintMessage(hwnd, msg, [self](HDC dc, const RECT& area) {
+                    self->PaintTo(dc, area, area.left, area.top);
+                });
             default:
                 break;
         }
