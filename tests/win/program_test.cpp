@@ -214,11 +214,14 @@ struct SpinWatch {
     static inline int ticks = 0;
     static inline bool startEverEnabled = false;
     static inline bool closeMain = false;
+    static inline bool saveNames = false;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         ++ticks;
         if (LoadedWindow* main = FindLoadedWindow(kMain)) {
             if (IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart))) startEverEnabled = true;
             if (closeMain && ticks == 5) DestroyWindow(main->hwnd());
+            if (saveNames && ticks == 5)
+                SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
         }
     }
 };
@@ -264,6 +267,23 @@ TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
     EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
     EXPECT_LT(TickCountMs() - start, 3000) << "the spin stopped with the window";
     EXPECT_FALSE(Spinning());
+}
+
+TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    const int32_t oldPointer = G().pointerSpriteId;
+    SpinWatch::ticks = 0;
+    SpinWatch::saveNames = true;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SpinWatch::Tick);
+    SpinPointer(2);
+    KillTimer(nullptr, timer);
+    SpinWatch::saveNames = false;
+    const int32_t newPointer = G().pointerSpriteId;
+    ASSERT_NE(newPointer, oldPointer) << "the names were saved during the spin";
+    const int32_t before = Wheel()->GetSpriteAngle(oldPointer);
+    const int32_t after = Wheel()->GetSpriteAngle(newPointer);
+    EXPECT_NE(Wheel()->canvas()->FindSprite(oldPointer), nullptr) << "the old set stays beneath";
+    EXPECT_EQ((before + after) % 360, 72) << "together the two pointers made all 72 steps";
 }
 
 // The whole process: exit codes and the life of the process with its windows.
