@@ -65,6 +65,28 @@ struct Line {
     size_t next = 0;   // first byte after the line break
 };
 
+// memchr, a machine word at a time: the C runtime the Windows build links has a byte-wise one,
+// and a hostile file of 50 MB is searched for line breaks twenty times at start-up.
+const char* FindByte(const char* p, const char* end, char c) {
+    using Word = uintptr_t;
+    constexpr Word kOnes = static_cast<Word>(-1) / 0xFF;
+    constexpr Word kHighs = kOnes * 0x80;
+    const Word pattern = kOnes * static_cast<unsigned char>(c);
+    while (p < end && reinterpret_cast<uintptr_t>(p) % sizeof(Word) != 0) {
+        if (*p == c) return p;
+        ++p;
+    }
+    for (; end - p >= static_cast<ptrdiff_t>(sizeof(Word)); p += sizeof(Word)) {
+        Word w;
+        std::memcpy(&w, p, sizeof w);
+        w ^= pattern;
+        if (((w - kOnes) & ~w & kHighs) != 0) break;
+    }
+    for (; p < end; ++p)
+        if (*p == c) return p;
+    return nullptr;
+}
+
 // Splits content into lines. The positions of the next CR and the next LF are kept between
 // lines, so content with only one kind of line break is still split in linear time.
 class LineReader {
@@ -89,8 +111,8 @@ class LineReader {
 
     size_t Find(size_t& cached, char c) {
         if (cached == kUnknown || cached < pos_) {
-            const void* hit = std::memchr(content_.data() + pos_, c, content_.size() - pos_);
-            cached = hit ? static_cast<size_t>(static_cast<const char*>(hit) - content_.data())
+            const char* hit = FindByte(content_.data() + pos_, content_.data() + content_.size(), c);
+            cached = hit ? static_cast<size_t>(hit - content_.data())
                          : content_.size();
         }
         return cached;
@@ -143,8 +165,9 @@ struct SectionScan {
     Entry entry;
 };
 
+// `readOnly`: the caller only wants the key's line, so the scan ends there.
 SectionScan Scan(std::string_view content, std::string_view section,
-                 std::optional<std::string_view> key) {
+                 std::optional<std::string_view> key, bool readOnly = false) {
     SectionScan scan;
     LineReader lines(content, content.starts_with(kBom) ? kBom.size() : 0);
     Line line;
@@ -171,6 +194,7 @@ SectionScan Scan(std::string_view content, std::string_view section,
         if (key && !scan.keyLine && SameName(entry->key, *key)) {
             scan.keyLine = line;
             scan.entry = *entry;
+            if (readOnly) return scan;
         }
     }
     scan.end = content.size();
@@ -188,7 +212,7 @@ std::string KeyLine(std::string_view key, std::string_view value) {
 
 std::optional<std::string> FindValue(std::string_view content, std::string_view section,
                                      std::string_view key) {
-    const SectionScan scan = Scan(content, Trim(section), Trim(key));
+    const SectionScan scan = Scan(content, Trim(section), Trim(key), true);
     if (!scan.keyLine) return std::nullopt;
     return std::string(Unquote(scan.entry.value));
 }
@@ -231,7 +255,11 @@ bool CanStore(std::string_view section, std::optional<std::string_view> key,
     const auto hasLineBreak = [](std::string_view s) {
         return s.find_first_of(kLineBreak) != std::string_view::npos;
     };
-    if (Trim(section).empty() || hasLineBreak(section)) return false;
+    // A name must end on a whole character: a lead byte before the closing bracket would take
+    // the bracket as its trail byte, and the header written could never be read back.
+    const std::string_view name = Trim(section);
+    if (name.empty() || hasLineBreak(name) || ClipText(name, name.size()).size() != name.size())
+        return false;
     if (key) {
         const std::string_view k = Trim(*key);
         if (k.empty() || hasLineBreak(k) || k.find('=') != std::string_view::npos ||

@@ -28,7 +28,7 @@ class FileView {
   private:
     const char* data_ = nullptr;
     size_t size_ = 0;
-    void* mapping_ = nullptr;  // the platform's mapping handle, where it has one
+    [[maybe_unused]] void* mapping_ = nullptr;  // the platform's mapping handle, where it has one
 };
 
 // Writes bytes to a temporary file in the same folder, flushes it to disk, then replaces `path`

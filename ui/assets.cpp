@@ -14,6 +14,8 @@ namespace kelvra {
 
 namespace {
 
+constexpr int kMaxTextImageSide = 1024;
+
 template <typename T>
 struct ComPtr {
     T* p = nullptr;
@@ -154,6 +156,10 @@ Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t
         height += s.cy;
     }
     if (lines.size() > 1) height += kTextLineGap * static_cast<int>(lines.size() - 1);
+    // A text far wider than any canvas (a hand-made file may hold a name of 10239 bytes) is cut
+    // where nothing could show it anyway; turned, the full picture would not fit in memory.
+    width = std::min(width, kMaxTextImageSide);
+    height = std::min(height, kMaxTextImageSide);
     Image image;
     if (width > 0 && height > 0) {
         BITMAPINFO bi{};

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#define FUZZ_CHECK(condition)                   \
-    do {                                        \
-        if (!(condition)) __builtin_trap();     \
+#define FUZZ_CHECK(condition)               \
+    do {                                    \
+        if (!(condition)) __builtin_trap(); \
     } while (0)
 
 namespace kelvra::fuzz {
@@ -59,7 +59,9 @@ inline std::string SwapAsciiCase(std::string_view s) {
 
 // The INI blanks around a name or value do not count.
 inline std::string_view TrimBlanks(std::string_view s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; };
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+    };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return s;
@@ -70,7 +72,9 @@ inline std::string_view TrimBlanks(std::string_view s) {
 inline bool DifferWhateverTheCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return true;
     for (size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        const auto fold = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
         if (fold(a[i]) != fold(b[i])) return true;
     }
     return false;
