@@ -1,0 +1,273 @@
+# shellcheck shell=bash disable=SC2034,SC2046
+# (The globals are read by the scripts that source this; box coordinates split on purpose.)
+# Sourced by the whole-program tests: runs a copy of kelvra.exe under Wine, finds its windows,
+# clicks and types with xdotool, takes screenshots and judges them. Functions only.
+#
+# Points given to e2e_click and the box helpers are client coordinates of the window. Without a
+# window manager every Wine top-level window is one X window holding its own frame and caption,
+# so a client point lies E2E_CX, E2E_CY further in; e2e_main_window measures that offset.
+
+set -uo pipefail
+export LC_ALL=C.UTF-8
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_PY=/usr/bin/python3
+E2E_PIXELS=$E2E_ROOT/tests/e2e/pixels.py
+E2E_MAIN_RE='^KelvraV1\.0 BY Ostrand QQ：555010727$'
+E2E_RATE_RE='^中奖率设置-KelvraV1\.0 BY Ostrand QQ：555010727$'
+E2E_MSG_RE='^信息：$'
+# The wheel page's canvas begins 20 pixels below the client top; the hub is centred on (262, 262)
+# of the canvas.
+E2E_HUB_X=262
+E2E_HUB_Y=282
+
+E2E_NAME=
+E2E_DIR=
+E2E_PID=
+E2E_RC=
+E2E_OWN_DISPLAY=
+E2E_CX=
+E2E_CY=
+E2E_SHOTS=0
+
+e2e_log() { echo "[$E2E_NAME] $*"; }
+e2e_ok() { echo "[$E2E_NAME] ok: $*"; }
+e2e_fail() {
+  echo "[$E2E_NAME] FAILED: $*" >&2
+  exit 1
+}
+
+# e2e_begin NAME EXE: a fresh folder build/e2e/NAME holding a copy of EXE, the Wine environment
+# (a private display when none is set) and the cleanup on exit.
+e2e_begin() {
+  E2E_NAME=$1
+  local exe=${2:-$E2E_ROOT/build/win32/kelvra.exe}
+  [ -f "$exe" ] || { echo "[$E2E_NAME] no program at '$exe'" >&2; exit 1; }
+  # shellcheck source=/dev/null
+  source "$E2E_ROOT/scripts/wine-env.sh"
+  [ -n "${DISPLAY:-}" ] || E2E_OWN_DISPLAY=1
+  trap e2e_cleanup EXIT
+  kelvra_wine_up || e2e_fail "could not start Xvfb and Wine"
+  E2E_DIR=$E2E_ROOT/build/e2e/$E2E_NAME
+  rm -rf "$E2E_DIR"
+  mkdir -p "$E2E_DIR"
+  cp "$exe" "$E2E_DIR/kelvra.exe"
+  e2e_log "program copied to $E2E_DIR (display $DISPLAY)"
+}
+
+e2e_cleanup() {
+  local status=$?
+  if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null; then
+    kill -KILL "$E2E_PID" 2>/dev/null
+    wait "$E2E_PID" 2>/dev/null
+  fi
+  [ -n "$E2E_OWN_DISPLAY" ] && kelvra_wine_down
+  exit "$status"
+}
+
+# e2e_write_ini TEXT: peizhi.ini beside the program, TEXT (UTF-8, LF) turned into GBK with CRLF.
+e2e_write_ini() {
+  printf '%s\n' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t GBK >"$E2E_DIR/peizhi.ini" ||
+    e2e_fail "could not write peizhi.ini"
+}
+
+# e2e_ini_get SECTION KEY: the value in peizhi.ini as UTF-8; status 1 when the key is missing.
+e2e_ini_get() {
+  iconv -f GBK -t UTF-8 "$E2E_DIR/peizhi.ini" | tr -d '\r' |
+    awk -v s="[$1]" -v k="$2" '
+      $0 == s { inside = 1; next }
+      /^\[/ { inside = 0 }
+      inside && index($0, k "=") == 1 { print substr($0, length(k) + 2); found = 1; exit }
+      END { exit !found }'
+}
+
+# e2e_expect_ini SECTION KEY VALUE
+e2e_expect_ini() {
+  local got
+  got=$(e2e_ini_get "$1" "$2") || e2e_fail "peizhi.ini has no $2 in [$1]"
+  [ "$got" = "$3" ] || e2e_fail "peizhi.ini [$1] $2 is '$got', expected '$3'"
+}
+
+e2e_start() {
+  (cd "$E2E_DIR" && exec wine "$E2E_DIR/kelvra.exe") </dev/null >"$E2E_DIR/wine.log" 2>&1 &
+  E2E_PID=$!
+  e2e_log "started kelvra.exe (pid $E2E_PID)"
+}
+
+# e2e_windows REGEX: the program's visible windows whose caption matches, one id a line.
+e2e_windows() {
+  xdotool search --all --onlyvisible --pid "$E2E_PID" --name "$1" 2>/dev/null
+}
+
+# e2e_wait_window REGEX [SECONDS] [EXCEPT]: sets WIN to a window whose caption matches, other
+# than those in EXCEPT (ids separated by blanks).
+e2e_wait_window() {
+  local re=$1 limit=${2:-20} except=${3:-} end id
+  end=$((SECONDS + limit))
+  while [ $SECONDS -le $end ]; do
+    e2e_alive || e2e_fail "the program ended while waiting for a window '$re'"
+    for id in $(e2e_windows "$re"); do
+      case " $except " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
+    done
+    sleep 0.1
+  done
+  e2e_fail "no window '$re' within ${limit}s"
+}
+
+# e2e_wait_gone ID [SECONDS]
+e2e_wait_gone() {
+  local id=$1 limit=${2:-10} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -le $end ]; do
+    e2e_windows . | grep -qx "$id" || return 0
+    sleep 0.1
+  done
+  e2e_fail "window $id still open after ${limit}s"
+}
+
+# e2e_count REGEX: how many of the program's windows match.
+e2e_count() { e2e_windows "$1" | grep -c . ; }
+
+# e2e_wait_exit [SECONDS]: waits for the program to end; its exit status lands in E2E_RC.
+e2e_wait_exit() {
+  local limit=${1:-10} end
+  end=$((SECONDS + limit))
+  while kill -0 "$E2E_PID" 2>/dev/null; do
+    [ $SECONDS -le $end ] || e2e_fail "the program is still running after ${limit}s"
+    sleep 0.1
+  done
+  wait "$E2E_PID"
+  E2E_RC=$?
+  E2E_PID=
+}
+
+e2e_alive() { kill -0 "$E2E_PID" 2>/dev/null; }
+
+# e2e_until SECONDS WHAT COMMAND...: runs COMMAND in this shell until it succeeds; after SECONDS
+# fails with WHAT and the last measurement COMMAND left in LAST.
+e2e_until() {
+  local limit=$1 what=$2 end
+  shift 2
+  end=$((SECONDS + limit))
+  LAST=
+  until "$@"; do
+    [ $SECONDS -lt $end ] || e2e_fail "$what (last: $LAST)"
+    sleep 0.2
+  done
+}
+
+# e2e_main_window: waits for the main window (MAIN) and for its wheel to be drawn and settled
+# (two screenshots alike), and measures the client offset from that screenshot (E2E_START_SHOT).
+e2e_main_window() {
+  e2e_wait_window "$E2E_MAIN_RE" 30
+  MAIN=$WIN
+  E2E_START_SHOT=
+  e2e_until 15 "the main window shows no settled wheel" e2e_wheel_settled
+  e2e_ok "main window $MAIN; its client area starts at ($E2E_CX, $E2E_CY) of the X window"
+}
+
+e2e_wheel_settled() {
+  local prev=$E2E_START_SHOT offsets
+  e2e_shot "$MAIN" start
+  E2E_START_SHOT=$SHOT
+  offsets=$("$E2E_PY" "$E2E_PIXELS" origin "$SHOT" 2>&1) || { LAST=$offsets; return 1; }
+  read -r E2E_CX E2E_CY <<<"$offsets"
+  [ "$E2E_CX" -ge 0 ] && [ "$E2E_CX" -le 10 ] && [ "$E2E_CY" -ge 0 ] && [ "$E2E_CY" -le 40 ] ||
+    e2e_fail "odd client offset ($E2E_CX, $E2E_CY) measured from $SHOT"
+  [ -n "$prev" ] || { LAST="first screenshot"; return 1; }
+  e2e_px diff "$prev" "$SHOT" $(e2e_box 0 20 520 530)
+  LAST="$PX pixels changed between two screenshots"
+  [ "$PX" -eq 0 ]
+}
+
+# e2e_click ID X Y: a left click at client point (X, Y).
+e2e_click() {
+  xdotool mousemove --window "$1" $(($2 + E2E_CX)) $(($3 + E2E_CY)) click 1 ||
+    e2e_fail "could not click window $1"
+}
+
+# e2e_activate ID X Y: a click on a spot of the window that does nothing, so that it becomes
+# the active window and takes the keys (focusing its X window alone does not move Wine's focus).
+e2e_activate() {
+  e2e_click "$@"
+  sleep 0.2
+}
+
+# e2e_type TEXT: types ASCII text. (xdotool types other characters by binding them to a spare key
+# for one press; a program that reads the press late, on a loaded machine, gets no character.)
+e2e_type() { xdotool type --delay 40 "$1"; sleep 0.2; }
+e2e_key() { xdotool key --delay 40 "$@"; sleep 0.2; }
+
+# e2e_hotkey ID: Ctrl+F12 while the X window ID has the focus.
+e2e_hotkey() {
+  xdotool windowfocus --sync "$1" && xdotool key ctrl+F12 || e2e_fail "could not press Ctrl+F12"
+}
+
+# e2e_shot ID LABEL: sets SHOT to a new screenshot of the window in the test's folder.
+e2e_shot() {
+  E2E_SHOTS=$((E2E_SHOTS + 1))
+  SHOT=$E2E_DIR/shot-$(printf %02d $E2E_SHOTS)-$2.png
+  import -window "$1" "$SHOT" 2>/dev/null || e2e_fail "could not take a screenshot of window $1"
+}
+
+# e2e_px COMMAND SHOT ARGS...: sets PX to what pixels.py measured.
+e2e_px() { PX=$("$E2E_PY" "$E2E_PIXELS" "$@") || e2e_fail "pixels.py $1 failed on $2"; }
+
+# e2e_box X Y W H: a client box as screenshot coordinates.
+e2e_box() { echo $(($1 + E2E_CX)) $(($2 + E2E_CY)) "$3" "$4"; }
+
+# e2e_field LINE NAME: the value after NAME= in a pixels.py line.
+e2e_field() { sed -n -E "s/(^|.* )$2=([^ ]*).*/\2/p" <<<"$1"; }
+
+# e2e_between VALUE MIN MAX: true when MIN <= VALUE <= MAX (decimals allowed).
+e2e_between() {
+  awk -v v="$1" -v a="$2" -v b="$3" '
+    BEGIN { exit !(v ~ /^-?[0-9.]+$/ && v + 0 >= a && v + 0 <= b) }'
+}
+
+# e2e_wheel_shown SHOT: the screenshot shows the wheel page: one arrow about the hub.
+e2e_wheel_shown() {
+  e2e_px pointer "$1" $((E2E_HUB_X + E2E_CX)) $((E2E_HUB_Y + E2E_CY))
+  e2e_between "$(e2e_field "$PX" spread)" 0.9 1 && e2e_between "$(e2e_field "$PX" dark)" 500 100000
+}
+
+# e2e_expect_angle SHOT DEGREES: the wheel's pointer points within 3 degrees of DEGREES
+# (clockwise from straight up).
+e2e_expect_angle() {
+  local a
+  e2e_wheel_shown "$1" || e2e_fail "no single arrow on the wheel in $1 ($PX)"
+  a=$(e2e_field "$PX" angle)
+  awk -v a="$a" -v e="$2" 'BEGIN { d = a - e; d -= 360 * int(d / 360); if (d > 180) d -= 360;
+    if (d < -180) d += 360; exit !(d >= -3 && d <= 3) }' ||
+    e2e_fail "the pointer points at $a degrees, expected $2 ($1)"
+  e2e_ok "the pointer points at $2 degrees ($PX)"
+}
+
+# e2e_label1_width SHOT: sets WIDTH to the width in pixels of the text of prize 1's label on the
+# wheel (the label at the top, the one that is never turned).
+e2e_label1_width() {
+  e2e_px ink "$1" $(e2e_box 195 78 133 25)
+  WIDTH=$(e2e_field "$PX" width)
+}
+
+# e2e_settings_shown: the main window shows the settings page: its first name box, white, at
+# (209, 52), 152 x 30.
+e2e_settings_shown() {
+  e2e_shot "$MAIN" settings
+  e2e_px colour "$SHOT" $(e2e_box 215 56 140 22) 255 255 255
+  LAST="first name box $PX% white"
+  [ "$PX" -ge 60 ]
+}
+
+# e2e_files: the names in the program's folder other than the program, its log, screenshots and
+# the tests' own copies (*.orig).
+e2e_files() {
+  local f
+  for f in "$E2E_DIR"/* "$E2E_DIR"/.[!.]*; do
+    [ -e "$f" ] || continue
+    case ${f##*/} in
+      kelvra.exe | wine.log | shot-*.png | spin*.png | *.orig) ;;
+      *) echo "${f##*/}" ;;
+    esac
+  done
+}
