@@ -52,20 +52,31 @@ std::wstring TempName(unsigned seed) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
+namespace {
+
+// Opens an existing file for reading, sharing everything, and tells its size.
+ReadResult OpenForReading(const std::string& path, FileHandle& file, LARGE_INTEGER& size) {
     const std::wstring wide = GbkToWide(path);
     if (wide.empty()) return ReadResult::Missing;
-    FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.Reset(CreateFileW(wide.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
                                                                               : ReadResult::Failed;
     }
+    return GetFileSizeEx(file.get(), &size) ? ReadResult::Ok : ReadResult::Failed;
+}
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FileHandle file;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return ReadResult::Failed;
+    if (const ReadResult opened = OpenForReading(path, file, size); opened != ReadResult::Ok)
+        return opened;
     try {
         bytes.reserve(static_cast<size_t>(size.QuadPart));
         char buffer[1 << 16];
@@ -91,18 +102,10 @@ FileView::~FileView() {
 }
 
 ReadResult FileView::Open(const std::string& path) {
-    const std::wstring wide = GbkToWide(path);
-    if (wide.empty()) return ReadResult::Missing;
-    FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
-                                                                              : ReadResult::Failed;
-    }
+    FileHandle file;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return ReadResult::Failed;
+    if (const ReadResult opened = OpenForReading(path, file, size); opened != ReadResult::Ok)
+        return opened;
     if (size.QuadPart == 0) return ReadResult::Ok;  // an empty file cannot be mapped
     if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) return ReadResult::Failed;
     mapping_ = CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
