@@ -204,7 +204,7 @@ class EditBoxComponent : public Component {
     void OnCommand(WORD code) override {
         if (code != EN_CHANGE || suppress_ > 0) return;
         const std::wstring text = WindowTextOf(hwnd_);
-        if (!Acceptable(text)) {
+        if (!AcceptableChange(lastGood_, text)) {
             // Input that bypassed the typing filter (an input method, a drop): undo it.
             DWORD start = 0;
             SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
@@ -244,6 +244,34 @@ class EditBoxComponent : public Component {
         return !lossy && FitsByteLimit(gbk, def_->maxLength);
     }
 
+    bool AcceptableChar(wchar_t c) const {
+        if (c < 32 || (c >= 0xD800 && c <= 0xDFFF))
+            return false;  // GBK has nothing outside the BMP
+        if (def_->integerInput) return RateBoxAcceptsChar(static_cast<char32_t>(c));
+        return FitsGbk(std::wstring_view(&c, 1));
+    }
+
+    size_t Length(const std::wstring& text) const {
+        return def_->integerInput ? text.size() : WideToGbk(text).size();
+    }
+
+    // A change is taken when the result obeys the box's rules, or when it only takes away or
+    // swaps in acceptable characters without growing: a text the program put in the box beyond
+    // the typing limit can still be shortened by hand.
+    bool AcceptableChange(const std::wstring& from, const std::wstring& to) const {
+        if (Acceptable(to)) return true;
+        size_t prefix = 0;
+        while (prefix < from.size() && prefix < to.size() && from[prefix] == to[prefix]) ++prefix;
+        size_t suffix = 0;
+        while (suffix < from.size() - prefix && suffix < to.size() - prefix &&
+               from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix])
+            ++suffix;
+        const std::wstring_view inserted(to.data() + prefix, to.size() - prefix - suffix);
+        return std::all_of(inserted.begin(), inserted.end(),
+                           [this](wchar_t c) { return AcceptableChar(c); }) &&
+               Length(to) < Length(from);
+    }
+
     // The text the box would hold with `insert` replacing the selection.
     std::wstring WithSelectionReplaced(const std::wstring& insert) const {
         std::wstring text = WindowTextOf(hwnd_);
@@ -259,8 +287,8 @@ class EditBoxComponent : public Component {
         if (c < 32) return c != L'\r' && c != L'\n';  // Enter neither beeps nor moves on
         if (def_->integerInput) return RateBoxAcceptsChar(static_cast<char32_t>(c));
         if (!NameBox()) return true;
-        if (c >= 0xD800 && c <= 0xDFFF) return false;  // nothing outside the BMP is in GBK
-        if (Acceptable(WithSelectionReplaced(std::wstring(1, c)))) return true;
+        if (AcceptableChange(WindowTextOf(hwnd_), WithSelectionReplaced(std::wstring(1, c))))
+            return true;
         MessageBeep(MB_OK);
         return false;
     }

@@ -191,6 +191,27 @@ TEST_F(WindowsTest, NameBoxKeepsNineGbkBytes) {
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与x");
 }
 
+TEST_F(WindowsTest, TextsBeyondTheTypingRulesCanStillBeShortenedByHand) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一二三四五六");  // 12 bytes, from a file
+    SendMessageW(box, EM_SETSEL, 12, 12);
+    SendMessageW(box, WM_CHAR, VK_BACK, 1);
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一二三四五");
+    Type(box, L"x");
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一二三四五") << "still no growth";
+    SendMessageW(box, EM_SETSEL, 0, 1);
+    Type(box, L"x");
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "x二三四五") << "a swap that shrinks";
+
+    ASSERT_TRUE(LoadWindow(kRate));
+    HWND rate = Hwnd(kRate, ids::kRateBox[0]);
+    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "abc");
+    SendMessageW(rate, EM_SETSEL, 3, 3);
+    SendMessageW(rate, WM_CHAR, VK_BACK, 1);
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "ab");
+}
+
 TEST_F(WindowsTest, NameBoxUndoesInputThatBypassesTyping) {
     ASSERT_TRUE(LoadWindow(kMain));
     HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
