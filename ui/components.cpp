@@ -322,9 +322,15 @@ class EditBoxComponent : public Component {
         if (normal == text) return;
         DWORD start = 0;
         SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-        SetWindowTextW(hwnd_, normal.c_str());  // a change of content like any other
+        // The program's own rewrite: not judged by the typing rules (a ten-digit number from the
+        // file becomes ten other digits), but a change of content like any other.
+        ++suppress_;
+        SetWindowTextW(hwnd_, normal.c_str());
+        --suppress_;
+        lastGood_ = normal;
         SendMessageW(hwnd_, EM_SETSEL, start, start);
         SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+        Raise(EventKind::Changed);
     }
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -667,6 +673,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DESTROY:
             if (window != nullptr) {
+                window->MarkClosing();
                 if (Component* self = window->Find(window->def().selfId))
                     self->Raise(EventKind::Destroying);
             }

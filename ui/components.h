@@ -114,6 +114,9 @@ class LoadedWindow {
     HFONT FontFor(const FontDef& font);
     bool Build();
     void Detach() { hwnd_ = nullptr; }
+    // Whether the window is being destroyed: its controls still exist, but it is going.
+    bool closing() const { return closing_; }
+    void MarkClosing() { closing_ = true; }
 
   private:
     const WindowDef& def_;
@@ -121,6 +124,7 @@ class LoadedWindow {
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<std::pair<FontDef, HFONT>> fonts_;
     int32_t currentPage_ = 0;
+    bool closing_ = false;
 };
 
 // LoadWindow of the window with that id: creates it (or brings an open one forward) and shows

@@ -22,6 +22,29 @@ int NormaliseAngle(int64_t a) {
     return static_cast<int>(r);
 }
 
+// The largest centred square in which every pixel is fully opaque; empty when the centre is not.
+Rect OpaqueCore(const Image& image) {
+    const int cx = image.width / 2, cy = image.height / 2;
+    const auto opaque = [&](int x, int y) { return PixelAlpha(image.At(x, y)) == 255; };
+    if (image.IsEmpty() || !opaque(cx, cy)) return {};
+    int r = 0;
+    for (;;) {
+        const int n = r + 1;
+        if (cx - n < 0 || cy - n < 0 || cx + n >= image.width || cy + n >= image.height) break;
+        bool ring = true;
+        for (int i = -n; i <= n && ring; ++i)
+            ring = opaque(cx + i, cy - n) && opaque(cx + i, cy + n) && opaque(cx - n, cy + i) &&
+                   opaque(cx + n, cy + i);
+        if (!ring) break;
+        r = n;
+    }
+    return {cx - r, cy - r, cx + r + 1, cy + r + 1};
+}
+
+Rect Offset(const Rect& r, int dx, int dy) {
+    return r.IsEmpty() ? r : Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
 }  // namespace
 
 std::vector<std::string> SplitTextLines(const std::string& text) {
@@ -66,21 +89,26 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
     sprite.angle = NormaliseAngle(tmpl.angle);
     sprite.rotateFollow = tmpl.rotateFollow;
 
-    Image face;
-    if (!tmpl.text.empty()) {
-        if (renderText_) {
-            face = renderText_(tmpl.text, tmpl.font, tmpl.textColour);
-        }
+    if (tmpl.text.empty() && tmpl.zoom == 1000) {
+        sprite.unturned = SharedPicture(tmpl.picture, sprite.opaque);
     } else {
-        face = tmpl.picture;
+        Image face;
+        if (!tmpl.text.empty()) {
+            if (renderText_) {
+                face = renderText_(tmpl.text, tmpl.font, tmpl.textColour);
+            }
+        } else {
+            face = tmpl.picture;
+        }
+        if (tmpl.zoom != 1000) {
+            const int w = static_cast<int>(std::lround(face.width * (tmpl.zoom / 1000.0)));
+            const int h = static_cast<int>(std::lround(face.height * (tmpl.zoom / 1000.0)));
+            face = ScaleImage(face, w, h);
+        }
+        sprite.unturned = std::make_shared<const Image>(std::move(face));
     }
-    if (tmpl.zoom != 1000) {
-        const int w = static_cast<int>(std::lround(face.width * (tmpl.zoom / 1000.0)));
-        const int h = static_cast<int>(std::lround(face.height * (tmpl.zoom / 1000.0)));
-        face = ScaleImage(face, w, h);
-    }
-    sprite.unturned = std::make_shared<const Image>(std::move(face));
     sprite.rendered = TurnedImage(sprite);
+    if (sprite.rendered != sprite.unturned) sprite.opaque = {};
 
     auto at = std::find_if(sprites_.begin(), sprites_.end(),
                            [&](const Sprite& s) { return s.layer > sprite.layer; });
@@ -113,6 +141,32 @@ void Canvas::RemoveSprite(int id) {
         MarkDirty(it->Bounds());
     }
     sprites_.erase(it);
+    ForgetUnused();
+}
+
+std::shared_ptr<const Image> Canvas::SharedPicture(const Image& picture, Rect& opaque) {
+    for (const Picture& p : pictures_) {
+        auto image = p.image.lock();
+        if (image && *image == picture) {
+            opaque = p.opaque;
+            return image;
+        }
+    }
+    auto image = std::make_shared<const Image>(picture);
+    opaque = OpaqueCore(*image);
+    pictures_.push_back({image, opaque});
+    return image;
+}
+
+void Canvas::ForgetUnused() {
+    std::erase_if(pictures_, [](const Picture& p) { return p.image.expired(); });
+    std::erase_if(turns_, [](const auto& entry) { return entry.second.source.expired(); });
+}
+
+size_t Canvas::CachedTurnCount() const {
+    size_t n = 0;
+    for (const auto& [key, turns] : turns_) n += turns.byAngle.size();
+    return n;
 }
 
 int Canvas::GetSpriteAngle(int id) const {
@@ -137,6 +191,7 @@ void Canvas::SetSpriteAngle(int id, int angle) {
     const int w0 = sprite->Width();
     const int h0 = sprite->Height();
     sprite->rendered = TurnedImage(*sprite);
+    sprite->opaque = {};  // only unturned pictures are known to have an opaque core
     sprite->left += w0 / 2 - sprite->Width() / 2;
     sprite->top += h0 / 2 - sprite->Height() / 2;
     if (sprite->visible) {
@@ -187,17 +242,43 @@ void Canvas::Render(Image& target, const Image& background, const Rect& region) 
     if (area.IsEmpty()) {
         return;
     }
-    const Rect fromBackground = IntersectRect(area, {0, 0, background.width, background.height});
-    for (int y = area.top; y < area.bottom; y++) {
-        uint32_t* row = &target.pixels[static_cast<size_t>(y) * target.width];
-        std::fill(row + area.left, row + area.right, 0u);
-        if (y >= fromBackground.top && y < fromBackground.bottom) {
-            const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
-            std::memcpy(row + fromBackground.left, &background.pixels[from],
-                        static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
+    // Where the topmost opaque core lies over the area, nothing beneath it can show: compose
+    // from that sprite up there, and everything only around it.
+    for (size_t k = sprites_.size(); k-- > 0;) {
+        const Sprite& s = sprites_[k];
+        if (!s.visible || s.opaque.IsEmpty()) continue;
+        const Rect box = s.Bounds();
+        const Rect core = IntersectRect(Offset(s.opaque, box.left, box.top), area);
+        if (core.IsEmpty()) continue;
+        const Rect around[] = {{area.left, area.top, area.right, core.top},
+                               {area.left, core.bottom, area.right, area.bottom},
+                               {area.left, core.top, core.left, core.bottom},
+                               {core.right, core.top, area.right, core.bottom}};
+        for (const Rect& r : around)
+            if (!r.IsEmpty()) RenderFrom(0, target, background, r);
+        RenderFrom(k, target, background, core);
+        return;
+    }
+    RenderFrom(0, target, background, area);
+}
+
+void Canvas::RenderFrom(size_t first, Image& target, const Image& background,
+                        const Rect& area) const {
+    if (first == 0) {
+        const Rect fromBackground =
+            IntersectRect(area, {0, 0, background.width, background.height});
+        for (int y = area.top; y < area.bottom; y++) {
+            uint32_t* row = &target.pixels[static_cast<size_t>(y) * target.width];
+            std::fill(row + area.left, row + area.right, 0u);
+            if (y >= fromBackground.top && y < fromBackground.bottom) {
+                const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
+                std::memcpy(row + fromBackground.left, &background.pixels[from],
+                            static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
+            }
         }
     }
-    for (const Sprite& sprite : sprites_) {
+    for (size_t i = first; i < sprites_.size(); ++i) {
+        const Sprite& sprite = sprites_[i];
         if (sprite.visible) {
             const Rect box = sprite.Bounds();
             Compose(target, *sprite.rendered, box.left, box.top, area);
@@ -208,9 +289,7 @@ void Canvas::Render(Image& target, const Image& background, const Rect& region) 
 void Canvas::SetTurnCaching(bool enabled) {
     turnCaching_ = enabled;
     if (!enabled) {
-        for (Sprite& s : sprites_) {
-            s.turnCache.clear();
-        }
+        turns_.clear();
     }
 }
 
@@ -218,18 +297,23 @@ std::shared_ptr<const Image> Canvas::TurnedImage(Sprite& sprite) {
     if (!sprite.rotateFollow || sprite.angle == 0) {
         return sprite.unturned;
     }
+    Turns* turns = nullptr;
     if (turnCaching_) {
-        auto hit = sprite.turnCache.find(sprite.angle);
-        if (hit != sprite.turnCache.end()) {
+        turns = &turns_[sprite.unturned.get()];
+        if (turns->source.lock() != sprite.unturned) {
+            *turns = Turns{sprite.unturned, {}};
+        }
+        auto hit = turns->byAngle.find(sprite.angle);
+        if (hit != turns->byAngle.end()) {
             return hit->second;
         }
     }
     auto turned = std::make_shared<const Image>(RotateImage(*sprite.unturned, sprite.angle));
-    if (turnCaching_) {
-        if (sprite.turnCache.size() >= kMaxCachedTurns) {
-            sprite.turnCache.clear();
+    if (turns != nullptr) {
+        if (turns->byAngle.size() >= kMaxCachedTurns) {
+            turns->byAngle.clear();
         }
-        sprite.turnCache.emplace(sprite.angle, turned);
+        turns->byAngle.emplace(sprite.angle, turned);
     }
     return turned;
 }

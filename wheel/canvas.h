@@ -50,7 +50,7 @@ struct Sprite {
     bool rotateFollow = false;
     std::shared_ptr<const Image> unturned;  // the text or picture at the sprite's zoom
     std::shared_ptr<const Image> rendered;  // as drawn now; its size is the sprite's size
-    std::map<int, std::shared_ptr<const Image>> turnCache;  // by angle
+    Rect opaque;  // in the sprite's own coordinates: a centred core where every pixel is opaque
 
     int Width() const { return rendered->width; }
     int Height() const { return rendered->height; }
@@ -85,12 +85,17 @@ class Canvas {
 
     // Turned images are kept per sprite and angle unless switched off (benchmarks measure both).
     void SetTurnCaching(bool enabled);
+    // How many turned images the canvas keeps, over all its pictures.
+    size_t CachedTurnCount() const;
 
   private:
     Sprite* Find(int id);
     void RemoveSprite(int id);
     void MarkDirty(const Rect& r);
     std::shared_ptr<const Image> TurnedImage(Sprite& sprite);
+    std::shared_ptr<const Image> SharedPicture(const Image& picture, Rect& opaque);
+    void ForgetUnused();
+    void RenderFrom(size_t first, Image& target, const Image& background, const Rect& area) const;
 
     int width_;
     int height_;
@@ -99,6 +104,18 @@ class Canvas {
     int nextId_ = 1;
     Rect dirty_;
     bool turnCaching_ = true;
+    // Sprites copied from the same picture share it, and its turned images: a wheel drawn anew
+    // after every save of the names must not copy the plate each time.
+    struct Picture {
+        std::weak_ptr<const Image> image;
+        Rect opaque;
+    };
+    std::vector<Picture> pictures_;
+    struct Turns {
+        std::weak_ptr<const Image> source;
+        std::map<int, std::shared_ptr<const Image>> byAngle;
+    };
+    std::map<const Image*, Turns> turns_;
 };
 
 }  // namespace kelvra

@@ -210,7 +210,7 @@ TEST_F(CanvasTest, CachedTurnsMatchFreshOnes) {
         canvas.RotateSprite(id, 36);
         const Sprite* s = canvas.FindSprite(id);
         EXPECT_EQ(*s->rendered, RotateImage(Striped(134, 304), s->angle)) << s->angle;
-        EXPECT_TRUE(s->turnCache.empty());
+        EXPECT_EQ(canvas.CachedTurnCount(), 0u);
     }
     canvas.SetTurnCaching(true);
     canvas.RotateSprite(id, 36);
@@ -294,6 +294,64 @@ TEST(SplitTextLines, FollowsLineFeeds) {
     for (const Case& c : cases) {
         EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
     }
+}
+
+}  // namespace
+}  // namespace kelvra
+
+namespace kelvra {
+namespace {
+
+// A disc: opaque inside, transparent outside, like the wheel plate.
+SpriteTemplate Disc(int size, uint32_t colour) {
+    SpriteTemplate t;
+    t.picture = Image(size, size);
+    const double c = (size - 1) / 2.0;
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++)
+            if ((x - c) * (x - c) + (y - c) * (y - c) <= c * c) t.picture.At(x, y) = colour;
+    return t;
+}
+
+// Every sprite composed over the background, the slow way.
+Image ComposeEverything(const Canvas& canvas, const Image& background) {
+    Image out = background;
+    for (const Sprite& s : canvas.Sprites()) {
+        if (!s.visible) continue;
+        const Rect box = s.Bounds();
+        Compose(out, *s.rendered, box.left, box.top, {0, 0, out.width, out.height});
+    }
+    return out;
+}
+
+TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole) {
+    Canvas canvas(kCanvasW, kCanvasH, FakeText);
+    const Image background = Striped(kCanvasW, kCanvasH);
+    std::vector<int> pointers;
+    for (int round = 0; round < 3; round++) {  // as after two saves of the names
+        canvas.AddSprite(Disc(474, 0xFF808080u), 25, 25);
+        pointers.push_back(canvas.AddSprite(Picture(134, 304, true), 195, 110));
+        canvas.AddSprite(Disc(115, 0x80400000u), 205, 205);  // half transparent
+        canvas.AddSprite(Text("abc"), 210, 60);
+    }
+    const Sprite* first = canvas.FindSprite(1);
+    const Sprite* again = canvas.FindSprite(5);
+    EXPECT_EQ(first->unturned, again->unturned) << "one plate picture for every wheel";
+
+    Image target(kCanvasW, kCanvasH);
+    canvas.Render(target, background, {0, 0, kCanvasW, kCanvasH});
+    EXPECT_EQ(target, ComposeEverything(canvas, background));
+    for (int step = 1; step <= 12; step++) {
+        canvas.RotateSprite(pointers.back(), 36);
+        canvas.RotateSprite(pointers.front(), 36);
+        const Rect dirty = canvas.TakeDirty();
+        canvas.Render(target, background, dirty);
+        ASSERT_EQ(target, ComposeEverything(canvas, background)) << "step " << step;
+    }
+    EXPECT_EQ(canvas.FindSprite(pointers.front())->rendered,
+              canvas.FindSprite(pointers.back())->rendered)
+        << "pointers at the same angle share their turned picture";
+    EXPECT_LE(canvas.CachedTurnCount(), 10u);
 }
 
 }  // namespace

@@ -286,6 +286,16 @@ TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
     EXPECT_EQ((before + after) % 360, 72) << "together the two pointers made all 72 steps";
 }
 
+TEST_F(ProgramTest, APressQueuedBehindTheCloseSpinsNothing) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    PostMessageW(FindLoadedWindow(kMain)->hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+    const int64_t start = TickCountMs();
+    ProcessPendingEvents();
+    EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
+    EXPECT_LT(TickCountMs() - start, 2000) << "no spin of a wheel that is going away";
+}
+
 // The whole process: exit codes and the life of the process with its windows.
 struct Launched {
     PROCESS_INFORMATION pi{};

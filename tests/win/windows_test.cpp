@@ -159,7 +159,9 @@ TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
         const char* after;
         size_t events;  // change events raised by leaving the box
     } cases[] = {{"07", "7", 1}, {"-", "", 1},    {"0", "", 1}, {"-0", "", 1},
-                 {"05", "5", 1}, {"42", "42", 0}, {"", "", 0}};
+                 {"05", "5", 1}, {"42", "42", 0}, {"", "", 0},
+                 // Longer than typing allows, from the file: clamped all the same.
+                 {"5000000000", "2147483647", 1}, {"-99999999999", "-2147483648", 1}};
     for (const Case& c : cases) {
         WriteText(WindowId::Rate, ids::kRateBox[0], 8, c.typed);
         SetFocus(box);

@@ -89,6 +89,10 @@ void OnMainWindowDestroyed() {
 }
 
 void OnStartPressed(int32_t, int32_t, int32_t) {
+    // A press still queued when the main window closes would otherwise spin a hidden wheel
+    // while the window is being destroyed.
+    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main); main == nullptr || main->closing())
+        return;
     SetStartDisabled(true);
     PickPrize();
 }
