@@ -100,12 +100,15 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
         } else {
             face = tmpl.picture;
         }
-        if (tmpl.zoom != 1000) {
+        if (tmpl.zoom == 1000) {
+            // A label drawn again with the same text, font and colour shares its picture.
+            sprite.unturned = SharedPicture(face, sprite.opaque);
+        } else {
             const int w = static_cast<int>(std::lround(face.width * (tmpl.zoom / 1000.0)));
             const int h = static_cast<int>(std::lround(face.height * (tmpl.zoom / 1000.0)));
             face = ScaleImage(face, w, h);
+            sprite.unturned = std::make_shared<const Image>(std::move(face));
         }
-        sprite.unturned = std::make_shared<const Image>(std::move(face));
     }
     sprite.rendered = TurnedImage(sprite);
     if (sprite.rendered != sprite.unturned) sprite.opaque = {};
@@ -239,45 +242,48 @@ void Canvas::MarkDirty(const Rect& r) {
 void Canvas::Render(Image& target, const Image& background, const Rect& region) const {
     Rect area = IntersectRect(region, {0, 0, width_, height_});
     area = IntersectRect(area, {0, 0, target.width, target.height});
-    if (area.IsEmpty()) {
-        return;
-    }
-    // Where the topmost opaque core lies over the area, nothing beneath it can show: compose
-    // from that sprite up there, and everything only around it.
-    for (size_t k = sprites_.size(); k-- > 0;) {
+    if (!area.IsEmpty()) RenderArea(target, background, area, sprites_.size(), 0);
+}
+
+// Draws sprites [0, below) over the area. Where an opaque core lies over the area, nothing beneath
+// it can show: there the drawing starts at that sprite; the rest of the area is drawn the same
+// way with the sprites below it, and then that sprite and the ones up to `below` over it.
+void Canvas::RenderArea(Image& target, const Image& background, const Rect& area, size_t below,
+                        int depth) const {
+    constexpr int kMaxDepth = 6;  // each level splits an area in up to five
+    for (size_t k = below; depth < kMaxDepth && k-- > 0;) {
         const Sprite& s = sprites_[k];
         if (!s.visible || s.opaque.IsEmpty()) continue;
         const Rect box = s.Bounds();
         const Rect core = IntersectRect(Offset(s.opaque, box.left, box.top), area);
         if (core.IsEmpty()) continue;
+        ComposeSprites(k, below, target, core);
         const Rect around[] = {{area.left, area.top, area.right, core.top},
                                {area.left, core.bottom, area.right, area.bottom},
                                {area.left, core.top, core.left, core.bottom},
                                {core.right, core.top, area.right, core.bottom}};
-        for (const Rect& r : around)
-            if (!r.IsEmpty()) RenderFrom(0, target, background, r);
-        RenderFrom(k, target, background, core);
+        for (const Rect& r : around) {
+            if (r.IsEmpty()) continue;
+            RenderArea(target, background, r, k, depth + 1);
+            ComposeSprites(k, below, target, r);
+        }
         return;
     }
-    RenderFrom(0, target, background, area);
-}
-
-void Canvas::RenderFrom(size_t first, Image& target, const Image& background,
-                        const Rect& area) const {
-    if (first == 0) {
-        const Rect fromBackground =
-            IntersectRect(area, {0, 0, background.width, background.height});
-        for (int y = area.top; y < area.bottom; y++) {
-            uint32_t* row = &target.pixels[static_cast<size_t>(y) * target.width];
-            std::fill(row + area.left, row + area.right, 0u);
-            if (y >= fromBackground.top && y < fromBackground.bottom) {
-                const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
-                std::memcpy(row + fromBackground.left, &background.pixels[from],
-                            static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
-            }
+    const Rect fromBackground = IntersectRect(area, {0, 0, background.width, background.height});
+    for (int y = area.top; y < area.bottom; y++) {
+        uint32_t* row = &target.pixels[static_cast<size_t>(y) * target.width];
+        std::fill(row + area.left, row + area.right, 0u);
+        if (y >= fromBackground.top && y < fromBackground.bottom) {
+            const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
+            std::memcpy(row + fromBackground.left, &background.pixels[from],
+                        static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
         }
     }
-    for (size_t i = first; i < sprites_.size(); ++i) {
+    ComposeSprites(0, below, target, area);
+}
+
+void Canvas::ComposeSprites(size_t first, size_t end, Image& target, const Rect& area) const {
+    for (size_t i = first; i < end; ++i) {
         const Sprite& sprite = sprites_[i];
         if (sprite.visible) {
             const Rect box = sprite.Bounds();

@@ -95,7 +95,9 @@ class Canvas {
     std::shared_ptr<const Image> TurnedImage(Sprite& sprite);
     std::shared_ptr<const Image> SharedPicture(const Image& picture, Rect& opaque);
     void ForgetUnused();
-    void RenderFrom(size_t first, Image& target, const Image& background, const Rect& area) const;
+    void ComposeSprites(size_t first, size_t end, Image& target, const Rect& area) const;
+    void RenderArea(Image& target, const Image& background, const Rect& area, size_t below,
+                    int depth) const;
 
     int width_;
     int height_;

@@ -332,11 +332,14 @@ TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole
         canvas.AddSprite(Disc(474, 0xFF808080u), 25, 25);
         pointers.push_back(canvas.AddSprite(Picture(134, 304, true), 195, 110));
         canvas.AddSprite(Disc(115, 0x80400000u), 205, 205);  // half transparent
+        canvas.AddSprite(Disc(61, 0xFF004000u), 232, 232);   // an opaque hub over the pointer
         canvas.AddSprite(Text("abc"), 210, 60);
     }
     const Sprite* first = canvas.FindSprite(1);
-    const Sprite* again = canvas.FindSprite(5);
+    const Sprite* again = canvas.FindSprite(6);
     EXPECT_EQ(first->unturned, again->unturned) << "one plate picture for every wheel";
+    EXPECT_EQ(canvas.FindSprite(5)->unturned, canvas.FindSprite(10)->unturned)
+        << "a label drawn again with the same text shares its picture";
 
     Image target(kCanvasW, kCanvasH);
     canvas.Render(target, background, {0, 0, kCanvasW, kCanvasH});
