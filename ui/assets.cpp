@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "runtime/encoding.h"
 #include "wheel/canvas.h"
@@ -93,6 +94,17 @@ const Image& AssetImage(Asset asset) {
             break;
     }
     return cache.emplace(asset, std::move(image)).first->second;
+}
+
+const Image& ScaledAssetImage(Asset asset, int w, int h) {
+    static std::map<std::tuple<Asset, int, int>, Image> cache;
+    const auto key = std::make_tuple(asset, w, h);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        const Image& picture = AssetImage(asset);
+        it = cache.emplace(key, picture.IsEmpty() ? Image() : ScaleImage(picture, w, h)).first;
+    }
+    return it->second;
 }
 
 int32_t ScreenDpiY() {

@@ -12,6 +12,10 @@ namespace kelvra {
 // The decoded picture; an empty image when the resource is missing or cannot be decoded.
 const Image& AssetImage(Asset asset);
 
+// The decoded picture stretched to w x h, made once per size: two canvases of the main window
+// and every opening of the other windows show the same background.
+const Image& ScaledAssetImage(Asset asset, int w, int h);
+
 // The raw bytes of an RCDATA resource of this program.
 std::string_view ResourceBytes(const wchar_t* name);
 

@@ -800,11 +800,8 @@ void CanvasBox::Create(HWND parent) {
     const uint32_t backColour =
         def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
     background_ = Image(w, h, PixelFromColorRef(backColour));
-    const Image& picture = AssetImage(def_->picture);
-    if (!picture.IsEmpty()) {
-        const Image scaled = ScaleImage(picture, w, h);
-        Compose(background_, scaled, 0, 0, Rect{0, 0, w, h});
-    }
+    const Image& scaled = ScaledAssetImage(def_->picture, w, h);
+    if (!scaled.IsEmpty()) Compose(background_, scaled, 0, 0, Rect{0, 0, w, h});
     back_ = background_;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     if (def_->tabStop) style |= WS_TABSTOP;
