@@ -289,11 +289,38 @@ TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
 TEST_F(ProgramTest, APressQueuedBehindTheCloseSpinsNothing) {
     ASSERT_TRUE(LoadWindow(kMain));
     PostMessageW(FindLoadedWindow(kMain)->hwnd(), WM_CLOSE, 0, 0);
-    PostMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+    PostMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(40, 40));
     const int64_t start = TickCountMs();
     ProcessPendingEvents();
     EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
     EXPECT_LT(TickCountMs() - start, 2000) << "no spin of a wheel that is going away";
+}
+
+struct CountingWaits {
+    static inline int waits = 0;
+    static void Wait(int32_t) {
+        ++waits;
+        ProcessPendingEvents();
+    }
+};
+
+TEST_F(ProgramTest, ASecondPressAlreadyQueuedStartsNoSpinInsideTheSpin) {
+    WriteIni("[中奖率]\r\n中奖率5=100\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    const SpinHooks hooks{&CountingWaits::Wait, nullptr};
+    SetSpinHooksForTesting(&hooks);
+    CountingWaits::waits = 0;
+    HWND start = GetWindowHandle(kMain, ids::kMainStart);
+    PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+    PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
+    PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+    PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
+    ProcessPendingEvents();
+    SetSpinHooksForTesting(nullptr);
+    EXPECT_EQ(CountingWaits::waits, 74) << "one spin of 74 steps to prize 5";
+    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 144);
+    EXPECT_TRUE(IsWindowEnabled(start));
 }
 
 // The whole process: exit codes and the life of the process with its windows.

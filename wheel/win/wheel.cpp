@@ -93,6 +93,10 @@ void OnStartPressed(int32_t, int32_t, int32_t) {
     // while the window is being destroyed.
     if (LoadedWindow* main = FindLoadedWindow(WindowId::Main); main == nullptr || main->closing())
         return;
+    // Disabling the start control stops new presses, but a second press of a quick double click
+    // may already be queued for it: it must not start a spin inside the spin.
+    if (g_spinning) return;
+    g_spinning = true;
     SetStartDisabled(true);
     PickPrize();
 }
