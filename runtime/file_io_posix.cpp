@@ -27,6 +27,10 @@ namespace {
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
+    void Reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
@@ -63,17 +67,25 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// Opens an existing regular file for reading and tells its size.
+ReadResult OpenForReading(const std::string& path, FileDescriptor& file, struct stat& info) {
+    const std::string host = HostPath(path);
+    if (host.empty()) return ReadResult::Missing;
+    file.Reset(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::Failed;
+    return ReadResult::Ok;
+}
+
 }  // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    const std::string host = HostPath(path);
-    if (host.empty()) return ReadResult::Missing;
-    FileDescriptor file(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    FileDescriptor file(-1);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::Failed;
+    if (const ReadResult opened = OpenForReading(path, file, info); opened != ReadResult::Ok)
+        return opened;
     bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];
     for (;;) {
@@ -93,15 +105,13 @@ FileView::~FileView() {
 }
 
 ReadResult FileView::Open(const std::string& path) {
-    const std::string host = HostPath(path);
-    if (host.empty()) return ReadResult::Missing;
-    FileDescriptor file(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    FileDescriptor file(-1);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadResult::Failed;
+    if (const ReadResult opened = OpenForReading(path, file, info); opened != ReadResult::Ok)
+        return opened;
     if (info.st_size == 0) return ReadResult::Ok;
-    void* p = ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file.get(), 0);
+    void* p =
+        ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file.get(), 0);
     if (p == MAP_FAILED) return ReadResult::Failed;
     data_ = static_cast<const char*>(p);
     size_ = static_cast<size_t>(info.st_size);
