@@ -2,12 +2,12 @@
 
 #include "app/clock.h"
 #include "app/globals.h"
-#include "config/win/editing.h"
+#include "app/editing.h"
 #include "runtime/win/hotkey.h"
 #include "ui/assets.h"
 #include "ui/model/ids.h"
 #include "ui/skin.h"
-#include "wheel/win/wheel.h"
+#include "app/wheel.h"
 
 namespace kelvra {
 

@@ -1,5 +1,5 @@
 // The INI store on a 50 MB file: one lookup, one write, and a read through the file.
-// Build: g++ -std=c++20 -O2 -I. config/ini_store.cpp runtime/ini.cpp runtime/file_io_posix.cpp
+// Build: g++ -std=c++20 -O2 -I. runtime/ini_store.cpp runtime/ini.cpp runtime/file_io_posix.cpp
 // bench/ini_bench.cpp -lbenchmark -lbenchmark_main -pthread
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "config/ini_store.h"
+#include "runtime/ini_store.h"
 #include "runtime/ini.h"
 
 namespace kelvra {

@@ -1,6 +1,6 @@
 #include "runtime/ini.h"
 
-#include "config/ini_store.h"
+#include "runtime/ini_store.h"
 #include "runtime/file_io.h"
 
 namespace kelvra {

@@ -1,6 +1,6 @@
 #pragma once
 // Reading and writing one value of an INI file, with the rules of the Windows private-profile
-// functions (see config/ini_store.h for the format).
+// functions (see runtime/ini_store.h for the format).
 
 #include <optional>
 #include <string>

@@ -30,7 +30,7 @@
 #include "ui/model/ids.h"
 #include "ui/model/layout.h"
 #include "wheel/spin_rules.h"
-#include "wheel/win/wheel.h"
+#include "app/wheel.h"
 
 namespace kelvra::bench {
 namespace {

@@ -3,7 +3,7 @@
 // mark, the kind of line break, blanks and ASCII case in the names, lines after the one found.
 #include <string>
 
-#include "config/ini_store.h"
+#include "runtime/ini_store.h"
 #include "tests/fuzz/fuzz_input.h"
 
 using kelvra::ini::FindValue;

@@ -3,7 +3,7 @@
 // changes nothing, and a key of another name keeps what it read before.
 #include <string>
 
-#include "config/ini_store.h"
+#include "runtime/ini_store.h"
 #include "tests/fuzz/fuzz_input.h"
 
 using kelvra::ini::CanStore;

@@ -17,7 +17,7 @@
 #include "app/globals.h"
 #include "app/startup.h"
 #include "config/prize_table.h"
-#include "config/win/editing.h"
+#include "app/editing.h"
 #include "runtime/encoding.h"
 #include "runtime/ini.h"
 #include "runtime/win/events.h"
@@ -25,7 +25,7 @@
 #include "tests/win/win_test_support.h"
 #include "ui/components.h"
 #include "ui/model/ids.h"
-#include "wheel/win/wheel.h"
+#include "app/wheel.h"
 
 namespace kelvra {
 namespace {

@@ -1,4 +1,4 @@
-#include "config/ini_store.h"
+#include "runtime/ini_store.h"
 
 #include <algorithm>
 #include <cstdint>

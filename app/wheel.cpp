@@ -1,4 +1,4 @@
-#include "wheel/win/wheel.h"
+#include "app/wheel.h"
 
 #include "app/clock.h"
 #include "app/globals.h"

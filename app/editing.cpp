@@ -1,4 +1,4 @@
-#include "config/win/editing.h"
+#include "app/editing.h"
 
 #include <array>
 #include <string>
@@ -12,7 +12,7 @@
 #include "runtime/win/message_box.h"
 #include "ui/components.h"
 #include "ui/model/ids.h"
-#include "wheel/win/wheel.h"
+#include "app/wheel.h"
 
 namespace kelvra {
 
