@@ -6,12 +6,11 @@
 
 #include <string>
 
-#include "app/clock.h"
-#include "app/globals.h"
 #include "app/startup.h"
+#include "app/state.h"
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
-#include "ui/components.h"
+#include "ui/window.h"
 
 namespace kelvra {
 
@@ -39,14 +38,13 @@ void EnterExecutableFolder() {
 
 int RunProgram() {
     EnterExecutableFolder();
-    G();
+    State();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    InitWindowSystem(GetModuleHandleW(nullptr));
-    SetBindings(ProgramBindings());
-    if (!LoadWindow(static_cast<int32_t>(WindowId::Main))) ReportRuntimeError("载入启动窗口失败");
+    InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
+    if (!LoadWindow(WindowId::Main)) ReportRuntimeError("载入启动窗口失败");
     const int code = RunMessageLoop();
     OleUninitialize();
     return code;

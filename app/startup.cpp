@@ -1,33 +1,35 @@
 #include "app/startup.h"
 
 #include "app/clock.h"
-#include "app/globals.h"
-#include "app/editing.h"
+#include "app/prize_names.h"
+#include "app/rate_window.h"
+#include "app/spin.h"
+#include "app/state.h"
+#include "app/wheel_drawing.h"
 #include "runtime/win/hotkey.h"
 #include "ui/assets.h"
 #include "ui/model/ids.h"
 #include "ui/skin.h"
-#include "app/wheel.h"
 
 namespace kelvra {
 
 void OnMainWindowCreated() {
     const std::string_view skin = ResourceBytes(L"SKIN_SHE");
     SkinH_AttachRes(reinterpret_cast<const uint8_t*>(skin.data()), 1, "", 0, 0, 0);
-    G().startTimeMs = CurrentTimeMs();
-    HWND w = GetWindowHandle(static_cast<int32_t>(WindowId::Main), ids::kMainSelf);
-    HWND t = GetWindowHandle(static_cast<int32_t>(WindowId::Main), ids::kMainFeedback);
-    G().hotKeyId = RegisterNotifyHotKey(w, t, 1, VK_F12);
+    State().startTimeMs = CurrentTimeMs();
+    HWND w = GetWindowHandle(WindowId::Main, ids::kMainSelf);
+    HWND t = GetWindowHandle(WindowId::Main, ids::kMainFeedback);
+    State().hotKeyId = RegisterNotifyHotKey(w, t, 1, VK_F12);
     LoadPrizeTableIntoBoxes();
     DrawWheel();
 }
 
 void OnHotKeyNotify(int32_t param1, int32_t) {
-    if (param1 != 0 && param1 == G().hotKeyId) LoadWindow(static_cast<int32_t>(WindowId::Rate));
+    if (param1 != 0 && param1 == State().hotKeyId) LoadWindow(WindowId::Rate);
 }
 
 void OnHelpClicked() {
-    LoadWindow(static_cast<int32_t>(WindowId::Help));
+    LoadWindow(WindowId::Help);
 }
 
 namespace {

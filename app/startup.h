@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "ui/components.h"
+#include "ui/component.h"
 
 namespace kelvra {
 

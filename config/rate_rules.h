@@ -1,6 +1,6 @@
 #pragma once
-// What the rate window computes from its ten boxes, and the input rules of its boxes and of the
-// name boxes, apart from any window.
+// What the rate window computes from its ten boxes, and the save of ten box texts, apart from
+// any window.
 
 #include <array>
 #include <cstdint>
@@ -15,15 +15,6 @@ int32_t ComputeRateTotal(const std::array<std::string, 10>& boxTexts);
 std::string TotalCaption(int32_t total);
 // Text colour of the total label: red (0xFF) above 100, black otherwise.
 uint32_t TotalColour(int32_t total);
-
-// The text a rate box holds after losing the focus: leading white space, an optional sign and
-// the digits up to the first other byte, read in 64 bits (saturating), clamped to int32 and
-// written in decimal; 0 becomes the empty text.
-std::string NormaliseRateText(std::string_view text);
-// Whether a rate box takes a typed character: digits, '-', and control characters.
-bool RateBoxAcceptsChar(char32_t c);
-// Whether a GBK text fits a box that holds at most `limit` bytes.
-bool FitsByteLimit(std::string_view gbk, int32_t limit);
 
 // Writes keyWord1..keyWord10 of [section] with the box texts, blanks removed, in order. Write
 // failures are not reported.

@@ -8,7 +8,12 @@
 namespace kelvra {
 
 namespace {
-SkinTheme g_theme;
+SkinTheme* g_state = nullptr;
+
+SkinTheme& Theme() {
+    static SkinTheme fallback;
+    return g_state != nullptr ? *g_state : fallback;
+}
 
 uint32_t ReadLe32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -17,7 +22,11 @@ uint32_t ReadLe32(const uint8_t* p) {
 }  // namespace
 
 const SkinTheme& CurrentSkin() {
-    return g_theme;
+    return Theme();
+}
+
+void BindSkinState(SkinTheme* state) {
+    g_state = state;
 }
 
 int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int32_t, int32_t,
@@ -26,10 +35,11 @@ int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int
     // Layout: magic, uint32 version, uint32 colour count, then RGB triples.
     const uint32_t count = ReadLe32(data + 8);
     const uint8_t* rgb = data + 12;
-    uint32_t* slots[] = {&g_theme.face, &g_theme.text, &g_theme.accent};
+    SkinTheme& theme = Theme();
+    uint32_t* slots[] = {&theme.face, &theme.text, &theme.accent};
     for (uint32_t i = 0; i < count && i < 3; ++i)
         *slots[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
-    g_theme.loaded = true;
+    theme.loaded = true;
     SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT);
     return 1;
 }

@@ -18,5 +18,7 @@ int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t mode, const char*
                                   int32_t reserved1, int32_t reserved2, int32_t reserved3);
 
 const SkinTheme& CurrentSkin();
+// The program owns the skin state and hands it over once; until then a default is used.
+void BindSkinState(SkinTheme* state);
 
 }  // namespace kelvra

@@ -21,16 +21,19 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "app/globals.h"
+#include "app/state.h"
 #include "app/startup.h"
 #include "runtime/encoding.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
-#include "ui/components.h"
+#include "ui/canvas_box.h"
+#include "ui/property_access.h"
+#include "ui/window.h"
 #include "ui/model/ids.h"
 #include "ui/model/layout.h"
 #include "wheel/spin_rules.h"
-#include "app/wheel.h"
+#include "app/spin.h"
+#include "app/wheel_drawing.h"
 
 namespace kelvra::bench {
 namespace {
@@ -184,7 +187,7 @@ CanvasBox* Wheel() {
 }
 
 SpinResult RunSpin(int32_t winner, const std::vector<Watched>& watched) {
-    Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
+    Wheel()->SetSpriteAngle(State().pointerSpriteId, 0);
     ProcessPendingEvents();
     const std::vector<double> host0 = HostCpuSnapshot(watched);
     const double cpu0 = ProcessCpuMs();
@@ -196,7 +199,7 @@ SpinResult RunSpin(int32_t winner, const std::vector<Watched>& watched) {
     SpinResult r{t1 - t0,
                  cpu1 - cpu0,
                  {},
-                 Wheel()->GetSpriteAngle(G().pointerSpriteId) == 36 * (winner - 1)};
+                 Wheel()->GetSpriteAngle(State().pointerSpriteId) == 36 * (winner - 1)};
     for (size_t i = 0; i < watched.size(); ++i)
         r.hostCpuMs.push_back(host0[i] < 0 || host1[i] < 0 ? -1 : host1[i] - host0[i]);
     return r;
@@ -293,8 +296,8 @@ TracedSpin PrintTracedSpin(int32_t winner, const char* label, void (*delay)(int3
     g_trace = Trace{};
     g_traceDelay = delay;
     const SpinHooks hooks{&TracedDelay, nullptr};
-    SetSpinHooksForTesting(&hooks);
-    Wheel()->SetSpriteAngle(G().pointerSpriteId, 0);
+    State().spinHooks = hooks;
+    Wheel()->SetSpriteAngle(State().pointerSpriteId, 0);
     ProcessPendingEvents();
     const std::vector<double> host0 = HostCpuSnapshot(watched);
     const double cpu0 = ProcessCpuMs();
@@ -303,7 +306,7 @@ TracedSpin PrintTracedSpin(int32_t winner, const char* label, void (*delay)(int3
     const double wall = NowMs() - t0;
     const double cpu = ProcessCpuMs() - cpu0;
     const std::vector<double> host1 = HostCpuSnapshot(watched);
-    SetSpinHooksForTesting(nullptr);
+    State().spinHooks = {};
     std::vector<double> over;
     for (size_t i = 0; i < g_trace.waitedMs.size(); ++i)
         over.push_back(g_trace.waitedMs[i] - g_trace.askedMs[i]);
@@ -469,7 +472,7 @@ void PrintWaitCosts() {
                     MeanMs(1000, [] { ProcessPendingEvents(); }));
     }
     CanvasBox* wheel = Wheel();
-    const int32_t pointer = G().pointerSpriteId;
+    const int32_t pointer = State().pointerSpriteId;
     wheel->SetSpriteAngle(pointer, 0);
     const double cpu0 = ProcessCpuMs();
     const double step = MeanMs(100, [&] { wheel->RotateSprite(pointer, 36); });
@@ -606,14 +609,13 @@ int Run(int argc, wchar_t** argv) {
         std::wstring(tmp) + L"kelvra-bench-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     SetCurrentDirectoryW(dir.c_str());
-    G();
+    State();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    InitWindowSystem(GetModuleHandleW(nullptr));
     const std::vector<Binding> bindings = TimedBindings();
-    SetBindings(bindings);
+    InitWindowSystem(GetModuleHandleW(nullptr), bindings);
     const double beforeLoad = SinceProcessStartMs();
     const bool loaded = LoadWindow(kMain);
     const double afterLoad = SinceProcessStartMs();
@@ -647,8 +649,7 @@ int Run(int argc, wchar_t** argv) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetBindings({});
-    ResetNotifyHotKeysForTesting();
+    ResetStateForTesting();
     SetCurrentDirectoryW(tmp);
     if (options.launches > 0) PrintLaunches(options.launches, dir);
     RemoveDirectoryW(dir.c_str());

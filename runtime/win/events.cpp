@@ -5,15 +5,24 @@
 namespace kelvra {
 
 namespace {
-PreTranslateFn g_preTranslate = nullptr;
+EventPumpState* g_state = nullptr;
+
+EventPumpState& Pump() {
+    static EventPumpState fallback;
+    return g_state != nullptr ? *g_state : fallback;
+}
+}  // namespace
+
+void BindEventPumpState(EventPumpState* state) {
+    g_state = state;
 }
 
 void SetPreTranslate(PreTranslateFn fn) {
-    g_preTranslate = fn;
+    Pump().preTranslate = fn;
 }
 
 void DispatchMessageOf(MSG& msg) {
-    if (g_preTranslate != nullptr && g_preTranslate(msg)) return;
+    if (PreTranslateFn fn = Pump().preTranslate; fn != nullptr && fn(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }

@@ -40,4 +40,10 @@ int RunMessageLoop();
 using PreTranslateFn = bool (*)(MSG& msg);
 void SetPreTranslate(PreTranslateFn fn);
 
+// What the event pump keeps; the program owns it and hands it over once.
+struct EventPumpState {
+    PreTranslateFn preTranslate = nullptr;
+};
+void BindEventPumpState(EventPumpState* state);
+
 }  // namespace kelvra

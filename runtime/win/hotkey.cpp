@@ -4,24 +4,23 @@ namespace kelvra {
 
 namespace {
 
-struct HotKeyState {
-    HWND target = nullptr;
-    HWND subclassed = nullptr;
-    int32_t counter = 0;
-    int32_t highestId = 0;
-    WNDPROC previous = nullptr;
-};
-HotKeyState g_hotKeys;
+HotKeyState* g_state = nullptr;
+
+HotKeyState& HotKeys() {
+    static HotKeyState fallback;
+    return g_state != nullptr ? *g_state : fallback;
+}
 
 constexpr int32_t kFirstIdBase = 33000;
 
 LRESULT CALLBACK HotKeyWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const HotKeyState& s = HotKeys();
     if (msg == WM_HOTKEY) {
         const auto id = static_cast<int32_t>(wParam);
-        if (id > kFirstIdBase && id <= g_hotKeys.highestId && g_hotKeys.target != nullptr)
-            SendMessageW(g_hotKeys.target, kHotKeyNotifyMessage, wParam, 0);
+        if (id > kFirstIdBase && id <= s.highestId && s.target != nullptr)
+            SendMessageW(s.target, kHotKeyNotifyMessage, wParam, 0);
     }
-    return CallWindowProcW(g_hotKeys.previous, hwnd, msg, wParam, lParam);
+    return CallWindowProcW(s.previous, hwnd, msg, wParam, lParam);
 }
 
 UINT PlatformModifiers(int32_t code) {
@@ -45,27 +44,30 @@ UINT PlatformModifiers(int32_t code) {
 
 }  // namespace
 
+void BindHotKeyState(HotKeyState* state) {
+    g_state = state;
+}
+
 int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_t virtualKey) {
-    g_hotKeys.target = target;
-    if (g_hotKeys.previous == nullptr && window != nullptr) {
-        g_hotKeys.subclassed = window;
-        g_hotKeys.previous = reinterpret_cast<WNDPROC>(
+    HotKeyState& s = HotKeys();
+    s.target = target;
+    if (s.previous == nullptr && window != nullptr) {
+        s.subclassed = window;
+        s.previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HotKeyWindowProc)));
     }
-    const int32_t id = kFirstIdBase + ++g_hotKeys.counter;
-    g_hotKeys.highestId = id;
+    const int32_t id = kFirstIdBase + ++s.counter;
+    s.highestId = id;
     if (!RegisterHotKey(window, id, PlatformModifiers(modifiers), static_cast<UINT>(virtualKey)))
         return 0;
     return id;
 }
 
-}  // namespace kelvra
-
-namespace kelvra {
-void ResetNotifyHotKeysForTesting() {
-    if (g_hotKeys.subclassed != nullptr && IsWindow(g_hotKeys.subclassed))
-        SetWindowLongPtrW(g_hotKeys.subclassed, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(g_hotKeys.previous));
-    g_hotKeys = HotKeyState{};
+void RestoreHotKeyWindow(HotKeyState& state) {
+    if (state.subclassed != nullptr && IsWindow(state.subclassed))
+        SetWindowLongPtrW(state.subclassed, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(state.previous));
+    state = HotKeyState{};
 }
+
 }  // namespace kelvra

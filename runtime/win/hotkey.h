@@ -13,8 +13,17 @@ constexpr UINT kHotKeyNotifyMessage = 0x8075;
 // Ctrl+Alt, Shift+Alt; others pass as the platform's bits. Ids start at 33001; 0 on failure.
 int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_t virtualKey);
 
-// Forgets the target, the counter and the subclassed window (restoring its procedure), so that a
-// test can set up hot keys as a fresh process would.
-void ResetNotifyHotKeysForTesting();
+// What the hot keys keep: the one target, the id counter and the window whose procedure routes
+// the presses. The program owns it and hands it over once; until then a default is used.
+struct HotKeyState {
+    HWND target = nullptr;
+    HWND subclassed = nullptr;
+    int32_t counter = 0;
+    int32_t highestId = 0;
+    WNDPROC previous = nullptr;
+};
+void BindHotKeyState(HotKeyState* state);
+// Gives the subclassed window its own procedure back and forgets everything.
+void RestoreHotKeyWindow(HotKeyState& state);
 
 }  // namespace kelvra

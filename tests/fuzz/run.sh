@@ -39,6 +39,7 @@ declare -A sources=(
   [ini_writer]="tests/fuzz/ini_writer_fuzz.cpp runtime/ini_store.cpp"
   [text]="tests/fuzz/text_fuzz.cpp runtime/text.cpp runtime/fatal.cpp runtime/fatal_posix.cpp
           config/rate_rules.cpp config/prize_table.cpp runtime/ini_store.cpp runtime/ini.cpp
+          ui/model/edit_rules.cpp
           runtime/file_io_posix.cpp runtime/files_posix.cpp"
 )
 harnesses=(ini_reader ini_writer text)

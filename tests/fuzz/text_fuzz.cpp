@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/rate_rules.h"
+#include "ui/model/edit_rules.h"
 #include "runtime/text.h"
 #include "tests/fuzz/fuzz_input.h"
 

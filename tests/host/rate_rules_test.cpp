@@ -50,55 +50,6 @@ TEST(TotalColour, RedOnlyAboveAHundred) {
     EXPECT_EQ(TotalColour(-3), 0u);
 }
 
-TEST(NormaliseRateText, KeepsTheNumberWithoutZerosOrLoneSigns) {
-    struct Case {
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {"07", "7"},
-        {"05", "5"},
-        {"-", ""},
-        {"0", ""},
-        {"-0", ""},
-        {"00", ""},
-        {"", ""},
-        {"-9", "-9"},
-        {"99", "99"},
-        {"+3", "3"},
-        {" \t12", "12"},
-        {"12x3", "12"},
-        {"x5", ""},
-        {"--5", ""},
-        {"2147483647", "2147483647"},
-        {"2147483648", "2147483647"},
-        {"-2147483648", "-2147483648"},
-        {"-2147483649", "-2147483648"},
-        {"4294967296", "2147483647"},
-        {"99999999999", "2147483647"},
-        {"-99999999999", "-2147483648"},
-        {"18446744073709551616", "2147483647"},
-        {"-99999999999999999999999999", "-2147483648"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(NormaliseRateText(c.text), c.expected) << c.text;
-}
-
-TEST(RateBoxAcceptsChar, DigitsMinusAndControlCharactersOnly) {
-    for (char32_t c = 0; c < 32; ++c) EXPECT_TRUE(RateBoxAcceptsChar(c)) << int(c);
-    for (char32_t c = U'0'; c <= U'9'; ++c) EXPECT_TRUE(RateBoxAcceptsChar(c)) << int(c);
-    EXPECT_TRUE(RateBoxAcceptsChar(U'-'));
-    for (char32_t c : {U' ', U'+', U'.', U'/', U':', U'a', U'\x7F', U'０', U'－', U'中'})
-        EXPECT_FALSE(RateBoxAcceptsChar(c)) << int(c);
-}
-
-TEST(FitsByteLimit, NameBoxHoldsNineBytes) {
-    EXPECT_TRUE(FitsByteLimit("", 9));
-    EXPECT_TRUE(FitsByteLimit("123456789", 9));
-    EXPECT_TRUE(FitsByteLimit("谢谢参与a", 9));
-    EXPECT_FALSE(FitsByteLimit("1234567890", 9));
-    EXPECT_FALSE(FitsByteLimit("谢谢参与啊", 9)) << "five Chinese characters are ten bytes";
-    EXPECT_FALSE(FitsByteLimit("谢谢参与ab", 9));
-}
-
 class SaveSectionTest : public testing::Test {
   protected:
     void SetUp() override {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
 #include "runtime/files.h"
@@ -112,7 +113,7 @@ TEST(FatalError, CodeAndMessageAreBothShown) {
 }
 
 TEST(HotKey, PressesReachTheTargetAndThePreviousProcedure) {
-    ResetNotifyHotKeysForTesting();
+    ResetStateForTesting();
     Recorder window, target;
     const int32_t id = RegisterNotifyHotKey(window.hwnd, target.hwnd, 1, VK_F12);
     ASSERT_EQ(id, 33001);
@@ -137,7 +138,7 @@ TEST(HotKey, PressesReachTheTargetAndThePreviousProcedure) {
     EXPECT_EQ(second.seen[0].wp, static_cast<WPARAM>(33001));
     UnregisterHotKey(window.hwnd, 33001);
     UnregisterHotKey(window.hwnd, 33002);
-    ResetNotifyHotKeysForTesting();
+    ResetStateForTesting();
 }
 
 TEST(Events, ProcessPendingEventsDispatchesAllAndLeavesQuitQueued) {

@@ -7,17 +7,21 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/globals.h"
+#include "app/state.h"
 #include "app/startup.h"
-#include "app/editing.h"
+#include "app/prize_names.h"
+#include "app/rate_window.h"
 #include "runtime/encoding.h"
 #include "runtime/text.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "tests/win/win_test_support.h"
-#include "ui/components.h"
+#include "ui/canvas_box.h"
+#include "ui/property_access.h"
+#include "ui/window.h"
 #include "ui/model/ids.h"
-#include "app/wheel.h"
+#include "app/spin.h"
+#include "app/wheel_drawing.h"
 
 namespace kelvra {
 namespace {
@@ -43,10 +47,8 @@ class ProgramTest : public testing::Test {
         GetCurrentDirectoryW(MAX_PATH, old_);
         SetCurrentDirectoryW(dir_.c_str());
         ini_ = dir_ + L"\\peizhi.ini";
-        ResetNotifyHotKeysForTesting();
-        G() = Globals{};
-        InitWindowSystem(GetModuleHandleW(nullptr));
-        SetBindings(ProgramBindings());
+        ResetStateForTesting();
+        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
     }
     void TearDown() override {
         for (int32_t id : {kRate, kHelp, kMain})
@@ -54,8 +56,7 @@ class ProgramTest : public testing::Test {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        SetBindings({});
-        ResetNotifyHotKeysForTesting();
+        ResetStateForTesting();
         SetCurrentDirectoryW(old_);
         DeleteFileW(ini_.c_str());
         RemoveDirectoryW(dir_.c_str());
@@ -67,7 +68,7 @@ class ProgramTest : public testing::Test {
     std::string Ini() const { return ReadFileBytes(ini_); }
     bool IniExists() const { return GetFileAttributesW(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
     static void PressHotKey() {
-        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, G().hotKeyId, 0);
+        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
     }
     static CanvasBox* Wheel() { return FindCanvas(WindowId::Main, ids::kMainCanvas); }
     static void TypeRate(int prize, std::string_view text) {
@@ -89,28 +90,28 @@ TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
     const int32_t highs[] = {0, 20, 21, 46, 61, 61, 62, 67, 97, 100};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[i]), names[i]);
-        EXPECT_EQ(G().prizeTable[i].low, lows[i]);
-        EXPECT_EQ(G().prizeTable[i].high, highs[i]);
+        EXPECT_EQ(State().prizeTable[i].low, lows[i]);
+        EXPECT_EQ(State().prizeTable[i].high, highs[i]);
     }
-    EXPECT_EQ(G().prizeTable[7].name, " 讲笑话 ");
+    EXPECT_EQ(State().prizeTable[7].name, " 讲笑话 ");
     EXPECT_FALSE(IniExists()) << "reading never creates the file";
-    EXPECT_EQ(G().hotKeyId, 33001);
-    EXPECT_GT(G().startTimeMs, 1500000000000LL) << "a wall-clock reading in milliseconds";
+    EXPECT_EQ(State().hotKeyId, 33001);
+    EXPECT_GT(State().startTimeMs, 1500000000000LL) << "a wall-clock reading in milliseconds";
 
     const Canvas* canvas = Wheel()->canvas();
     ASSERT_EQ(canvas->SpriteIds().size(), 13u);
-    EXPECT_EQ(G().plateSpriteId, 1);
-    EXPECT_EQ(G().pointerSpriteId, 2);
+    EXPECT_EQ(State().plateSpriteId, 1);
+    EXPECT_EQ(State().pointerSpriteId, 2);
     for (int k = 1; k <= 10; ++k) {
-        const Sprite* label = canvas->FindSprite(G().labelSpriteIds[k - 1]);
+        const Sprite* label = canvas->FindSprite(State().labelSpriteIds[k - 1]);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->angle, 36 * (k - 1) % 360);
-        EXPECT_EQ(label->text, G().prizeTable[k - 1].name);
+        EXPECT_EQ(label->text, State().prizeTable[k - 1].name);
     }
-    const Sprite* first = canvas->FindSprite(G().labelSpriteIds[0]);
+    const Sprite* first = canvas->FindSprite(State().labelSpriteIds[0]);
     EXPECT_EQ(first->left, 210);
     EXPECT_EQ(first->top, 60);
-    EXPECT_EQ(canvas->FindSprite(G().pointerSpriteId)->angle, 0);
+    EXPECT_EQ(canvas->FindSprite(State().pointerSpriteId)->angle, 0);
 }
 
 TEST_F(ProgramTest, HotKeyTwiceGivesOneRateWindowWithTheInitialRates) {
@@ -142,7 +143,7 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
     PressHotKey();
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：100%");
     EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0);
-    EXPECT_EQ(G().currentRateTotal, 100);
+    EXPECT_EQ(State().currentRateTotal, 100);
 
     TypeRate(2, "40");
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：120%");
@@ -174,8 +175,8 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
     EXPECT_NE(saved.find("中奖率5=-5\r\n"), std::string::npos);
     EXPECT_NE(saved.find("中奖率9=99\r\n"), std::string::npos);
     EXPECT_NE(saved.find("中奖率4=\r\n"), std::string::npos);
-    EXPECT_EQ(G().prizeTable[1].rate, 6);
-    EXPECT_EQ(G().prizeTable[8].high, 100);
+    EXPECT_EQ(State().prizeTable[1].rate, 6);
+    EXPECT_EQ(State().prizeTable[8].high, 100);
 }
 
 TEST_F(ProgramTest, SavingNamesStoresThemWithoutBlanksAndRedrawsTheWheel) {
@@ -190,10 +191,10 @@ TEST_F(ProgramTest, SavingNamesStoresThemWithoutBlanksAndRedrawsTheWheel) {
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[0]), "一等奖");
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[7]), "讲笑话") << "empty-name default";
     EXPECT_EQ(Wheel()->canvas()->SpriteIds().size(), 26u) << "a new set over the old one";
-    EXPECT_EQ(G().pointerSpriteId, 15);
-    EXPECT_EQ(Wheel()->canvas()->FindSprite(G().labelSpriteIds[0])->text, " 一等奖 ");
+    EXPECT_EQ(State().pointerSpriteId, 15);
+    EXPECT_EQ(Wheel()->canvas()->FindSprite(State().labelSpriteIds[0])->text, " 一等奖 ");
     // Every rate reads 0 from a file without rates: no range holds any pick.
-    EXPECT_EQ(G().prizeTable[0].high, 0);
+    EXPECT_EQ(State().prizeTable[0].high, 0);
 }
 
 TEST_F(ProgramTest, SavingRatesAfterTheMainWindowIsGoneKeepsTheProgram) {
@@ -205,7 +206,7 @@ TEST_F(ProgramTest, SavingRatesAfterTheMainWindowIsGoneKeepsTheProgram) {
     TypeRate(2, "19");
     SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
     EXPECT_NE(Ini().find("中奖率2=19"), std::string::npos);
-    EXPECT_EQ(G().prizeTable[0].rate, 1);
+    EXPECT_EQ(State().prizeTable[0].rate, 1);
     EXPECT_NE(FindLoadedWindow(kRate), nullptr);
 }
 
@@ -229,7 +230,7 @@ struct SpinWatch {
 TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
     WriteIni("[中奖率]\r\n中奖率5=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    Wheel()->SetSpriteAngle(G().pointerSpriteId, 216);  // where an earlier spin left it
+    Wheel()->SetSpriteAngle(State().pointerSpriteId, 216);  // where an earlier spin left it
     SpinWatch::ticks = 0;
     SpinWatch::startEverEnabled = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 200, &SpinWatch::Tick);
@@ -237,7 +238,7 @@ TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
     OnStartPressed(48, 48, 0);
     const int64_t took = TickCountMs() - start;
     KillTimer(nullptr, timer);
-    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 144) << "prize 5's sector";
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 144) << "prize 5's sector";
     EXPECT_GT(SpinWatch::ticks, 10) << "window events are served during the spin";
     EXPECT_FALSE(SpinWatch::startEverEnabled) << "the start control stays disabled while spinning";
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
@@ -247,11 +248,11 @@ TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
 TEST_F(ProgramTest, NoRangeHoldsThePickOnlySnapsThePointerBack) {
     WriteIni("[奖项]\r\n奖项1=a\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    Wheel()->SetSpriteAngle(G().pointerSpriteId, 72);
+    Wheel()->SetSpriteAngle(State().pointerSpriteId, 72);
     const int64_t start = TickCountMs();
     OnStartPressed(0, 0, 0);
     EXPECT_LT(TickCountMs() - start, 1000);
-    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 0);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 0);
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
 }
 
@@ -266,19 +267,19 @@ TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
     SpinWatch::closeMain = false;
     EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
     EXPECT_LT(TickCountMs() - start, 3000) << "the spin stopped with the window";
-    EXPECT_FALSE(Spinning());
+    EXPECT_FALSE(State().spinning);
 }
 
 TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
     ASSERT_TRUE(LoadWindow(kMain));
-    const int32_t oldPointer = G().pointerSpriteId;
+    const int32_t oldPointer = State().pointerSpriteId;
     SpinWatch::ticks = 0;
     SpinWatch::saveNames = true;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SpinWatch::Tick);
     SpinPointer(2);
     KillTimer(nullptr, timer);
     SpinWatch::saveNames = false;
-    const int32_t newPointer = G().pointerSpriteId;
+    const int32_t newPointer = State().pointerSpriteId;
     ASSERT_NE(newPointer, oldPointer) << "the names were saved during the spin";
     const int32_t before = Wheel()->GetSpriteAngle(oldPointer);
     const int32_t after = Wheel()->GetSpriteAngle(newPointer);
@@ -309,7 +310,7 @@ TEST_F(ProgramTest, ASecondPressAlreadyQueuedStartsNoSpinInsideTheSpin) {
     WriteIni("[中奖率]\r\n中奖率5=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
     const SpinHooks hooks{&CountingWaits::Wait, nullptr};
-    SetSpinHooksForTesting(&hooks);
+    State().spinHooks = hooks;
     CountingWaits::waits = 0;
     HWND start = GetWindowHandle(kMain, ids::kMainStart);
     PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
@@ -317,9 +318,9 @@ TEST_F(ProgramTest, ASecondPressAlreadyQueuedStartsNoSpinInsideTheSpin) {
     PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
     PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
     ProcessPendingEvents();
-    SetSpinHooksForTesting(nullptr);
+    State().spinHooks = {};
     EXPECT_EQ(CountingWaits::waits, 74) << "one spin of 74 steps to prize 5";
-    EXPECT_EQ(Wheel()->GetSpriteAngle(G().pointerSpriteId), 144);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 144);
     EXPECT_TRUE(IsWindowEnabled(start));
 }
 

@@ -14,18 +14,22 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "app/state.h"
 #include "app/startup.h"
 #include "config/prize_table.h"
-#include "app/editing.h"
+#include "app/prize_names.h"
+#include "app/rate_window.h"
 #include "runtime/encoding.h"
 #include "runtime/ini.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "tests/win/win_test_support.h"
-#include "ui/components.h"
+#include "ui/canvas_box.h"
+#include "ui/property_access.h"
+#include "ui/window.h"
 #include "ui/model/ids.h"
-#include "app/wheel.h"
+#include "app/spin.h"
+#include "app/wheel_drawing.h"
 
 namespace kelvra {
 namespace {
@@ -173,9 +177,8 @@ class RobustProgram : public testing::Test {
     void SetUp() override { StartIn(NewTempDir(L"kelvra-robust-")); }
     void TearDown() override {
         CloseProgram();
-        SetBindings({});
-        ResetNotifyHotKeysForTesting();
-        SetSpinHooksForTesting(nullptr);
+        ResetStateForTesting();
+        State().spinHooks = {};
         SetCurrentDirectoryW(old_);
         RemoveFolder(dir_);
     }
@@ -185,10 +188,8 @@ class RobustProgram : public testing::Test {
         ini_ = dir_ + L"\\peizhi.ini";
         GetCurrentDirectoryW(MAX_PATH, old_);
         SetCurrentDirectoryW(dir_.c_str());
-        ResetNotifyHotKeysForTesting();
-        G() = Globals{};
-        InitWindowSystem(GetModuleHandleW(nullptr));
-        SetBindings(ProgramBindings());
+        ResetStateForTesting();
+        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
     }
     static void CloseProgram() {
         for (int32_t id : {kRate, kHelp, kMain})
@@ -208,9 +209,9 @@ class RobustProgram : public testing::Test {
     }
     // Opens the rate window with the hot key and saves the rates it loaded.
     static void SaveRatesAsLoaded() {
-        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, G().hotKeyId, 0);
+        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
         if (FindLoadedWindow(kRate) == nullptr) return ADD_FAILURE() << "no rate window";
-        EXPECT_EQ(G().currentRateTotal, 100);
+        EXPECT_EQ(State().currentRateTotal, 100);
         SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
     }
 
@@ -274,9 +275,9 @@ TEST_F(RobustProgram, SavesTheSystemRefusesLeaveTheFileAndTheProgramWhole) {
         // After the save the boxes show what the file gives: its names, or the defaults for
         // empty names when it cannot be read.
         EXPECT_EQ(NameBox(1), fault.readable ? "旧一" : "OPPO手机");
-        EXPECT_EQ(G().prizeTable[1].rate, fault.readable ? 100 : 0);
+        EXPECT_EQ(State().prizeTable[1].rate, fault.readable ? 100 : 0);
         CloseProgram();
-        ResetNotifyHotKeysForTesting();
+        ResetStateForTesting();
     }
 }
 
@@ -385,7 +386,7 @@ TEST_F(RobustProgram, AHotKeyHeldByAnotherProgramLeavesNoHotKeyAndNoMessage) {
         test::Pump(300);
         EXPECT_FALSE(anyBox.found()) << "start-up says nothing about the hot key";
     }
-    EXPECT_EQ(G().hotKeyId, 0);
+    EXPECT_EQ(State().hotKeyId, 0);
     EXPECT_EQ(NameBox(1), "OPPO手机") << "the rest of the start-up ran";
     HWND main = FindLoadedWindow(kMain)->hwnd();
     SendMessageW(main, WM_HOTKEY, 33001, 0);
@@ -443,10 +444,10 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
     EXPECT_EQ(NameBox(1), "嘰嘯嘳");
     EXPECT_EQ(NameBox(2), "a") << "a value ends at its NUL";
     EXPECT_EQ(NameBox(3), "会员一月") << "missing names take the defaults";
-    EXPECT_EQ(G().prizeTable[3].name, CentreText("\xFF")) << "a lead byte without its trail is cut";
+    EXPECT_EQ(State().prizeTable[3].name, CentreText("\xFF")) << "a lead byte without its trail is cut";
     EXPECT_EQ(NameBox(5), "引号");
     const int32_t rates[] = {0, 20, 100, 0, 0, 0, 0, 0, 0, 0};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(G().prizeTable[i].rate, rates[i]) << "prize " << i + 1;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(State().prizeTable[i].rate, rates[i]) << "prize " << i + 1;
     EXPECT_LT(tableMs, 5000) << "no quadratic scan";
 }
 
@@ -458,8 +459,8 @@ TEST_F(RobustProgram, AVeryLongNameInTheFileDoesNotEndTheStartUp) {
     ASSERT_TRUE(WriteBytes(ini_, "[奖项]\r\n奖项3=" + name + "\r\n"));
     EXPECT_NO_THROW(LoadWindow(kMain));
     ASSERT_NE(FindLoadedWindow(kMain), nullptr);
-    EXPECT_EQ(G().prizeTable[2].name, name);
-    EXPECT_NE(G().labelSpriteIds[9], 0) << "every label was drawn";
+    EXPECT_EQ(State().prizeTable[2].name, name);
+    EXPECT_NE(State().labelSpriteIds[9], 0) << "every label was drawn";
 }
 
 // ---------------------------------------------------------------- trail bytes that are punctuation
@@ -486,11 +487,11 @@ TEST_F(RobustProgram, NamesWhoseTrailBytesAreIniPunctuationSurviveSaveAndLoad) {
         for (int i = 0; i < 10; ++i) {
             EXPECT_EQ(NameBox(i + 1), names[i]) << "prize " << i + 1;
             EXPECT_EQ(IniReadText(ConfigPath(), "奖项", "奖项" + std::to_string(i + 1)), names[i]);
-            EXPECT_EQ(G().prizeTable[i].name, CentreText(names[i]));
+            EXPECT_EQ(State().prizeTable[i].name, CentreText(names[i]));
         }
         CloseProgram();
-        ResetNotifyHotKeysForTesting();
-        G() = Globals{};
+        ResetStateForTesting();
+        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
         ASSERT_TRUE(LoadWindow(kMain));
     }
     EXPECT_EQ(ReadBytes(ini_), saved) << "loading never writes";
@@ -568,14 +569,14 @@ const SpinHooks kFastSpin = {
 // after the warm-up and along the way, and checks that none of it grows.
 void SpinInARow(int spins, int warmUp) {
     ASSERT_TRUE(LoadWindow(kMain));
-    g_testClock = G().startTimeMs;
-    SetSpinHooksForTesting(&kFastSpin);
+    g_testClock = State().startTimeMs;
+    State().spinHooks = kFastSpin;
     std::set<int32_t> angles;
     const auto spin = [&] {
         OnStartPressed(0, 0, 0);
         OnStartReleased(0, 0, 0);
         angles.insert(
-            FindCanvas(WindowId::Main, ids::kMainCanvas)->GetSpriteAngle(G().pointerSpriteId));
+            FindCanvas(WindowId::Main, ids::kMainCanvas)->GetSpriteAngle(State().pointerSpriteId));
     };
     const double start = NowMs();
     for (int i = 0; i < warmUp; ++i) spin();
@@ -592,7 +593,7 @@ void SpinInARow(int spins, int warmUp) {
     }
     std::printf("[ robust   ] %d spins in %.1f s\n", spins, (NowMs() - start) / 1000.0);
 
-    EXPECT_FALSE(Spinning());
+    EXPECT_FALSE(State().spinning);
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
     EXPECT_EQ(angles.size(), 8u) << "the spins ended on every prize that has a rate";
     // A leak of one handle or a few hundred bytes per spin would show here many times over.

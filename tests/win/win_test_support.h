@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/property_access.h"
+
 namespace kelvra::test {
 
 // A scenario run in a child process: `--child=NAME`.
@@ -45,8 +47,25 @@ std::wstring BoxMessage(HWND box);
 // Pumps messages for `ms` milliseconds.
 void Pump(DWORD ms);
 
+// Whole-value properties by number, as the tests address them.
+inline std::string ReadText(WindowId w, int32_t c, int32_t p = 8) {
+    return ReadProperty(static_cast<int32_t>(w), c, p, -1).text;
+}
+inline void WriteText(WindowId w, int32_t c, int32_t p, std::string_view text) {
+    WriteProperty(static_cast<int32_t>(w), c, p, -1, PropertyValue::Text(text));
+}
+inline void WriteNumber(WindowId w, int32_t c, int32_t p, int32_t m, int64_t n) {
+    WriteProperty(static_cast<int32_t>(w), c, p, m, PropertyValue::Number(n));
+}
+
 struct ChildRegistrar {
     ChildRegistrar(const wchar_t* name, ChildScenario scenario) { RegisterChild(name, scenario); }
 };
 
 }  // namespace kelvra::test
+
+namespace kelvra {
+using test::ReadText;
+using test::WriteNumber;
+using test::WriteText;
+}  // namespace kelvra

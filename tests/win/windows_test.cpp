@@ -7,11 +7,14 @@
 
 #include <vector>
 
+#include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
-#include "ui/components.h"
+#include "ui/canvas_box.h"
+#include "ui/property_access.h"
+#include "ui/window.h"
 #include "ui/model/ids.h"
 #include "tests/win/win_test_support.h"
 
@@ -60,8 +63,8 @@ const Binding kTestBindings[] = {
 class WindowsTest : public testing::Test {
   protected:
     void SetUp() override {
-        InitWindowSystem(GetModuleHandleW(nullptr));
-        SetBindings(kTestBindings);
+        ResetStateForTesting();
+        InitWindowSystem(GetModuleHandleW(nullptr), kTestBindings);
         g_seen.clear();
     }
     void TearDown() override {
@@ -71,7 +74,7 @@ class WindowsTest : public testing::Test {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        SetBindings({});
+        ResetStateForTesting();
     }
     static size_t Count(int32_t component, EventKind event) {
         size_t n = 0;
@@ -351,11 +354,11 @@ TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {
 }
 
 test::ChildRegistrar readClosedWindow(L"read-closed-rate-window", [] {
-    InitWindowSystem(GetModuleHandleW(nullptr));
+    InitWindowSystem(GetModuleHandleW(nullptr), {});
     ReadText(WindowId::Rate, ids::kRateBox[0]);
 });
 test::ChildRegistrar handleOfClosedWindow(L"handle-of-closed-window", [] {
-    InitWindowSystem(GetModuleHandleW(nullptr));
+    InitWindowSystem(GetModuleHandleW(nullptr), {});
     GetWindowHandle(kHelp, ids::kHelpText);
 });
 

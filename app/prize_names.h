@@ -1,16 +1,11 @@
 #pragma once
-#include <cstdint>
 
 namespace kelvra {
 
 // Rebuilds the prize table from the file and shows the names in the settings page's boxes
 // (when the main window is there).
 void LoadPrizeTableIntoBoxes();
-
-int32_t ComputeTotal();
-void ShowTotal();
-void LoadRateBoxes();
-void SaveRates();
+// The settings page's 保存: the ten names into the file, then the table and the wheel anew.
 void SaveNames();
 
 }  // namespace kelvra

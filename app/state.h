@@ -1,0 +1,48 @@
+#pragma once
+// Everything the program keeps while it runs, in one place: the prize table and the wheel's
+// sprite ids, the start time and hot key, the running rate total, the spin, and what the lower
+// layers keep for the program (its windows, hot keys, message hook and skin).
+
+#include <array>
+#include <cstdint>
+
+#include "config/prize_table.h"
+#include "runtime/win/events.h"
+#include "runtime/win/hotkey.h"
+#include "ui/skin.h"
+#include "ui/window.h"
+
+namespace kelvra {
+
+// Test hooks: what a spin waits with and reads the time from; null members use the real ones.
+struct SpinHooks {
+    void (*delay)(int32_t ms) = nullptr;
+    int64_t (*clock)() = nullptr;
+};
+
+struct ProgramState {
+    PrizeTable prizeTable{};
+    std::array<int32_t, 10> labelSpriteIds{};
+    int32_t plateSpriteId = 0;
+    int32_t pointerSpriteId = 0;
+    int64_t startTimeMs = 0;
+    int32_t hotKeyId = 0;
+    int32_t currentRateTotal = 0;
+
+    bool spinning = false;
+    SpinHooks spinHooks;
+
+    WindowSystem windows;
+    HotKeyState hotKeys;
+    EventPumpState eventPump;
+    SkinTheme skin;
+};
+
+// The program's state, handed to the lower layers on first use.
+ProgramState& State();
+
+// Closes every window the program has open and starts again from a fresh state, as a new
+// process would; the window classes and the handlers stay as InitWindowSystem set them.
+void ResetStateForTesting();
+
+}  // namespace kelvra

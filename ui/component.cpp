@@ -1,0 +1,194 @@
+#include "ui/component.h"
+
+#include <cstring>
+
+#include "runtime/encoding.h"
+#include "ui/window.h"
+
+namespace kelvra {
+
+namespace {
+
+constexpr wchar_t kComponentProp[] = L"KelvraComponent";
+
+// Cursor data as the mouse-pointer property holds it: four bytes naming a system cursor
+// (IDC_HAND is 32649), or the bytes of a .cur file, whose first image is taken.
+HCURSOR CursorFromData(const std::vector<uint8_t>& data) {
+    auto le16 = [&](size_t at) { return static_cast<uint32_t>(data[at] | data[at + 1] << 8); };
+    auto le32 = [&](size_t at) { return le16(at) | le16(at + 2) << 16; };
+    if (data.size() == 4) return LoadCursorW(nullptr, MAKEINTRESOURCEW(le32(0)));
+    // ICONDIR (6 bytes) then ICONDIRENTRY (16 bytes: ..., hotspot x/y at 4 and 6, size at 8,
+    // offset at 12); the resource form of a cursor is the hotspot followed by the image.
+    if (data.size() < 22 || le16(0) != 0 || le16(2) != 2 || le16(4) == 0) return nullptr;
+    const uint32_t size = le32(6 + 8), offset = le32(6 + 12);
+    if (offset > data.size() || size > data.size() - offset) return nullptr;
+    std::vector<uint8_t> resource(4 + size);
+    std::memcpy(resource.data(), data.data() + 6 + 4, 4);
+    std::memcpy(resource.data() + 4, data.data() + offset, size);
+    return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
+        resource.data(), static_cast<DWORD>(resource.size()), FALSE, 0x00030000, 0, 0, 0));
+}
+
+}  // namespace
+
+Component::Component(LoadedWindow& window, const ControlDef* def) : window_(window), def_(def) {
+    if (def != nullptr) {
+        common_.left = def->left;
+        common_.top = def->top;
+        common_.width = def->width;
+        common_.height = def->height;
+        common_.visible = def->visible;
+        if (def->handCursor) cursor_ = LoadCursorW(nullptr, IDC_HAND);
+    }
+}
+
+Component::~Component() {
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) RemovePropW(hwnd_, kComponentProp);
+}
+
+ControlType Component::type() const {
+    return def_ ? def_->type : ControlType::Window;
+}
+
+int32_t Component::id() const {
+    return def_ ? def_->id : window_.def().selfId;
+}
+
+void Component::Attach(HWND hwnd) {
+    hwnd_ = hwnd;
+    if (hwnd != nullptr) SetPropW(hwnd, kComponentProp, this);
+}
+
+HWND Component::CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text,
+                            DWORD style, DWORD exStyle) {
+    const std::wstring caption(text);
+    HWND hwnd = CreateWindowExW(exStyle, windowClass, caption.c_str(),
+                                WS_CHILD | WS_CLIPSIBLINGS | style, def_->left, def_->top,
+                                def_->width, def_->height, parent, nullptr, ProgramInstance(),
+                                nullptr);
+    Attach(hwnd);
+    return hwnd;
+}
+
+WNDPROC Component::Subclass(WNDPROC proc) {
+    return reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+Component* Component::FromHwnd(HWND hwnd) {
+    return hwnd ? static_cast<Component*>(GetPropW(hwnd, kComponentProp)) : nullptr;
+}
+
+HFONT Component::Font() const {
+    if (def_ == nullptr || def_->font.IsDefaultGui())
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return window_.FontFor(def_->font);
+}
+
+bool Component::ShouldShow() const {
+    if (!common_.visible) return false;
+    if (def_ != nullptr && def_->page >= 0 && def_->page != window_.currentPage()) return false;
+    return true;
+}
+
+void Component::ApplyVisibility() {
+    // A sprite template is never shown, whatever its visible property says.
+    if (hwnd_ == nullptr || def_ == nullptr || type() == ControlType::CartoonObject) return;
+    ShowWindow(hwnd_, ShouldShow() ? SW_SHOWNA : SW_HIDE);
+}
+
+void Component::ApplyCursor() {
+    if (!common_.cursor.empty()) {
+        cursor_ = CursorFromData(common_.cursor);
+    } else {
+        cursor_ = def_ != nullptr && def_->handCursor ? LoadCursorW(nullptr, IDC_HAND) : nullptr;
+    }
+    POINT p;
+    if (hwnd_ != nullptr && cursor_ != nullptr && GetCursorPos(&p) &&
+        WindowFromPoint(p) == hwnd_)
+        SetCursor(cursor_);
+}
+
+PropertyValue Component::GetTypeProperty(int32_t index, int32_t) {
+    // Properties the program never uses keep what was last written to them.
+    auto it = extra_.find(index);
+    return it != extra_.end() ? it->second : PropertyValue{};
+}
+
+void Component::SetTypeProperty(int32_t index, int32_t, const PropertyValue& value) {
+    extra_[index] = value;
+}
+
+int32_t Component::Raise(EventKind event, EventArgs args) {
+    const WindowId w = window_.id();
+    const int32_t c = id();
+    for (const Binding& b : CurrentBindings())
+        if (b.window == w && b.component == c && b.event == event) return b.handler(args);
+    return 0;
+}
+
+bool Component::RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (Component* c = FromHwnd(reinterpret_cast<HWND>(lp))) {
+                c->OnCommand(HIWORD(wp));
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lp);
+            if (Component* c = FromHwnd(header->hwndFrom)) {
+                result = c->OnNotify(header);
+                return true;
+            }
+            return false;
+        }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (Component* c = FromHwnd(reinterpret_cast<HWND>(lp))) {
+                if (HBRUSH brush = c->OnCtlColor(reinterpret_cast<HDC>(wp))) {
+                    result = reinterpret_cast<LRESULT>(brush);
+                    return true;
+                }
+            }
+            return false;
+        case WM_SETCURSOR:
+            // A child's own cursor: the platform asks the parent first.
+            if (Component* c = FromHwnd(reinterpret_cast<HWND>(wp));
+                c != nullptr && c->Cursor() != nullptr && LOWORD(lp) == HTCLIENT) {
+                SetCursor(c->Cursor());
+                result = TRUE;
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+COLORREF OrBlack(uint32_t colour) {
+    return colour == kNoColour ? RGB(0, 0, 0) : colour & 0xFFFFFFu;
+}
+
+std::wstring WindowTextOf(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(hwnd, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+void PaintCaption(HDC dc, HFONT font, std::string_view gbk, uint32_t colour, RECT area,
+                  UINT flags) {
+    const std::wstring text = GbkToWide(gbk);
+    if (text.empty()) return;
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, OrBlack(colour));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_NOPREFIX | flags);
+    SelectObject(dc, old);
+}
+
+}  // namespace kelvra

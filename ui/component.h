@@ -1,0 +1,134 @@
+#pragma once
+// One control of a loaded window (or the window itself) at run time: its common properties, the
+// events it raises to the handlers bound in the binding table, and the helpers every control
+// type shares to create its native window and paint its caption.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/model/layout.h"
+#include "ui/model/properties.h"
+
+namespace kelvra {
+
+enum class EventKind { Created, Destroying, MouseDown, MouseUp, Clicked, Changed, Feedback };
+
+// Mouse events: x, y, keys (1 Ctrl, 2 Shift, 4 Alt); the label feedback event: wParam, lParam.
+struct EventArgs {
+    int32_t a = 0;
+    int32_t b = 0;
+    int32_t c = 0;
+};
+
+using EventHandler = int32_t (*)(const EventArgs& args);
+
+struct Binding {
+    WindowId window;
+    int32_t component;  // the window's own id for window events
+    EventKind event;
+    EventHandler handler;
+};
+
+class LoadedWindow;
+
+class Component {
+  public:
+    Component(LoadedWindow& window, const ControlDef* def);
+    virtual ~Component();
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    const ControlDef* def() const { return def_; }
+    ControlType type() const;
+    int32_t id() const;
+    HWND hwnd() const { return hwnd_; }
+    LoadedWindow& window() const { return window_; }
+
+    // Creates the native window under `parent`.
+    virtual void Create(HWND parent) = 0;
+
+    // Type properties (index 8 and up, passed here as index - 8).
+    virtual PropertyValue GetTypeProperty(int32_t index, int32_t member);
+    virtual void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value);
+
+    // Notifications routed from the parent window.
+    virtual void OnCommand(WORD /*code*/) {}
+    virtual LRESULT OnNotify(NMHDR* /*header*/) { return 0; }
+    virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
+
+    struct Common {
+        int32_t left = 0, top = 0, width = 0, height = 0;
+        std::string tag;
+        bool visible = true;
+        bool disabled = false;
+        std::vector<uint8_t> cursor;
+    };
+    Common& common() { return common_; }
+    // Whether the native window should show now: visible, and on the current tab page.
+    bool ShouldShow() const;
+    void ApplyVisibility();
+    // The cursor shown over the control: the one written to its mouse-pointer property, else
+    // the hand where the layout asks for it, else none of its own.
+    HCURSOR Cursor() const { return cursor_; }
+    void ApplyCursor();
+
+    int32_t Raise(EventKind event, EventArgs args = {});
+
+    static Component* FromHwnd(HWND hwnd);
+    // Routes what a container receives on behalf of its children (commands, notifications,
+    // colours) to the child components. True when handled.
+    static bool RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  protected:
+    void Attach(HWND hwnd);
+    // Creates this control's native child window at its layout rectangle and attaches it.
+    HWND CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style,
+                     DWORD exStyle = 0);
+    // Replaces the native window's procedure with `proc`; returns the previous one.
+    WNDPROC Subclass(WNDPROC proc);
+    HFONT Font() const;
+
+    LoadedWindow& window_;
+    const ControlDef* def_;
+    HWND hwnd_ = nullptr;
+    Common common_;
+    HCURSOR cursor_ = nullptr;
+    std::map<int32_t, PropertyValue> extra_;
+};
+
+// Shared by the control types.
+COLORREF OrBlack(uint32_t colour);
+std::wstring WindowTextOf(HWND hwnd);
+// A caption in `font` and `colour` (only its low 24 bits count) on a transparent background.
+void PaintCaption(HDC dc, HFONT font, std::string_view gbk, uint32_t colour, RECT area,
+                  UINT flags);
+// The answer to WM_PAINT through `paint`; WM_ERASEBKGND does nothing, since the paint covers
+// everything and erasing first would flicker.
+template <typename Paint>
+LRESULT PaintMessage(HWND hwnd, UINT msg, Paint paint) {
+    if (msg == WM_ERASEBKGND) return 1;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    paint(dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+class SolidBrush {
+  public:
+    explicit SolidBrush(COLORREF c) : brush_(CreateSolidBrush(c)) {}
+    ~SolidBrush() { DeleteObject(brush_); }
+    SolidBrush(const SolidBrush&) = delete;
+    SolidBrush& operator=(const SolidBrush&) = delete;
+    HBRUSH get() const { return brush_; }
+
+  private:
+    HBRUSH brush_;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,105 @@
+#include "ui/canvas_box.h"
+
+#include <algorithm>
+
+#include "ui/assets.h"
+#include "ui/controls/controls.h"
+#include "ui/window.h"
+
+namespace kelvra {
+
+void CanvasBox::Create(HWND parent) {
+    const int w = std::max(1, def_->width), h = std::max(1, def_->height);
+    canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage);
+    const uint32_t backColour =
+        def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
+    background_ = Image(w, h, PixelFromColorRef(backColour));
+    const Image& scaled = ScaledAssetImage(def_->picture, w, h);
+    if (!scaled.IsEmpty()) Compose(background_, scaled, 0, 0, Rect{0, 0, w, h});
+    back_ = background_;
+    CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
+}
+
+int CanvasBox::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible) {
+    const int id = canvas_->AddSprite(tmpl, left, top, visible);
+    Flush();
+    return id;
+}
+
+void CanvasBox::RemoveSprites(std::initializer_list<int> ids) {
+    canvas_->RemoveSprites(ids);
+    Flush();
+}
+
+void CanvasBox::SetSpriteAngle(int id, int angle) {
+    canvas_->SetSpriteAngle(id, angle);
+    Flush();
+}
+
+void CanvasBox::RotateSprite(int id, int delta) {
+    canvas_->RotateSprite(id, delta);
+    Flush();
+}
+
+void CanvasBox::Flush() {
+    const Rect dirty = canvas_->TakeDirty();
+    if (dirty.IsEmpty()) return;
+    canvas_->Render(back_, background_, dirty);
+    if (hwnd_ == nullptr) return;
+    const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
+    // The paint follows with the next look at the message queue; during a spin that is the
+    // first thing its wait does, so drawing overlaps the wait instead of adding to it.
+    InvalidateRect(hwnd_, &rc, FALSE);
+    // Whatever shows the canvas through itself must show the change too.
+    RECT screen = rc;
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    for (const auto& c : window_.components()) {
+        if (c->type() != ControlType::TransLabel || c->hwnd() == nullptr) continue;
+        RECT other, overlap;
+        GetWindowRect(c->hwnd(), &other);
+        if (!IntersectRect(&overlap, &other, &screen)) continue;
+        MapWindowPoints(nullptr, c->hwnd(), reinterpret_cast<POINT*>(&overlap), 2);
+        InvalidateRect(c->hwnd(), &overlap, FALSE);
+    }
+}
+
+void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
+    RECT r = client;
+    r.left = std::max<LONG>(r.left, 0);
+    r.top = std::max<LONG>(r.top, 0);
+    r.right = std::min<LONG>(r.right, back_.width);
+    r.bottom = std::min<LONG>(r.bottom, back_.height);
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = back_.width;
+    bi.bmiHeader.biHeight = -back_.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    // With a top-down DIB the start scan and line count address rows from the top.
+    SetDIBitsToDevice(dc, dx + (r.left - client.left), dy + (r.top - client.top), r.right - r.left,
+                      r.bottom - r.top, r.left, back_.height - r.bottom, 0, back_.height,
+                      back_.pixels.data(), &bi, DIB_RGB_COLORS);
+}
+
+LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<CanvasBox*>(Component::FromHwnd(hwnd));
+    if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND))
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    return PaintMessage(hwnd, msg, [self](HDC dc, const RECT& area) {
+        self->PaintTo(dc, area, area.left, area.top);
+    });
+}
+
+CanvasBox* FindCanvas(WindowId w, int32_t componentId) {
+    LoadedWindow* window = FindLoadedWindow(w);
+    Component* c = window != nullptr ? window->Find(componentId) : nullptr;
+    return c != nullptr && c->type() == ControlType::CartoonBox ? static_cast<CanvasBox*>(c)
+                                                                : nullptr;
+}
+
+std::unique_ptr<Component> MakeCanvasBox(LoadedWindow& window, const ControlDef& def) {
+    return std::make_unique<CanvasBox>(window, &def);
+}
+
+}  // namespace kelvra

@@ -1,0 +1,48 @@
+#include "ui/controls/controls.h"
+
+namespace kelvra {
+
+std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& def) {
+    switch (def.type) {
+        case ControlType::Tab:
+            return MakeTab(window, def);
+        case ControlType::EditBox:
+            return MakeEditBox(window, def);
+        case ControlType::Label:
+            return MakeLabel(window, def);
+        case ControlType::Button:
+            return MakeButton(window, def);
+        case ControlType::TransLabel:
+            return MakeTransLabel(window, def);
+        case ControlType::CartoonBox:
+            return MakeCanvasBox(window, def);
+        case ControlType::CartoonObject:
+        case ControlType::Window:  // not a control; a layout never lists it
+            break;
+    }
+    return MakeSpriteTemplate(window, def);
+}
+
+void RegisterControlClasses(HINSTANCE instance, HICON icon) {
+    struct ClassDef {
+        const wchar_t* name;
+        WNDPROC proc;
+    } classes[] = {
+        {kLabelClass, &LabelProc},
+        {kTransLabelClass, &TransLabelProc},
+        {kCanvasClass, &CanvasProc},
+        {kTemplateClass, &DefWindowProcW},
+    };
+    for (const ClassDef& d : classes) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = d.proc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = icon;
+        wc.lpszClassName = d.name;
+        RegisterClassExW(&wc);
+    }
+}
+
+}  // namespace kelvra

@@ -1,0 +1,36 @@
+#pragma once
+// The control types of the layouts, each in a file of its own; the window layer makes them
+// through MakeControl.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/component.h"
+
+namespace kelvra {
+
+std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& def);
+
+// The window classes of the controls the program draws itself.
+void RegisterControlClasses(HINSTANCE instance, HICON icon);
+
+// One factory per type (MakeControl picks).
+std::unique_ptr<Component> MakeTab(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeEditBox(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeLabel(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeTransLabel(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeButton(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeCanvasBox(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def);
+
+// Window classes and procedures of the drawn controls.
+inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";
+inline constexpr wchar_t kTransLabelClass[] = L"KelvraTransLabel";
+inline constexpr wchar_t kCanvasClass[] = L"KelvraCanvas";
+inline constexpr wchar_t kTemplateClass[] = L"KelvraTemplate";
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+}  // namespace kelvra

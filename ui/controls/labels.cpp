@@ -1,0 +1,157 @@
+// Label and TransLabel: drawn by the program, each showing a caption over its background.
+#include "runtime/text.h"
+#include "runtime/win/hotkey.h"
+#include "ui/canvas_box.h"
+#include "ui/controls/controls.h"
+#include "ui/window.h"
+
+namespace kelvra {
+
+namespace {
+
+int32_t MouseKeys(WPARAM wp) {
+    int32_t keys = 0;
+    if (wp & MK_CONTROL) keys |= 1;
+    if (wp & MK_SHIFT) keys |= 2;
+    if (GetKeyState(VK_MENU) < 0) keys |= 4;
+    return keys;
+}
+
+EventArgs MouseArgs(WPARAM wp, LPARAM lp) {
+    return {static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)), MouseKeys(wp)};
+}
+
+class LabelComponent : public Component {
+  public:
+    using Component::Component;
+    void Create(HWND parent) override {
+        caption_ = def_->text;
+        textColour_ = OrBlack(def_->textColour);
+        CreateChild(parent, kLabelClass, L"", 0);
+    }
+    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
+        if (index == 0) return PropertyValue::Text(caption_);
+        if (index == 8) return PropertyValue::Number(static_cast<int32_t>(textColour_));
+        return Component::GetTypeProperty(index, member);
+    }
+    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
+        if (index == 0) {
+            caption_ = std::string(TextView(value.text));
+        } else if (index == 8) {
+            textColour_ = static_cast<uint32_t>(value.number);
+        } else {
+            return Component::SetTypeProperty(index, member, value);
+        }
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        UpdateWindow(hwnd_);
+    }
+    void Paint(HDC dc) {
+        RECT rc;
+        GetClientRect(hwnd_, &rc);
+        if (def_->backColour == kNoColour) {
+            FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        } else {
+            SolidBrush back(def_->backColour);
+            FillRect(dc, &rc, back.get());
+        }
+        UINT flags = def_->align == Align::Centre ? DT_CENTER : DT_LEFT;
+        if (def_->vcentre) flags |= DT_SINGLELINE | DT_VCENTER;
+        if (def_->wrap) flags |= DT_WORDBREAK;
+        PaintCaption(dc, Font(), caption_, textColour_, rc, flags);
+    }
+
+  private:
+    std::string caption_;
+    uint32_t textColour_ = 0;
+};
+
+// Shows the canvas beneath it and its caption; takes mouse presses.
+class TransLabelComponent : public Component {
+  public:
+    using Component::Component;
+    void Create(HWND parent) override {
+        caption_ = def_->text;
+        CreateChild(parent, kTransLabelClass, L"", 0);
+    }
+    void Paint(HDC dc) {
+        RECT rc;
+        GetClientRect(hwnd_, &rc);
+        if (!PaintCanvasBeneath(dc)) FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        PaintCaption(dc, Font(), caption_, def_->textColour, rc,
+                     DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    }
+    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
+        if (index == 0) return PropertyValue::Text(caption_);
+        return Component::GetTypeProperty(index, member);
+    }
+    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
+        if (index != 0) return Component::SetTypeProperty(index, member, value);
+        caption_ = std::string(TextView(value.text));
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+
+  private:
+    bool PaintCanvasBeneath(HDC dc) {
+        RECT mine;
+        GetWindowRect(hwnd_, &mine);
+        for (const auto& c : window_.components()) {
+            if (c->type() != ControlType::CartoonBox || c->hwnd() == nullptr ||
+                GetParent(c->hwnd()) != GetParent(hwnd_) || !IsWindowVisible(c->hwnd()))
+                continue;
+            RECT box, overlap;
+            GetWindowRect(c->hwnd(), &box);
+            if (!IntersectRect(&overlap, &box, &mine)) continue;
+            const RECT source{mine.left - box.left, mine.top - box.top, mine.right - box.left,
+                              mine.bottom - box.top};
+            static_cast<CanvasBox*>(c.get())->PaintTo(dc, source, 0, 0);
+            return true;
+        }
+        return false;
+    }
+    std::string caption_;
+};
+
+}  // namespace
+
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<LabelComponent*>(Component::FromHwnd(hwnd));
+    if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+        case WM_PAINT:
+        case WM_ERASEBKGND:
+            return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
+        case kHotKeyNotifyMessage:
+            return self->Raise(EventKind::Feedback,
+                               {static_cast<int32_t>(wp), static_cast<int32_t>(lp)});
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<TransLabelComponent*>(Component::FromHwnd(hwnd));
+    if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+        case WM_PAINT:
+        case WM_ERASEBKGND:
+            return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
+        case WM_LBUTTONDOWN:
+            self->Raise(EventKind::MouseDown, MouseArgs(wp, lp));
+            return 0;
+        case WM_LBUTTONUP:
+            self->Raise(EventKind::MouseUp, MouseArgs(wp, lp));
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+std::unique_ptr<Component> MakeLabel(LoadedWindow& window, const ControlDef& def) {
+    return std::make_unique<LabelComponent>(window, &def);
+}
+
+std::unique_ptr<Component> MakeTransLabel(LoadedWindow& window, const ControlDef& def) {
+    return std::make_unique<TransLabelComponent>(window, &def);
+}
+
+}  // namespace kelvra

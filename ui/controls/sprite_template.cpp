@@ -1,0 +1,107 @@
+// CartoonObject: a sprite template. It is never shown; the canvas places copies of it.
+#include "runtime/text.h"
+#include "ui/assets.h"
+#include "ui/canvas_box.h"
+#include "ui/controls/controls.h"
+#include "ui/window.h"
+
+namespace kelvra {
+
+namespace {
+
+class TemplateComponent : public Component {
+  public:
+    using Component::Component;
+    void Create(HWND parent) override {
+        tmpl_.picture = AssetImage(def_->picture);
+        tmpl_.text = def_->text;
+        tmpl_.rotateFollow = def_->rotateFollow;
+        colour_ = OrBlack(def_->textColour);
+        tmpl_.textColour = colour_;
+        CreateChild(parent, kTemplateClass, L"", 0);
+    }
+    const SpriteTemplate& Template() const { return tmpl_; }
+    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
+        switch (index) {
+            case 0:
+                return PropertyValue::Text(tmpl_.text);
+            case 1:
+                return ReadFont(member);
+            case 2:
+                return PropertyValue::Number(static_cast<int32_t>(colour_));
+            default:
+                return Component::GetTypeProperty(index, member);
+        }
+    }
+    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
+        switch (index) {
+            case 0:
+                tmpl_.text = std::string(TextView(value.text));
+                break;
+            case 1:
+                tmpl_.font = member < 0 ? WriteFontRecord(value.font, ScreenDpiY())
+                                        : WriteFontMember(tmpl_.font, DefaultGuiFont(), member,
+                                                          value, ScreenDpiY());
+                break;
+            case 2:
+                // The value is kept as written; the picture uses its red, green and blue.
+                colour_ = static_cast<uint32_t>(value.number);
+                tmpl_.textColour = colour_ & 0xFFFFFFu;
+                break;
+            default:
+                Component::SetTypeProperty(index, member, value);
+        }
+    }
+
+  private:
+    PropertyValue ReadFont(int32_t member) const {
+        const FontRecord record =
+            ReadFontRecord(tmpl_.font.set ? tmpl_.font : DefaultGuiFont(), ScreenDpiY());
+        PropertyValue v;
+        switch (static_cast<FontMember>(member)) {
+            case FontMember::Angle:
+                v.number = record.angle;
+                break;
+            case FontMember::Bold:
+                v.number = record.bold;
+                break;
+            case FontMember::Italic:
+                v.number = record.italic;
+                break;
+            case FontMember::StrikeOut:
+                v.number = record.strikeOut;
+                break;
+            case FontMember::Underline:
+                v.number = record.underline;
+                break;
+            case FontMember::Size:
+                v.number = record.size;
+                break;
+            case FontMember::Face:
+                v.text = record.face;
+                break;
+            default:
+                v.font = record;
+                break;
+        }
+        return v;
+    }
+    SpriteTemplate tmpl_;
+    uint32_t colour_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def) {
+    return std::make_unique<TemplateComponent>(window, &def);
+}
+
+const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId) {
+    LoadedWindow* window = FindLoadedWindow(w);
+    Component* c = window != nullptr ? window->Find(componentId) : nullptr;
+    return c != nullptr && c->type() == ControlType::CartoonObject
+               ? &static_cast<TemplateComponent*>(c)->Template()
+               : nullptr;
+}
+
+}  // namespace kelvra

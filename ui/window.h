@@ -1,0 +1,83 @@
+#pragma once
+// The program's windows at run time: loading a window from its layout, the registry of the
+// windows that exist, the frame procedure, and the keyboard handling shared by every window.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "ui/component.h"
+#include "ui/model/layout.h"
+
+namespace kelvra {
+
+class LoadedWindow {
+  public:
+    explicit LoadedWindow(const WindowDef& def);
+    ~LoadedWindow();
+    LoadedWindow(const LoadedWindow&) = delete;
+    LoadedWindow& operator=(const LoadedWindow&) = delete;
+
+    const WindowDef& def() const { return def_; }
+    HWND hwnd() const { return hwnd_; }
+    WindowId id() const { return def_.id; }
+    Component* Find(int32_t componentId) const;
+    const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
+    // The tab page shown now (0 when the window has no tab control).
+    int32_t currentPage() const { return currentPage_; }
+    void SelectPage(int32_t page);
+    HFONT FontFor(const FontDef& font);
+    bool Build();
+    void Detach() { hwnd_ = nullptr; }
+    // Whether the window is being destroyed: its controls still exist, but it is going.
+    bool closing() const { return closing_; }
+    void MarkClosing() { closing_ = true; }
+
+  private:
+    const WindowDef& def_;
+    HWND hwnd_ = nullptr;
+    std::vector<std::unique_ptr<Component>> components_;
+    std::vector<std::pair<FontDef, HFONT>> fonts_;
+    int32_t currentPage_ = 0;
+    bool closing_ = false;
+};
+
+// What the window layer keeps while the program runs. The program owns it and hands it over
+// once (BindWindowSystem) before any window is loaded.
+struct WindowSystem {
+    HINSTANCE instance = nullptr;
+    std::span<const Binding> bindings;
+    std::map<int32_t, std::unique_ptr<LoadedWindow>> windows;
+};
+void BindWindowSystem(WindowSystem* state);
+
+// Registers the window classes and the keyboard pre-translation, and takes the handlers of the
+// program; events without a binding do nothing.
+void InitWindowSystem(HINSTANCE instance, std::span<const Binding> bindings);
+HINSTANCE ProgramInstance();
+std::span<const Binding> CurrentBindings();
+
+// Creates the window with that id and shows it, or brings an open one forward. False when
+// there is no such window or it cannot be created.
+bool LoadWindow(int32_t windowId);
+inline bool LoadWindow(WindowId id) {
+    return LoadWindow(static_cast<int32_t>(id));
+}
+LoadedWindow* FindLoadedWindow(int32_t windowId);
+inline LoadedWindow* FindLoadedWindow(WindowId id) {
+    return FindLoadedWindow(static_cast<int32_t>(id));
+}
+// The native handle of a window (its own component id) or component; fatal when missing.
+HWND GetWindowHandle(int32_t windowId, int32_t componentId);
+inline HWND GetWindowHandle(WindowId id, int32_t componentId) {
+    return GetWindowHandle(static_cast<int32_t>(id), componentId);
+}
+// How many of the program's windows exist.
+size_t LoadedWindowCount();
+
+}  // namespace kelvra
