@@ -123,13 +123,6 @@ TEST(ConvertForWrite, TextsAndBytesPassUnchanged) {
     EXPECT_EQ(ConvertForWrite(PropertyKind::Cursor, picture).bytes, picture.bytes);
 }
 
-TEST(ConvertForRead, BoolIsTrueOnlyForOne) {
-    EXPECT_EQ(ConvertForRead(PropertyKind::Bool, PropertyValue::Number(1)).number, 1);
-    EXPECT_EQ(ConvertForRead(PropertyKind::Bool, PropertyValue::Number(2)).number, 0);
-    EXPECT_EQ(ConvertForRead(PropertyKind::Bool, PropertyValue::Number(-1)).number, 0);
-    EXPECT_EQ(ConvertForRead(PropertyKind::Colour, PropertyValue::Number(0xFF)).number, 0xFF);
-}
-
 TEST(MulDivRounded, RoundsHalfAwayFromZero) {
     struct Case {
         int32_t a, b, c, expected;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/clock.h"
 #include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
@@ -206,6 +207,15 @@ TEST(Automation, WholeNumberDoubleBecomesPlainDigits) {
     v.get()->dblVal = 1765432109876.0;
     EXPECT_EQ(VariantToText(v), "1765432109876");
     EXPECT_EQ(TextToInt64(VariantToText(v)), 1765432109876LL);
+}
+
+TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
+    const int64_t first = CurrentTimeMs();
+    Sleep(400);
+    const int64_t second = CurrentTimeMs();
+    EXPECT_NEAR(static_cast<double>(second - first), 400.0, 150.0);
+    EXPECT_NEAR(static_cast<double>(second), static_cast<double>(SystemTimeMs()), 2000.0)
+        << "milliseconds since 1970, as the system clock counts them";
 }
 
 TEST(Files, CurrentDirectoryAndFileExists) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <numeric>
+#include <tuple>
 #include <sstream>
 
 #include "app/state.h"
@@ -96,7 +98,6 @@ TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
     EXPECT_EQ(State().prizeTable[7].name, " 讲笑话 ");
     EXPECT_FALSE(IniExists()) << "reading never creates the file";
     EXPECT_EQ(State().hotKeyId, 33001);
-    EXPECT_GT(State().startTimeMs, 1500000000000LL) << "a wall-clock reading in milliseconds";
 
     const Canvas* canvas = Wheel()->canvas();
     ASSERT_EQ(canvas->SpriteIds().size(), 13u);
@@ -124,9 +125,11 @@ TEST_F(ProgramTest, HotKeyTwiceGivesOneRateWindowWithTheInitialRates) {
     PressHotKey();
     EXPECT_EQ(FindLoadedWindow(kRate)->hwnd(), first);
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateBox[0]), "5") << "kept what was typed";
-    SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, 33002, 0);  // not ours
 
     DestroyWindow(first);
+    SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, 33002, 0);
+    SendMessageW(GetWindowHandle(kMain, ids::kMainFeedback), kHotKeyNotifyMessage, 33002, 0);
+    EXPECT_EQ(FindLoadedWindow(kRate), nullptr) << "a hot key id that is not ours opens nothing";
     PressHotKey();
     ASSERT_NE(FindLoadedWindow(kRate), nullptr);
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateBox[1]), "20") << "a new window, initial rates";
@@ -145,19 +148,22 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
     EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0);
     EXPECT_EQ(State().currentRateTotal, 100);
 
-    TypeRate(2, "40");
-    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：120%");
-    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0xFF) << "red above 100";
     const std::string before = Ini();
-    std::wstring boxText;
-    {
-        test::BoxWatcher watcher(GbkToWide("信息："), IDOK,
-                                 [&](HWND box) { boxText = test::BoxMessage(box); });
-        SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
-        EXPECT_TRUE(watcher.found());
+    for (const auto& [rate2, total, colour] :
+         {std::tuple{"40", "当前中奖率：120%", 0xFF}, std::tuple{"19", "当前中奖率：99%", 0}}) {
+        TypeRate(2, rate2);
+        EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), total);
+        EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, colour) << "red above 100";
+        std::wstring boxText;
+        {
+            test::BoxWatcher watcher(GbkToWide("信息："), IDOK,
+                                     [&](HWND box) { boxText = test::BoxMessage(box); });
+            SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
+            EXPECT_TRUE(watcher.found());
+        }
+        EXPECT_EQ(boxText, GbkToWide("中间率必须为100%，请重新设置！"));
+        EXPECT_EQ(Ini(), before) << "a refused save writes nothing";
     }
-    EXPECT_EQ(boxText, GbkToWide("中间率必须为100%，请重新设置！"));
-    EXPECT_EQ(Ini(), before) << "a refused save writes nothing";
 
     TypeRate(2, "6");
     TypeRate(9, "99");
@@ -245,6 +251,31 @@ TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
     EXPECT_GT(took, 6368) << "every wait lasts strictly longer than its nominal length";
 }
 
+struct RecordedWaits {
+    static inline std::vector<int32_t> waits;
+    static void Wait(int32_t ms) { waits.push_back(ms); }
+};
+
+TEST_F(ProgramTest, EachWinnerGetsSevenTurnsAndTheSlowingWaits) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    State().spinHooks = {&RecordedWaits::Wait, nullptr};
+    // Seven turns of ten sectors, then the sectors up to the winner; 15 ms waits that grow by
+    // 2 ms after step 31 and by 8 ms after step 41.
+    const int32_t totalMs[] = {5220, 5495, 5778, 6069, 6368, 6675, 6990, 7313, 7644, 7983};
+    for (int winner = 1; winner <= 10; ++winner) {
+        RecordedWaits::waits.clear();
+        SpinPointer(winner - 1);
+        const auto& w = RecordedWaits::waits;
+        ASSERT_EQ(w.size(), 69u + winner) << "winner " << winner;
+        EXPECT_EQ(w[30], 15);
+        EXPECT_EQ(w[31], 17);
+        EXPECT_EQ(w[41] - w[40], 8);
+        EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), totalMs[winner - 1]) << winner;
+        EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 36 * (winner - 1));
+    }
+    State().spinHooks = {};
+}
+
 TEST_F(ProgramTest, NoRangeHoldsThePickOnlySnapsThePointerBack) {
     WriteIni("[奖项]\r\n奖项1=a\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
@@ -327,7 +358,7 @@ TEST_F(ProgramTest, ASecondPressAlreadyQueuedStartsNoSpinInsideTheSpin) {
 // The whole process: exit codes and the life of the process with its windows.
 struct Launched {
     PROCESS_INFORMATION pi{};
-    std::wstring dir;
+    std::wstring dir, elsewhere;
     bool ok = false;
 };
 
@@ -346,9 +377,11 @@ Launched LaunchProgram() {
     std::wstring cmd = L"\"" + copy + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    // Started from elsewhere: the program must find its folder by itself.
-    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, tmp, &si,
-                          &l.pi) != FALSE;
+    // Started from another folder: the program must find its own by itself.
+    l.elsewhere = l.dir + L"-elsewhere";
+    CreateDirectoryW(l.elsewhere.c_str(), nullptr);
+    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          l.elsewhere.c_str(), &si, &l.pi) != FALSE;
     return l;
 }
 
@@ -385,19 +418,52 @@ void Cleanup(Launched& l) {
     DeleteFileW((l.dir + L"\\kelvra.exe").c_str());
     DeleteFileW((l.dir + L"\\peizhi.ini").c_str());
     RemoveDirectoryW(l.dir.c_str());
+    DeleteFileW((l.elsewhere + L"\\peizhi.ini").c_str());
+    RemoveDirectoryW(l.elsewhere.c_str());
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct ButtonSearch {
+    std::wstring caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindButton(HWND h, LPARAM p) {
+    auto* search = reinterpret_cast<ButtonSearch*>(p);
+    wchar_t text[16] = {};
+    GetWindowTextW(h, text, 16);
+    if (search->caption != text) return TRUE;
+    search->found = h;
+    return FALSE;
+}
+
+// The settings page's 保存 of a running program, as its tab control hears a click on it.
+void ClickSaveNames(HWND main) {
+    ButtonSearch search{GbkToWide("保存")};
+    EnumChildWindows(main, &FindButton, reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(search.found, nullptr);
+    PostMessageW(GetParent(search.found), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(search.found));
 }
 
 const std::wstring kMainCaption = GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727");
 const std::wstring kRateCaption = GbkToWide("中奖率设置-KelvraV1.0 BY Ostrand QQ：555010727");
 
-TEST(ProgramProcess, EscInTheMainWindowAloneEndsWithExitCodeZero) {
+TEST(ProgramProcess, StartedElsewhereItSavesBesideItselfAndEscEndsItWithZero) {
     Launched l = LaunchProgram();
     ASSERT_TRUE(l.ok);
     HWND main = WaitForWindow(l.pi.dwProcessId, kMainCaption);
     ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(Exists(l.dir + L"\\peizhi.ini")) << "nothing is written at start";
+    ClickSaveNames(main);
+    for (int i = 0; i < 100 && !Exists(l.dir + L"\\peizhi.ini"); ++i) Sleep(50);
+    EXPECT_TRUE(Exists(l.dir + L"\\peizhi.ini")) << "the names are saved beside the program";
+    EXPECT_FALSE(Exists(l.elsewhere + L"\\peizhi.ini")) << "not where it was started from";
     PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 1);
     EXPECT_EQ(WaitExit(l, 10000), 0u);
-    EXPECT_EQ(GetFileAttributesW((l.dir + L"\\peizhi.ini").c_str()), INVALID_FILE_ATTRIBUTES);
     Cleanup(l);
 }
 

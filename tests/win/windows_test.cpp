@@ -33,11 +33,16 @@ struct Seen {
     std::string text;  // a rate box's content when its change event ran
 };
 std::vector<Seen> g_seen;
+bool g_destroyingSawTheCanvas = false;
 
 // Every binding records what ran; a changed box records the text it holds at that moment.
 int32_t Record(WindowId w, int32_t c, EventKind e, const EventArgs& args) {
     Seen s{w, c, e, args, {}};
     if (e == EventKind::Changed && FindLoadedWindow(w) != nullptr) s.text = ReadText(w, c);
+    if (e == EventKind::Destroying) {
+        const CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
+        g_destroyingSawTheCanvas = canvas != nullptr && IsWindow(canvas->hwnd());
+    }
     g_seen.push_back(s);
     return 77;
 }
@@ -260,9 +265,26 @@ TEST_F(WindowsTest, CommonPropertiesAreClampedAndApplied) {
     EXPECT_EQ(ReadProperty(kMain, box, 3, -1).number, 32627);
     WriteText(WindowId::Main, box, 4, "tag");
     EXPECT_EQ(ReadText(WindowId::Main, box, 4), "tag");
+    WriteNumber(WindowId::Main, box, 0, -1, 0x100000000LL + 5);
+    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 5) << "the int32 written is clamped";
     WriteNumber(WindowId::Main, box, 6, -1, 5);
     EXPECT_EQ(ReadProperty(kMain, box, 6, -1).number, 1);
     EXPECT_FALSE(IsWindowEnabled(Hwnd(kMain, box)));
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 6, -1).number, 0) << "no template is disabled";
+
+    WriteText(WindowId::Main, ids::kMainSelf, 8, "标题");
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainSelf), "标题") << "the window's caption";
+
+    // A written mouse pointer is the one the control shows: four bytes name a system cursor.
+    Component* label = FindLoadedWindow(kMain)->Find(ids::kMainFeedback);
+    PropertyValue cursor;
+    cursor.bytes = {0x89, 0x7F, 0, 0};  // IDC_HAND, 32649
+    WriteProperty(kMain, ids::kMainFeedback, 7, -1, cursor);
+    EXPECT_EQ(label->Cursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainFeedback, 7, -1).bytes, cursor.bytes);
+    EXPECT_EQ(FindLoadedWindow(kMain)->Find(ids::kMainStart)->Cursor(),
+              LoadCursorW(nullptr, IDC_HAND))
+        << "the start control has the hand of its layout";
 }
 
 TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
@@ -273,16 +295,23 @@ TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->font.height, -24) << "18 points at 96 pixels per inch";
     EXPECT_EQ(text->font.face, "宋体");
-    EXPECT_FALSE(text->font.italic);
     EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, 5).number, 18);
     WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text(std::string(32, 'x')));
     EXPECT_EQ(text->font.face, "宋体") << "a face of 32 bytes or more";
-    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text("黑体"));
-    EXPECT_EQ(text->font.face, "黑体");
-    WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0);
-    EXPECT_EQ(text->textColour, 0u);
-    WriteText(WindowId::Main, ids::kMainText, 8, "讲笑话");
-    EXPECT_EQ(text->text, "讲笑话");
+
+    PropertyValue record;
+    record.font = {4000, true, true, false, true, 12, ""};
+    WriteProperty(kMain, ids::kMainText, 9, -1, record);
+    EXPECT_EQ(text->font.height, -16);
+    EXPECT_EQ(text->font.escapement, 4000) << "a whole record's angle is not reduced";
+    EXPECT_TRUE(text->font.italic);
+    EXPECT_EQ(text->font.face, "宋体") << "an empty face";
+    record.font.face = "宋体";
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, -1).font, record.font);
+
+    WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0x12345678);
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 10, -1).number, 0x12345678) << "kept as written";
+    EXPECT_EQ(text->textColour, 0x345678u) << "drawn in its red, green and blue";
 }
 
 TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
@@ -297,9 +326,12 @@ TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainStart)));
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainNameBox[0])));
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainSettingsCanvas)));
+    WriteNumber(WindowId::Main, ids::kMainText, 5, -1, 1);
     SendMessageW(Hwnd(kMain, ids::kMainTab), TCM_SETCURFOCUS, 0, 0);
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainCanvas)));
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainSaveNames)));
+    EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainText)))
+        << "a template written visible still never shows";
 }
 
 TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
@@ -349,7 +381,8 @@ TEST_F(WindowsTest, EscClosesTheWindowWithTheFocus) {
 TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {
     ASSERT_TRUE(LoadWindow(kMain));
     DestroyWindow(FindLoadedWindow(kMain)->hwnd());
-    EXPECT_EQ(Count(ids::kMainSelf, EventKind::Destroying), 1u);
+    ASSERT_EQ(Count(ids::kMainSelf, EventKind::Destroying), 1u);
+    EXPECT_TRUE(g_destroyingSawTheCanvas) << "the handler could still reach the canvas";
     EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
 }
 

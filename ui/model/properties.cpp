@@ -216,11 +216,6 @@ PropertyValue ConvertForWrite(PropertyKind kind, const PropertyValue& v) {
     return v;
 }
 
-PropertyValue ConvertForRead(PropertyKind kind, const PropertyValue& stored) {
-    if (ClassOf(kind) == ValueClass::Bool) return PropertyValue::Number(stored.number == 1 ? 1 : 0);
-    return ConvertForWrite(kind, stored);
-}
-
 int32_t MulDivRounded(int32_t a, int32_t b, int32_t c) {
     if (c == 0) return -1;
     int64_t product = static_cast<int64_t>(a) * b;

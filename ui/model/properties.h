@@ -86,8 +86,6 @@ int32_t ClampSize(int64_t v);
 // -> 0, integers -> low 32 bits sign-extended, colours -> low 32 bits unsigned, 8-byte kinds
 // whole, text and bytes as they are. Fonts pass through: see WriteFontMember/WriteFontRecord.
 PropertyValue ConvertForWrite(PropertyKind kind, const PropertyValue& v);
-// A stored value as a read returns it; a bool reads true only when the stored value is 1.
-PropertyValue ConvertForRead(PropertyKind kind, const PropertyValue& stored);
 
 // The result of MulDiv: a * b / c in 64 bits, rounded half away from zero; -1 when c is 0 or the
 // result does not fit in (-2^31, 2^31).
