@@ -56,6 +56,10 @@ class Canvas:
         self.p = np.zeros((height, width, 3))
         self.a = np.zeros((height, width))
 
+    def row(self, y):
+        """Row y at 100 % in the canvas's own pixels."""
+        return y * self.s + (self.s - 1) / 2.0
+
     def fill(self, colour, coverage):
         cov = np.clip(coverage, 0.0, 1.0)
         colour = np.asarray(colour, dtype=np.float64)
@@ -235,7 +239,7 @@ HUB_RADIUS = 57.5
 def draw_pointer(s=1):
     c = Canvas(134, 304, 66.5, 151.5, s)
     cx, cy = c.cx, c.cy
-    tip, head_base, head_half = -1.5 * s, 56.0 * s, 25.0 * s
+    tip, head_base, head_half = c.row(-1.5), c.row(56.0), 25.0 * s
     shaft_top_half, shaft_bottom_half = 7.0 * s, 11.0 * s
     # the shaft ends at the centre, under the boss
     head = [(cx, tip), (cx + head_half, head_base), (cx - head_half, head_base)]
