@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "wheel/canvas.h"
+#include "wheel/image.h"
+#include "wheel/png_decode.h"
+
 namespace kelvra {
 namespace {
 
@@ -78,6 +82,14 @@ bool DecodePng(const std::string& name, Picture& out) {
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     return ok;
+}
+
+// As the program holds it: premultiplied.
+Image LoadImage(const std::string& name) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(name);
+    Image image;
+    EXPECT_TRUE(kelvra::DecodePng(bytes.data(), bytes.size(), image)) << name;
+    return image;
 }
 
 Picture Load(const std::string& name) {
@@ -164,8 +176,9 @@ TEST(ArtPictures, AreNonInterlacedRgbaOfTheirSizes) {
         const char* name;
         int width, height;
     };
-    for (const Case& c :
-         {Case{"plate.png", 474, 475}, Case{"pointer.png", 134, 304}, Case{"hub.png", 115, 115}}) {
+    for (const Case& c : {Case{"plate.png", 474, 475}, Case{"pointer.png", 134, 304},
+                          Case{"hub.png", 115, 115}, Case{"plate2x.png", 948, 950},
+                          Case{"pointer2x.png", 268, 608}, Case{"hub2x.png", 230, 230}}) {
         SCOPED_TRACE(c.name);
         Picture p;
         ASSERT_TRUE(DecodePng(c.name, p));
@@ -272,7 +285,6 @@ TEST(ArtWheel, PlatePointerAndHubShareTheCentreWhenPlaced) {
     const Box plateBox = VisibleBox(plate);
     const Box hubBox = VisibleBox(hub);
     const Point boss = BossCentre(pointer);
-    EXPECT_EQ(OpaqueSpan(pointer, static_cast<int>(boss.y)).Width(), pointer.width);
     struct Case {
         const char* what;
         Point centre;
@@ -288,35 +300,116 @@ TEST(ArtWheel, PlatePointerAndHubShareTheCentreWhenPlaced) {
     EXPECT_EQ(hub.Alpha(57, 57), 255);
 }
 
-TEST(ArtIcon, IsOne32BitImageWithItsMask) {
-    const std::vector<std::uint8_t> ico = ReadBytes("kelvra.ico");
-    ASSERT_EQ(ico.size(), 4286u);
-    EXPECT_EQ(Le16(ico, 0), 0);   // reserved
-    EXPECT_EQ(Le16(ico, 2), 1);   // icon
-    EXPECT_EQ(Le16(ico, 4), 1);   // one image
-    EXPECT_EQ(ico[6], 32);        // width
-    EXPECT_EQ(ico[7], 32);        // height
-    EXPECT_EQ(Le16(ico, 10), 1);  // planes
-    EXPECT_EQ(Le16(ico, 12), 32);
-    EXPECT_EQ(Le32(ico, 14), 4264u);
-    ASSERT_EQ(Le32(ico, 18), 22u);
-    EXPECT_EQ(Le32(ico, 22), 40u);  // BITMAPINFOHEADER
-    EXPECT_EQ(Le32(ico, 26), 32u);
-    EXPECT_EQ(Le32(ico, 30), 64u);  // colour rows plus mask rows
-    EXPECT_EQ(Le16(ico, 36), 32);
-    EXPECT_EQ(Le32(ico, 38), 0u);  // BI_RGB
+// The hub is drawn over the pointer: wherever the pointer stands, nothing of its boss may show
+// around the hub. Rows from the centre down hold only the boss (the shaft ends at the centre);
+// turned all round they sweep every direction the boss reaches.
+TEST(ArtWheel, HubHidesThePointersBossAtEveryAngle) {
+    SpriteTemplate plate, bossHalf, hub;
+    plate.picture = LoadImage("plate.png");
+    hub.picture = LoadImage("hub.png");
+    bossHalf.picture = LoadImage("pointer.png");
+    ASSERT_EQ(bossHalf.picture.height, 304);
+    for (int y = 0; y < 152; ++y)
+        for (int x = 0; x < bossHalf.picture.width; ++x) bossHalf.picture.At(x, y) = 0;
+    bossHalf.rotateFollow = true;
 
-    // Rows are stored bottom-up; the mask marks exactly the fully transparent pixels.
-    const std::size_t colour = 22 + 40;
-    const std::size_t mask = colour + 32 * 32 * 4;
-    for (int row = 0; row < 32; ++row)
-        for (int x = 0; x < 32; ++x) {
-            const int alpha = ico[colour + (row * 32 + x) * 4 + 3];
-            const bool masked = (ico[mask + row * 4 + x / 8] >> (7 - x % 8)) & 1;
-            ASSERT_EQ(masked, alpha == 0) << "row " << row << " x " << x;
-        }
-    EXPECT_EQ(ico[colour + 3], 0);                         // corner
-    EXPECT_EQ(ico[colour + (16 * 32 + 16) * 4 + 3], 255);  // middle
+    const Rect around{262 - 70, 262 - 70, 262 + 70, 262 + 70};
+    const Image background(528, 548, 0xFF000000);
+    Canvas bare(528, 548);
+    bare.AddSprite(plate, 25, 25);
+    bare.AddSprite(hub, 205, 205);
+    Image expected(528, 548);
+    bare.Render(expected, background, around);
+
+    Canvas wheel(528, 548);
+    wheel.AddSprite(plate, 25, 25);
+    const int pointer = wheel.AddSprite(bossHalf, 195, 110);
+    wheel.AddSprite(hub, 205, 205);
+    for (int angle = 0; angle < 360; angle += 5) {
+        wheel.SetSpriteAngle(pointer, angle);
+        Image drawn(528, 548);
+        wheel.Render(drawn, background, around);
+        int shown = 0;
+        for (int y = around.top; y < around.bottom; ++y)
+            for (int x = around.left; x < around.right; ++x)
+                shown += drawn.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(shown, 0) << "pixels of the boss around the hub at " << angle << " degrees";
+    }
+}
+
+// A master reduced 2:1 is the 100 % picture: the same geometry, to the pixel. The lettering is
+// set anew at twice the size, so its anti-aliasing may differ more than the shapes'.
+TEST(ArtMasters, HalvedAreTheHundredPercentPictures) {
+    struct Case {
+        const char* name;
+        double cx, cy;  // centre of the lettering in the 100 % picture
+    };
+    for (const Case& c :
+         {Case{"plate", 236.5, 237.0}, Case{"pointer", 66.5, 151.5}, Case{"hub", 57.0, 57.0}}) {
+        SCOPED_TRACE(c.name);
+        const Image one = LoadImage(std::string(c.name) + ".png");
+        const Image two = LoadImage(std::string(c.name) + "2x.png");
+        ASSERT_EQ(two.width, 2 * one.width);
+        ASSERT_EQ(two.height, 2 * one.height);
+        const Image halved = ReduceImage(two, one.width, one.height);
+        double sum[4] = {};
+        int worstOutsideLettering = 0;
+        for (int y = 0; y < one.height; ++y)
+            for (int x = 0; x < one.width; ++x)
+                for (int ch = 0; ch < 4; ++ch) {
+                    const int d = std::abs(static_cast<int>((halved.At(x, y) >> 8 * ch) & 0xFF) -
+                                           static_cast<int>((one.At(x, y) >> 8 * ch) & 0xFF));
+                    sum[ch] += d;
+                    if (std::hypot(x - c.cx, y - c.cy) > 45)
+                        worstOutsideLettering = std::max(worstOutsideLettering, d);
+                }
+        for (int ch = 0; ch < 4; ++ch)
+            EXPECT_LE(sum[ch] / (one.width * one.height), 1.0)
+                << "channel " << ch << " (B, G, R, A)";
+        EXPECT_LE(worstOutsideLettering, 40);
+    }
+}
+
+TEST(ArtIcon, HoldsSevenSizesEach32BitWithItsMask) {
+    const std::vector<std::uint8_t> ico = ReadBytes("kelvra.ico");
+    ASSERT_GE(ico.size(), 6u);
+    EXPECT_EQ(Le16(ico, 0), 0);  // reserved
+    EXPECT_EQ(Le16(ico, 2), 1);  // icon
+    const int sizes[] = {16, 20, 24, 32, 40, 48, 64};
+    ASSERT_EQ(Le16(ico, 4), std::size(sizes));
+    std::size_t next = 6 + 16 * std::size(sizes);
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const int n = sizes[i];
+        SCOPED_TRACE(n);
+        const std::size_t entry = 6 + 16 * i;
+        EXPECT_EQ(ico[entry], n);
+        EXPECT_EQ(ico[entry + 1], n);
+        EXPECT_EQ(Le16(ico, entry + 6), 32);  // bits per pixel
+        const std::size_t maskRow = (n + 31) / 32 * 4;
+        const std::size_t length = 40 + n * n * 4 + n * maskRow;
+        ASSERT_EQ(Le32(ico, entry + 8), length);
+        ASSERT_EQ(Le32(ico, entry + 12), next);
+        ASSERT_LE(next + length, ico.size());
+        EXPECT_EQ(Le32(ico, next), 40u);  // BITMAPINFOHEADER
+        EXPECT_EQ(Le32(ico, next + 4), static_cast<std::uint32_t>(n));
+        EXPECT_EQ(Le32(ico, next + 8), 2u * n);  // colour rows plus mask rows
+        EXPECT_EQ(Le16(ico, next + 14), 32);
+        EXPECT_EQ(Le32(ico, next + 16), 0u);  // BI_RGB
+
+        // Rows are stored bottom-up; the mask marks exactly the fully transparent pixels.
+        const std::size_t colour = next + 40;
+        const std::size_t mask = colour + n * n * 4;
+        for (int row = 0; row < n; ++row)
+            for (int x = 0; x < n; ++x) {
+                const int alpha = ico[colour + (row * n + x) * 4 + 3];
+                const bool masked = (ico[mask + row * maskRow + x / 8] >> (7 - x % 8)) & 1;
+                ASSERT_EQ(masked, alpha == 0) << "row " << row << " x " << x;
+            }
+        EXPECT_EQ(ico[colour + 3], 0);                              // corner
+        EXPECT_EQ(ico[colour + (n / 2 * n + n / 2) * 4 + 3], 255);  // middle
+        next += length;
+    }
+    EXPECT_EQ(next, ico.size());
 }
 
 TEST(ArtSunburst, IsBaselineJfifWithThreeComponents) {
