@@ -347,12 +347,14 @@ Image ReduceImage(const Image& master, int w, int h) {
     const BoxTaps down = BuildBoxTaps(master.height, h);
 
     // Byte by byte: the four channels of a pixel are treated alike and come back to the bytes
-    // they came from, whatever the byte order. A row of the result sums its source rows first.
+    // they came from, whatever the byte order. A row of the result sums its source rows first;
+    // two pixels of zeros after them let every result pixel take three taps, unused ones
+    // weighing nothing.
     Image out(w, h);
     const size_t rowBytes = static_cast<size_t>(master.width) * 4;
-    std::vector<uint32_t> rows(rowBytes);
+    std::vector<uint32_t> rows(rowBytes + 8, 0u);
     for (int y = 0; y < h; y++) {
-        std::fill(rows.begin(), rows.end(), 0u);
+        std::fill(rows.begin(), rows.begin() + rowBytes, 0u);
         for (int t = 0; t < down.count[y]; t++) {
             const uint32_t weight = down.weights[y][t];
             const auto* in = reinterpret_cast<const uint8_t*>(
@@ -366,10 +368,8 @@ Image ReduceImage(const Image& master, int w, int h) {
             const uint32_t* in = &rows[static_cast<size_t>(across.first[x]) * 4];
             const std::array<uint32_t, 3>& weight = across.weights[x];
             for (int ch = 0; ch < 4; ch++) {
-                uint32_t acc = 1u << (2 * kBoxBits - 1);
-                for (int t = 0; t < across.count[x]; t++) {
-                    acc += weight[t] * in[t * 4 + ch];
-                }
+                const uint32_t acc = (1u << (2 * kBoxBits - 1)) + weight[0] * in[ch] +
+                                     weight[1] * in[4 + ch] + weight[2] * in[8 + ch];
                 // Equal weights for every channel keep each colour at most its alpha.
                 outRow[x * 4 + ch] = static_cast<uint8_t>(acc >> (2 * kBoxBits));
             }
