@@ -1,6 +1,7 @@
 #include "wheel/image.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -198,6 +199,48 @@ AxisTaps BuildAxisTaps(int srcLen, int dstLen) {
     return taps;
 }
 
+// Weights of a reduction to between half and all of the length along one axis: each result
+// pixel covers at most three source pixels. The weights are in 1/kBoxOne and add up to exactly
+// kBoxOne for every result pixel, so a uniform picture stays as it is.
+constexpr int kBoxBits = 10;
+constexpr uint32_t kBoxOne = 1u << kBoxBits;
+
+struct BoxTaps {
+    std::vector<int> first;
+    std::vector<int> count;
+    std::vector<std::array<uint32_t, 3>> weights;
+};
+
+BoxTaps BuildBoxTaps(int srcLen, int dstLen) {
+    BoxTaps taps;
+    taps.first.resize(dstLen);
+    taps.count.resize(dstLen);
+    taps.weights.resize(dstLen);
+    // In units of 1/dstLen of a source pixel, result pixel i covers [i * srcLen, (i + 1) * srcLen)
+    // and source pixel j covers [j * dstLen, (j + 1) * dstLen). Rounding the running total of the
+    // coverage keeps the sum of the weights exact.
+    const int64_t src = srcLen;
+    const int64_t dst = dstLen;
+    const auto scaled = [&](int64_t covered) {
+        return static_cast<uint32_t>((covered * kBoxOne + src / 2) / src);
+    };
+    for (int i = 0; i < dstLen; i++) {
+        const int64_t from = i * src;
+        const int64_t to = from + src;
+        const int j0 = static_cast<int>(from / dst);
+        const int j1 = static_cast<int>((to + dst - 1) / dst);
+        taps.first[i] = j0;
+        taps.count[i] = j1 - j0;
+        uint32_t done = 0;
+        for (int j = j0; j < j1; j++) {
+            const uint32_t upTo = scaled(std::min<int64_t>((j + 1) * dst, to) - from);
+            taps.weights[i][j - j0] = upTo - done;
+            done = upTo;
+        }
+    }
+    return taps;
+}
+
 inline uint32_t ToByte(float v) {
     return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
@@ -290,6 +333,49 @@ Image ScaleImage(const Image& src, int w, int h) {
         }
     }
     return img;
+}
+
+Image ReduceImage(const Image& master, int w, int h) {
+    if (w <= 0 || h <= 0 || master.IsEmpty() || w > master.width || h > master.height ||
+        2 * w < master.width || 2 * h < master.height) {
+        return ScaleImage(master, w, h);
+    }
+    if (w == master.width && h == master.height) {
+        return master;
+    }
+    const BoxTaps across = BuildBoxTaps(master.width, w);
+    const BoxTaps down = BuildBoxTaps(master.height, h);
+
+    // Byte by byte: the four channels of a pixel are treated alike and come back to the bytes
+    // they came from, whatever the byte order. A row of the result sums its source rows first;
+    // two pixels of zeros after them let every result pixel take three taps, unused ones
+    // weighing nothing.
+    Image out(w, h);
+    const size_t rowBytes = static_cast<size_t>(master.width) * 4;
+    std::vector<uint32_t> rows(rowBytes + 8, 0u);
+    for (int y = 0; y < h; y++) {
+        std::fill(rows.begin(), rows.begin() + rowBytes, 0u);
+        for (int t = 0; t < down.count[y]; t++) {
+            const uint32_t weight = down.weights[y][t];
+            const auto* in = reinterpret_cast<const uint8_t*>(
+                &master.pixels[static_cast<size_t>(down.first[y] + t) * master.width]);
+            for (size_t i = 0; i < rowBytes; i++) {
+                rows[i] += weight * in[i];
+            }
+        }
+        auto* outRow = reinterpret_cast<uint8_t*>(&out.pixels[static_cast<size_t>(y) * w]);
+        for (int x = 0; x < w; x++) {
+            const uint32_t* in = &rows[static_cast<size_t>(across.first[x]) * 4];
+            const std::array<uint32_t, 3>& weight = across.weights[x];
+            for (int ch = 0; ch < 4; ch++) {
+                const uint32_t acc = (1u << (2 * kBoxBits - 1)) + weight[0] * in[ch] +
+                                     weight[1] * in[4 + ch] + weight[2] * in[8 + ch];
+                // Equal weights for every channel keep each colour at most its alpha.
+                outRow[x * 4 + ch] = static_cast<uint8_t>(acc >> (2 * kBoxBits));
+            }
+        }
+    }
+    return out;
 }
 
 uint32_t KeyColourFor(uint32_t textColorRef) {

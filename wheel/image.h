@@ -61,6 +61,12 @@ Image RotateImage(const Image& src, int degreesClockwise);
 // Resampled to w x h, each axis on its own: area average when shrinking, linear when growing.
 Image ScaleImage(const Image& src, int w, int h);
 
+// A master picture reduced to w x h, each side between half of the master's and all of it: every
+// result pixel is the average of the master's area it covers, on premultiplied pixels, so a 2:1
+// reduction averages 2 x 2 blocks exactly. Integer arithmetic: the same pixels on every compiler.
+// Other sizes go to ScaleImage.
+Image ReduceImage(const Image& master, int w, int h);
+
 // The background text is drawn on before ApplyKeyColour: white, or black for white text.
 uint32_t KeyColourFor(uint32_t textColorRef);
 

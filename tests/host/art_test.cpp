@@ -12,137 +12,152 @@
 #include <string>
 #include <vector>
 
+#include "wheel/canvas.h"
+#include "wheel/image.h"
+#include "wheel/png_decode.h"
+
 namespace kelvra {
 namespace {
 
 const std::string kAssetDir = KELVRA_ASSET_DIR;
 
-std::string AssetPath(const std::string& name) { return kAssetDir + "/" + name; }
+std::string AssetPath(const std::string& name) {
+    return kAssetDir + "/" + name;
+}
 
 std::vector<std::uint8_t> ReadBytes(const std::string& name) {
-  std::ifstream in(AssetPath(name), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(AssetPath(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
 }
 std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return std::uint16_t(b[at] | b[at + 1] << 8);
+    return std::uint16_t(b[at] | b[at + 1] << 8);
 }
 std::uint16_t Be16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return std::uint16_t(b[at] << 8 | b[at + 1]);
+    return std::uint16_t(b[at] << 8 | b[at + 1]);
 }
 
 struct Picture {
-  int width = 0;
-  int height = 0;
-  int bitDepth = 0;
-  int colourType = -1;
-  int interlace = -1;
-  std::vector<std::uint8_t> rgba;  // filled only for 8-bit RGBA
+    int width = 0;
+    int height = 0;
+    int bitDepth = 0;
+    int colourType = -1;
+    int interlace = -1;
+    std::vector<std::uint8_t> rgba;  // filled only for 8-bit RGBA
 
-  const std::uint8_t* At(int x, int y) const {
-    return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-  }
-  int Alpha(int x, int y) const { return At(x, y)[3]; }
+    const std::uint8_t* At(int x, int y) const {
+        return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+    }
+    int Alpha(int x, int y) const { return At(x, y)[3]; }
 };
 
 bool DecodePng(const std::string& name, Picture& out) {
-  std::FILE* file = std::fopen(AssetPath(name).c_str(), "rb");
-  if (file == nullptr) return false;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-  std::vector<png_bytep> rows;
-  volatile bool ok = false;
-  if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, file);
-    png_read_info(png, info);
-    png_uint_32 w = 0, h = 0;
-    png_get_IHDR(png, info, &w, &h, &out.bitDepth, &out.colourType, &out.interlace, nullptr,
-                 nullptr);
-    out.width = static_cast<int>(w);
-    out.height = static_cast<int>(h);
-    if (out.bitDepth == 8 && out.colourType == PNG_COLOR_TYPE_RGBA) {
-      out.rgba.assign(static_cast<std::size_t>(w) * h * 4, 0);
-      rows.resize(h);
-      for (png_uint_32 y = 0; y < h; ++y) rows[y] = &out.rgba[static_cast<std::size_t>(y) * w * 4];
-      png_read_image(png, rows.data());
-      png_read_end(png, nullptr);
+    std::FILE* file = std::fopen(AssetPath(name).c_str(), "rb");
+    if (file == nullptr) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    std::vector<png_bytep> rows;
+    volatile bool ok = false;
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        png_uint_32 w = 0, h = 0;
+        png_get_IHDR(png, info, &w, &h, &out.bitDepth, &out.colourType, &out.interlace, nullptr,
+                     nullptr);
+        out.width = static_cast<int>(w);
+        out.height = static_cast<int>(h);
+        if (out.bitDepth == 8 && out.colourType == PNG_COLOR_TYPE_RGBA) {
+            out.rgba.assign(static_cast<std::size_t>(w) * h * 4, 0);
+            rows.resize(h);
+            for (png_uint_32 y = 0; y < h; ++y)
+                rows[y] = &out.rgba[static_cast<std::size_t>(y) * w * 4];
+            png_read_image(png, rows.data());
+            png_read_end(png, nullptr);
+        }
+        ok = true;
     }
-    ok = true;
-  }
-  png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(file);
-  return ok;
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return ok;
+}
+
+// As the program holds it: premultiplied.
+Image LoadImage(const std::string& name) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(name);
+    Image image;
+    EXPECT_TRUE(kelvra::DecodePng(bytes.data(), bytes.size(), image)) << name;
+    return image;
 }
 
 Picture Load(const std::string& name) {
-  Picture p;
-  EXPECT_TRUE(DecodePng(name, p)) << name;
-  EXPECT_FALSE(p.rgba.empty()) << name << " is not 8-bit RGBA";
-  return p;
+    Picture p;
+    EXPECT_TRUE(DecodePng(name, p)) << name;
+    EXPECT_FALSE(p.rgba.empty()) << name << " is not 8-bit RGBA";
+    return p;
 }
 
 struct Box {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-  double CentreX() const { return (left + right) / 2.0; }
-  double CentreY() const { return (top + bottom) / 2.0; }
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    double CentreX() const { return (left + right) / 2.0; }
+    double CentreY() const { return (top + bottom) / 2.0; }
 };
 
 Box VisibleBox(const Picture& p) {
-  Box b;
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x)
-      if (p.Alpha(x, y) > 0) {
-        b.left = std::min(b.left, x);
-        b.right = std::max(b.right, x);
-        b.top = std::min(b.top, y);
-        b.bottom = std::max(b.bottom, y);
-      }
-  return b;
+    Box b;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (p.Alpha(x, y) > 0) {
+                b.left = std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y);
+                b.bottom = std::max(b.bottom, y);
+            }
+    return b;
 }
 
 struct Span {
-  int first = -1, last = -1;
-  int Width() const { return first < 0 ? 0 : last - first + 1; }
+    int first = -1, last = -1;
+    int Width() const { return first < 0 ? 0 : last - first + 1; }
 };
 
 Span OpaqueSpan(const Picture& p, int y) {
-  Span s;
-  for (int x = 0; x < p.width; ++x)
-    if (p.Alpha(x, y) >= 128) {
-      if (s.first < 0) s.first = x;
-      s.last = x;
-    }
-  return s;
+    Span s;
+    for (int x = 0; x < p.width; ++x)
+        if (p.Alpha(x, y) >= 128) {
+            if (s.first < 0) s.first = x;
+            s.last = x;
+        }
+    return s;
 }
 
 struct Point {
-  double x, y;
+    double x, y;
 };
 
 // The boss is far wider than the arrow: its rows are those wider than half the widest row.
 Point BossCentre(const Picture& p) {
-  Span widest;
-  for (int y = 0; y < p.height; ++y)
-    if (OpaqueSpan(p, y).Width() > widest.Width()) widest = OpaqueSpan(p, y);
-  int top = -1, bottom = -1;
-  for (int y = 0; y < p.height; ++y)
-    if (OpaqueSpan(p, y).Width() * 2 > widest.Width()) {
-      if (top < 0) top = y;
-      bottom = y;
-    }
-  return {(widest.first + widest.last) / 2.0, (top + bottom) / 2.0};
+    Span widest;
+    for (int y = 0; y < p.height; ++y)
+        if (OpaqueSpan(p, y).Width() > widest.Width()) widest = OpaqueSpan(p, y);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < p.height; ++y)
+        if (OpaqueSpan(p, y).Width() * 2 > widest.Width()) {
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    return {(widest.first + widest.last) / 2.0, (top + bottom) / 2.0};
 }
 
 Picture Rotate180(const Picture& p) {
-  Picture r = p;
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x)
-      std::copy_n(p.At(p.width - 1 - x, p.height - 1 - y), 4,
-                  &r.rgba[(static_cast<std::size_t>(y) * p.width + x) * 4]);
-  return r;
+    Picture r = p;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            std::copy_n(p.At(p.width - 1 - x, p.height - 1 - y), 4,
+                        &r.rgba[(static_cast<std::size_t>(y) * p.width + x) * 4]);
+    return r;
 }
 
 constexpr double kPlateCx = 236.5;
@@ -150,202 +165,284 @@ constexpr double kPlateCy = 237.0;
 
 // Angles clockwise from straight up.
 const std::uint8_t* PlateAt(const Picture& plate, double radius, double degrees) {
-  const double a = degrees * std::numbers::pi / 180.0;
-  const int x = static_cast<int>(std::lround(kPlateCx + radius * std::sin(a)));
-  const int y = static_cast<int>(std::lround(kPlateCy - radius * std::cos(a)));
-  return plate.At(x, y);
+    const double a = degrees * std::numbers::pi / 180.0;
+    const int x = static_cast<int>(std::lround(kPlateCx + radius * std::sin(a)));
+    const int y = static_cast<int>(std::lround(kPlateCy - radius * std::cos(a)));
+    return plate.At(x, y);
 }
 
 TEST(ArtPictures, AreNonInterlacedRgbaOfTheirSizes) {
-  struct Case {
-    const char* name;
-    int width, height;
-  };
-  for (const Case& c : {Case{"plate.png", 474, 475}, Case{"pointer.png", 134, 304},
-                        Case{"hub.png", 115, 115}}) {
-    SCOPED_TRACE(c.name);
-    Picture p;
-    ASSERT_TRUE(DecodePng(c.name, p));
-    EXPECT_EQ(p.width, c.width);
-    EXPECT_EQ(p.height, c.height);
-    EXPECT_EQ(p.bitDepth, 8);
-    EXPECT_EQ(p.colourType, PNG_COLOR_TYPE_RGBA);
-    EXPECT_EQ(p.interlace, PNG_INTERLACE_NONE);
-  }
+    struct Case {
+        const char* name;
+        int width, height;
+    };
+    for (const Case& c : {Case{"plate.png", 474, 475}, Case{"pointer.png", 134, 304},
+                          Case{"hub.png", 115, 115}, Case{"plate2x.png", 948, 950},
+                          Case{"pointer2x.png", 268, 608}, Case{"hub2x.png", 230, 230}}) {
+        SCOPED_TRACE(c.name);
+        Picture p;
+        ASSERT_TRUE(DecodePng(c.name, p));
+        EXPECT_EQ(p.width, c.width);
+        EXPECT_EQ(p.height, c.height);
+        EXPECT_EQ(p.bitDepth, 8);
+        EXPECT_EQ(p.colourType, PNG_COLOR_TYPE_RGBA);
+        EXPECT_EQ(p.interlace, PNG_INTERLACE_NONE);
+    }
 }
 
 TEST(ArtPlate, DiscCoversExactlyColumns1To472AndRows2To472) {
-  const Picture plate = Load("plate.png");
-  ASSERT_EQ(plate.width, 474);
-  const Box b = VisibleBox(plate);
-  EXPECT_EQ(b.left, 1);
-  EXPECT_EQ(b.right, 472);
-  EXPECT_EQ(b.top, 2);
-  EXPECT_EQ(b.bottom, 472);
-  EXPECT_EQ(plate.Alpha(236, 237), 255);
-  EXPECT_EQ(plate.Alpha(0, 0), 0);
-  EXPECT_EQ(plate.Alpha(473, 474), 0);
+    const Picture plate = Load("plate.png");
+    ASSERT_EQ(plate.width, 474);
+    const Box b = VisibleBox(plate);
+    EXPECT_EQ(b.left, 1);
+    EXPECT_EQ(b.right, 472);
+    EXPECT_EQ(b.top, 2);
+    EXPECT_EQ(b.bottom, 472);
+    EXPECT_EQ(plate.Alpha(236, 237), 255);
+    EXPECT_EQ(plate.Alpha(0, 0), 0);
+    EXPECT_EQ(plate.Alpha(473, 474), 0);
 }
 
 TEST(ArtPlate, EverySectorIsOpaqueAndPaleWhereNamesGo) {
-  const Picture plate = Load("plate.png");
-  ASSERT_EQ(plate.width, 474);
-  for (int k = 0; k < 10; ++k) {
-    // Names are drawn at run time as far out as radius ~208.
-    for (double radius = 100; radius <= 208; radius += 4) {
-      const std::uint8_t* px = PlateAt(plate, radius, 36.0 * k);
-      SCOPED_TRACE("sector " + std::to_string(k) + " radius " + std::to_string(radius));
-      EXPECT_EQ(px[3], 255);
-      EXPECT_GE(px[0], 240);
-      EXPECT_GE(px[1], 220);
-      EXPECT_GE(px[2], 150);
+    const Picture plate = Load("plate.png");
+    ASSERT_EQ(plate.width, 474);
+    for (int k = 0; k < 10; ++k) {
+        // Names are drawn at run time as far out as radius ~208.
+        for (double radius = 100; radius <= 208; radius += 4) {
+            const std::uint8_t* px = PlateAt(plate, radius, 36.0 * k);
+            SCOPED_TRACE("sector " + std::to_string(k) + " radius " + std::to_string(radius));
+            EXPECT_EQ(px[3], 255);
+            EXPECT_GE(px[0], 240);
+            EXPECT_GE(px[1], 220);
+            EXPECT_GE(px[2], 150);
+        }
     }
-  }
 }
 
 TEST(ArtPlate, DividingLinesLieBetweenSectors) {
-  const Picture plate = Load("plate.png");
-  ASSERT_EQ(plate.width, 474);
-  for (int k = 0; k < 10; ++k) {
-    SCOPED_TRACE("line " + std::to_string(k));
-    int darkest = 255;
-    for (double d = -1.0; d <= 1.0; d += 0.25)
-      darkest = std::min<int>(darkest, PlateAt(plate, 150, 18.0 + 36.0 * k + d)[2]);
-    EXPECT_LT(darkest, 120);
-    EXPECT_GT(PlateAt(plate, 150, 18.0 + 36.0 * k + 9.0)[2], 150);
-  }
+    const Picture plate = Load("plate.png");
+    ASSERT_EQ(plate.width, 474);
+    for (int k = 0; k < 10; ++k) {
+        SCOPED_TRACE("line " + std::to_string(k));
+        int darkest = 255;
+        for (double d = -1.0; d <= 1.0; d += 0.25)
+            darkest = std::min<int>(darkest, PlateAt(plate, 150, 18.0 + 36.0 * k + d)[2]);
+        EXPECT_LT(darkest, 120);
+        EXPECT_GT(PlateAt(plate, 150, 18.0 + 36.0 * k + 9.0)[2], 150);
+    }
 }
 
 TEST(ArtPlate, BandIsDarkRedAtTopAndBottomAndOrangeElsewhere) {
-  const Picture plate = Load("plate.png");
-  ASSERT_EQ(plate.width, 474);
-  for (int k = 0; k < 10; ++k) {
-    const bool red = k == 0 || k == 5;
-    const std::uint8_t* px = PlateAt(plate, 216, 36.0 * k);
-    SCOPED_TRACE("segment at " + std::to_string(36 * k) + " degrees");
-    EXPECT_EQ(px[0], red ? 181 : 208);
-    EXPECT_EQ(px[1], red ? 0 : 80);
-    EXPECT_EQ(px[2], 0);
-    EXPECT_EQ(px[3], 255);
-  }
+    const Picture plate = Load("plate.png");
+    ASSERT_EQ(plate.width, 474);
+    for (int k = 0; k < 10; ++k) {
+        const bool red = k == 0 || k == 5;
+        const std::uint8_t* px = PlateAt(plate, 216, 36.0 * k);
+        SCOPED_TRACE("segment at " + std::to_string(36 * k) + " degrees");
+        EXPECT_EQ(px[0], red ? 181 : 208);
+        EXPECT_EQ(px[1], red ? 0 : 80);
+        EXPECT_EQ(px[2], 0);
+        EXPECT_EQ(px[3], 255);
+    }
 }
 
 TEST(ArtPointer, RowsFrom221DownAreTransparentAndTipTouchesTop) {
-  const Picture pointer = Load("pointer.png");
-  ASSERT_EQ(pointer.height, 304);
-  for (int y = 221; y < pointer.height; ++y)
-    for (int x = 0; x < pointer.width; ++x) ASSERT_EQ(pointer.Alpha(x, y), 0) << x << "," << y;
-  const Span tip = OpaqueSpan(pointer, 0);
-  EXPECT_GT(tip.Width(), 0);
-  EXPECT_LE(std::abs((tip.first + tip.last) / 2.0 - 66.5), 0.5);
+    const Picture pointer = Load("pointer.png");
+    ASSERT_EQ(pointer.height, 304);
+    for (int y = 221; y < pointer.height; ++y)
+        for (int x = 0; x < pointer.width; ++x) ASSERT_EQ(pointer.Alpha(x, y), 0) << x << "," << y;
+    const Span tip = OpaqueSpan(pointer, 0);
+    EXPECT_GT(tip.Width(), 0);
+    EXPECT_LE(std::abs((tip.first + tip.last) / 2.0 - 66.5), 0.5);
 }
 
 TEST(ArtPointer, OutlineIsMirrorSymmetricSoTheArrowPointsStraightUp) {
-  const Picture pointer = Load("pointer.png");
-  ASSERT_EQ(pointer.width, 134);
-  for (int y = 0; y < pointer.height; ++y)
-    for (int x = 0; x < pointer.width / 2; ++x)
-      ASSERT_NEAR(pointer.Alpha(x, y), pointer.Alpha(pointer.width - 1 - x, y), 1)
-          << x << "," << y;
+    const Picture pointer = Load("pointer.png");
+    ASSERT_EQ(pointer.width, 134);
+    for (int y = 0; y < pointer.height; ++y)
+        for (int x = 0; x < pointer.width / 2; ++x)
+            ASSERT_NEAR(pointer.Alpha(x, y), pointer.Alpha(pointer.width - 1 - x, y), 1)
+                << x << "," << y;
 }
 
 TEST(ArtPointer, TurnedHalfRoundPointsDownWithBossInPlace) {
-  const Picture pointer = Load("pointer.png");
-  ASSERT_EQ(pointer.height, 304);
-  const Picture turned = Rotate180(pointer);
-  const Point before = BossCentre(pointer);
-  const Point after = BossCentre(turned);
-  EXPECT_NEAR(after.x, before.x, 0.5);
-  EXPECT_NEAR(after.y, before.y, 0.5);
-  EXPECT_GT(OpaqueSpan(turned, turned.height - 1).Width(), 0);
-  EXPECT_EQ(OpaqueSpan(turned, 0).Width(), 0);
+    const Picture pointer = Load("pointer.png");
+    ASSERT_EQ(pointer.height, 304);
+    const Picture turned = Rotate180(pointer);
+    const Point before = BossCentre(pointer);
+    const Point after = BossCentre(turned);
+    EXPECT_NEAR(after.x, before.x, 0.5);
+    EXPECT_NEAR(after.y, before.y, 0.5);
+    EXPECT_GT(OpaqueSpan(turned, turned.height - 1).Width(), 0);
+    EXPECT_EQ(OpaqueSpan(turned, 0).Width(), 0);
 }
 
 TEST(ArtWheel, PlatePointerAndHubShareTheCentreWhenPlaced) {
-  const Picture plate = Load("plate.png");
-  const Picture pointer = Load("pointer.png");
-  const Picture hub = Load("hub.png");
-  ASSERT_FALSE(plate.rgba.empty() || pointer.rgba.empty() || hub.rgba.empty());
-  const Box plateBox = VisibleBox(plate);
-  const Box hubBox = VisibleBox(hub);
-  const Point boss = BossCentre(pointer);
-  EXPECT_EQ(OpaqueSpan(pointer, static_cast<int>(boss.y)).Width(), pointer.width);
-  struct Case {
-    const char* what;
-    Point centre;
-  };
-  for (const Case& c : {Case{"plate", {25 + plateBox.CentreX(), 25 + plateBox.CentreY()}},
-                        Case{"pointer boss", {195 + boss.x, 110 + boss.y}},
-                        Case{"hub", {205 + hubBox.CentreX(), 205 + hubBox.CentreY()}}}) {
-    SCOPED_TRACE(c.what);
-    EXPECT_NEAR(c.centre.x, 262.0, 0.5);
-    EXPECT_NEAR(c.centre.y, 262.0, 0.5);
-  }
-  EXPECT_EQ(hub.Alpha(0, 0), 0);
-  EXPECT_EQ(hub.Alpha(57, 57), 255);
+    const Picture plate = Load("plate.png");
+    const Picture pointer = Load("pointer.png");
+    const Picture hub = Load("hub.png");
+    ASSERT_FALSE(plate.rgba.empty() || pointer.rgba.empty() || hub.rgba.empty());
+    const Box plateBox = VisibleBox(plate);
+    const Box hubBox = VisibleBox(hub);
+    const Point boss = BossCentre(pointer);
+    struct Case {
+        const char* what;
+        Point centre;
+    };
+    for (const Case& c : {Case{"plate", {25 + plateBox.CentreX(), 25 + plateBox.CentreY()}},
+                          Case{"pointer boss", {195 + boss.x, 110 + boss.y}},
+                          Case{"hub", {205 + hubBox.CentreX(), 205 + hubBox.CentreY()}}}) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NEAR(c.centre.x, 262.0, 0.5);
+        EXPECT_NEAR(c.centre.y, 262.0, 0.5);
+    }
+    EXPECT_EQ(hub.Alpha(0, 0), 0);
+    EXPECT_EQ(hub.Alpha(57, 57), 255);
 }
 
-TEST(ArtIcon, IsOne32BitImageWithItsMask) {
-  const std::vector<std::uint8_t> ico = ReadBytes("kelvra.ico");
-  ASSERT_EQ(ico.size(), 4286u);
-  EXPECT_EQ(Le16(ico, 0), 0);   // reserved
-  EXPECT_EQ(Le16(ico, 2), 1);   // icon
-  EXPECT_EQ(Le16(ico, 4), 1);   // one image
-  EXPECT_EQ(ico[6], 32);        // width
-  EXPECT_EQ(ico[7], 32);        // height
-  EXPECT_EQ(Le16(ico, 10), 1);  // planes
-  EXPECT_EQ(Le16(ico, 12), 32);
-  EXPECT_EQ(Le32(ico, 14), 4264u);
-  ASSERT_EQ(Le32(ico, 18), 22u);
-  EXPECT_EQ(Le32(ico, 22), 40u);  // BITMAPINFOHEADER
-  EXPECT_EQ(Le32(ico, 26), 32u);
-  EXPECT_EQ(Le32(ico, 30), 64u);  // colour rows plus mask rows
-  EXPECT_EQ(Le16(ico, 36), 32);
-  EXPECT_EQ(Le32(ico, 38), 0u);  // BI_RGB
+// The hub is drawn over the pointer: wherever the pointer stands, nothing of its boss may show
+// around the hub. Rows from the centre down hold only the boss (the shaft ends at the centre);
+// turned all round they sweep every direction the boss reaches.
+TEST(ArtWheel, HubHidesThePointersBossAtEveryAngle) {
+    SpriteTemplate plate, bossHalf, hub;
+    plate.picture = LoadImage("plate.png");
+    hub.picture = LoadImage("hub.png");
+    bossHalf.picture = LoadImage("pointer.png");
+    ASSERT_EQ(bossHalf.picture.height, 304);
+    for (int y = 0; y < 152; ++y)
+        for (int x = 0; x < bossHalf.picture.width; ++x) bossHalf.picture.At(x, y) = 0;
+    bossHalf.rotateFollow = true;
 
-  // Rows are stored bottom-up; the mask marks exactly the fully transparent pixels.
-  const std::size_t colour = 22 + 40;
-  const std::size_t mask = colour + 32 * 32 * 4;
-  for (int row = 0; row < 32; ++row)
-    for (int x = 0; x < 32; ++x) {
-      const int alpha = ico[colour + (row * 32 + x) * 4 + 3];
-      const bool masked = (ico[mask + row * 4 + x / 8] >> (7 - x % 8)) & 1;
-      ASSERT_EQ(masked, alpha == 0) << "row " << row << " x " << x;
+    const Rect around{262 - 70, 262 - 70, 262 + 70, 262 + 70};
+    const Image background(528, 548, 0xFF000000);
+    Canvas bare(528, 548);
+    bare.AddSprite(plate, 25, 25);
+    bare.AddSprite(hub, 205, 205);
+    Image expected(528, 548);
+    bare.Render(expected, background, around);
+
+    Canvas wheel(528, 548);
+    wheel.AddSprite(plate, 25, 25);
+    const int pointer = wheel.AddSprite(bossHalf, 195, 110);
+    wheel.AddSprite(hub, 205, 205);
+    for (int angle = 0; angle < 360; angle += 5) {
+        wheel.SetSpriteAngle(pointer, angle);
+        Image drawn(528, 548);
+        wheel.Render(drawn, background, around);
+        int shown = 0;
+        for (int y = around.top; y < around.bottom; ++y)
+            for (int x = around.left; x < around.right; ++x)
+                shown += drawn.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(shown, 0) << "pixels of the boss around the hub at " << angle << " degrees";
     }
-  EXPECT_EQ(ico[colour + 3], 0);                        // corner
-  EXPECT_EQ(ico[colour + (16 * 32 + 16) * 4 + 3], 255);  // middle
+}
+
+// A master reduced 2:1 is the 100 % picture: the same geometry, to the pixel. The lettering is
+// set anew at twice the size, so its anti-aliasing may differ more than the shapes'.
+TEST(ArtMasters, HalvedAreTheHundredPercentPictures) {
+    struct Case {
+        const char* name;
+        double cx, cy;  // centre of the lettering in the 100 % picture
+    };
+    for (const Case& c :
+         {Case{"plate", 236.5, 237.0}, Case{"pointer", 66.5, 151.5}, Case{"hub", 57.0, 57.0}}) {
+        SCOPED_TRACE(c.name);
+        const Image one = LoadImage(std::string(c.name) + ".png");
+        const Image two = LoadImage(std::string(c.name) + "2x.png");
+        ASSERT_EQ(two.width, 2 * one.width);
+        ASSERT_EQ(two.height, 2 * one.height);
+        const Image halved = ReduceImage(two, one.width, one.height);
+        double sum[4] = {};
+        int worstOutsideLettering = 0;
+        for (int y = 0; y < one.height; ++y)
+            for (int x = 0; x < one.width; ++x)
+                for (int ch = 0; ch < 4; ++ch) {
+                    const int d = std::abs(static_cast<int>((halved.At(x, y) >> 8 * ch) & 0xFF) -
+                                           static_cast<int>((one.At(x, y) >> 8 * ch) & 0xFF));
+                    sum[ch] += d;
+                    if (std::hypot(x - c.cx, y - c.cy) > 45)
+                        worstOutsideLettering = std::max(worstOutsideLettering, d);
+                }
+        for (int ch = 0; ch < 4; ++ch)
+            EXPECT_LE(sum[ch] / (one.width * one.height), 1.0)
+                << "channel " << ch << " (B, G, R, A)";
+        EXPECT_LE(worstOutsideLettering, 40);
+    }
+}
+
+TEST(ArtIcon, HoldsSevenSizesEach32BitWithItsMask) {
+    const std::vector<std::uint8_t> ico = ReadBytes("kelvra.ico");
+    ASSERT_GE(ico.size(), 6u);
+    EXPECT_EQ(Le16(ico, 0), 0);  // reserved
+    EXPECT_EQ(Le16(ico, 2), 1);  // icon
+    const int sizes[] = {16, 20, 24, 32, 40, 48, 64};
+    ASSERT_EQ(Le16(ico, 4), std::size(sizes));
+    std::size_t next = 6 + 16 * std::size(sizes);
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const int n = sizes[i];
+        SCOPED_TRACE(n);
+        const std::size_t entry = 6 + 16 * i;
+        EXPECT_EQ(ico[entry], n);
+        EXPECT_EQ(ico[entry + 1], n);
+        EXPECT_EQ(Le16(ico, entry + 6), 32);  // bits per pixel
+        const std::size_t maskRow = (n + 31) / 32 * 4;
+        const std::size_t length = 40 + n * n * 4 + n * maskRow;
+        ASSERT_EQ(Le32(ico, entry + 8), length);
+        ASSERT_EQ(Le32(ico, entry + 12), next);
+        ASSERT_LE(next + length, ico.size());
+        EXPECT_EQ(Le32(ico, next), 40u);  // BITMAPINFOHEADER
+        EXPECT_EQ(Le32(ico, next + 4), static_cast<std::uint32_t>(n));
+        EXPECT_EQ(Le32(ico, next + 8), 2u * n);  // colour rows plus mask rows
+        EXPECT_EQ(Le16(ico, next + 14), 32);
+        EXPECT_EQ(Le32(ico, next + 16), 0u);  // BI_RGB
+
+        // Rows are stored bottom-up; the mask marks exactly the fully transparent pixels.
+        const std::size_t colour = next + 40;
+        const std::size_t mask = colour + n * n * 4;
+        for (int row = 0; row < n; ++row)
+            for (int x = 0; x < n; ++x) {
+                const int alpha = ico[colour + (row * n + x) * 4 + 3];
+                const bool masked = (ico[mask + row * maskRow + x / 8] >> (7 - x % 8)) & 1;
+                ASSERT_EQ(masked, alpha == 0) << "row " << row << " x " << x;
+            }
+        EXPECT_EQ(ico[colour + 3], 0);                              // corner
+        EXPECT_EQ(ico[colour + (n / 2 * n + n / 2) * 4 + 3], 255);  // middle
+        next += length;
+    }
+    EXPECT_EQ(next, ico.size());
 }
 
 TEST(ArtSunburst, IsBaselineJfifWithThreeComponents) {
-  const std::vector<std::uint8_t> jpg = ReadBytes("sunburst.jpg");
-  EXPECT_GE(jpg.size(), 300u * 1024);
-  EXPECT_LE(jpg.size(), 700u * 1024);
-  ASSERT_GE(jpg.size(), 20u);
-  EXPECT_EQ(Be16(jpg, 0), 0xFFD8);
-  EXPECT_EQ(Be16(jpg, 2), 0xFFE0);
-  EXPECT_EQ(std::string(jpg.begin() + 6, jpg.begin() + 11), std::string("JFIF\0", 5));
-  std::size_t at = 2;
-  int frameMarker = 0;
-  while (at + 4 <= jpg.size() && jpg[at] == 0xFF && frameMarker == 0) {
-    const int marker = jpg[at + 1];
-    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-      frameMarker = marker;
-      ASSERT_LE(at + 10, jpg.size());
-      EXPECT_EQ(Be16(jpg, at + 5), 963);
-      EXPECT_EQ(Be16(jpg, at + 7), 1000);
-      EXPECT_EQ(jpg[at + 9], 3);
+    const std::vector<std::uint8_t> jpg = ReadBytes("sunburst.jpg");
+    EXPECT_GE(jpg.size(), 300u * 1024);
+    EXPECT_LE(jpg.size(), 700u * 1024);
+    ASSERT_GE(jpg.size(), 20u);
+    EXPECT_EQ(Be16(jpg, 0), 0xFFD8);
+    EXPECT_EQ(Be16(jpg, 2), 0xFFE0);
+    EXPECT_EQ(std::string(jpg.begin() + 6, jpg.begin() + 11), std::string("JFIF\0", 5));
+    std::size_t at = 2;
+    int frameMarker = 0;
+    while (at + 4 <= jpg.size() && jpg[at] == 0xFF && frameMarker == 0) {
+        const int marker = jpg[at + 1];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            frameMarker = marker;
+            ASSERT_LE(at + 10, jpg.size());
+            EXPECT_EQ(Be16(jpg, at + 5), 963);
+            EXPECT_EQ(Be16(jpg, at + 7), 1000);
+            EXPECT_EQ(jpg[at + 9], 3);
+        }
+        at += 2 + Be16(jpg, at + 2);
     }
-    at += 2 + Be16(jpg, at + 2);
-  }
-  EXPECT_EQ(frameMarker, 0xC0);
+    EXPECT_EQ(frameMarker, 0xC0);
 }
 
 TEST(ArtSkin, BlockHasItsSizeMagicAndVersion) {
-  const std::vector<std::uint8_t> she = ReadBytes("skin.she");
-  ASSERT_EQ(she.size(), 26370u);
-  EXPECT_EQ(std::string(she.begin(), she.begin() + 4), ".SHE");
-  EXPECT_EQ(Le32(she, 4), 1u);
-  EXPECT_EQ(Le32(she, 8), 3u);
+    const std::vector<std::uint8_t> she = ReadBytes("skin.she");
+    ASSERT_EQ(she.size(), 26370u);
+    EXPECT_EQ(std::string(she.begin(), she.begin() + 4), ".SHE");
+    EXPECT_EQ(Le32(she, 4), 1u);
+    EXPECT_EQ(Le32(she, 8), 3u);
 }
 
 }  // namespace

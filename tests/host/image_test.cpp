@@ -128,15 +128,87 @@ TEST(RotateImage, FortyFiveDegreesLeavesCornersTransparentAndEdgesSoft) {
     EXPECT_GT(partial, 100) << "edges are not anti-aliased";
 }
 
-TEST(ScaleImage, KeepsUniformColourAtAnySize) {
-    const uint32_t half = PremultipliedPixel(200, 100, 50, 128);
-    const Image src(1000, 963, half);
-    for (auto [w, h] : {std::pair{528, 548}, {1200, 1000}}) {
-        const Image out = ScaleImage(src, w, h);
-        ASSERT_EQ(out.width, w);
-        ASSERT_EQ(out.height, h);
-        for (uint32_t p : out.pixels) {
-            ASSERT_EQ(p, half);
+TEST(ScaleImage, UniformColourStaysAsItIsAtAnySize) {
+    // Sizes of the sunburst's canvases, and of the masters at 125 % and 150 % (odd ones too):
+    // the weights of every pixel must add up to exactly one.
+    struct Case {
+        const char* name;
+        Image (*resize)(const Image&, int, int);
+        int fromW, fromH, w, h;
+    };
+    const Case cases[] = {
+        {"scale down", ScaleImage, 1000, 963, 528, 548},
+        {"scale up", ScaleImage, 1000, 963, 1200, 1000},
+        {"reduce plate to 150 %", ReduceImage, 948, 950, 711, 713},
+        {"reduce plate to 125 %", ReduceImage, 948, 950, 593, 594},
+        {"reduce hub to 125 %", ReduceImage, 230, 230, 144, 144},
+        {"reduce by one pixel", ReduceImage, 268, 608, 267, 607},
+        {"reduce to half and one", ReduceImage, 268, 608, 135, 305},
+    };
+    // Opaque white is where weights adding up to a little more than one overflow a byte.
+    for (const uint32_t colour : {PremultipliedPixel(200, 100, 50, 128), kOpaqueWhite}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            const Image out = c.resize(Image(c.fromW, c.fromH, colour), c.w, c.h);
+            ASSERT_EQ(out.width, c.w);
+            ASSERT_EQ(out.height, c.h);
+            for (uint32_t p : out.pixels) {
+                ASSERT_EQ(p, colour);
+            }
+        }
+    }
+}
+
+TEST(ReduceImage, HalvingAveragesEachTwoByTwoBlock) {
+    Image src(6, 4);
+    for (int i = 0; i < 24; i++) {
+        const uint8_t a = static_cast<uint8_t>(255 - i * 9);
+        src.pixels[i] =
+            PremultipliedPixel(static_cast<uint8_t>(i * 37), static_cast<uint8_t>(i * 11),
+                               static_cast<uint8_t>(250 - i * 5), a);
+    }
+    const Image out = ReduceImage(src, 3, 2);
+    ASSERT_EQ(out.width, 3);
+    ASSERT_EQ(out.height, 2);
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < 3; x++) {
+            for (int ch = 0; ch < 32; ch += 8) {
+                uint32_t sum = 0;
+                for (auto [dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}}) {
+                    sum += (src.At(2 * x + dx, 2 * y + dy) >> ch) & 0xFF;
+                }
+                EXPECT_EQ((out.At(x, y) >> ch) & 0xFF, (sum + 2) / 4)
+                    << x << "," << y << " bits " << ch;
+            }
+        }
+    }
+}
+
+TEST(ReduceImage, ShapeKeepsItsPlaceAndItsAmount) {
+    // A 5x5 spot, half transparent, at a few places in a 40x36 picture; reduced by any factor
+    // from one half to one, its alpha-weighted centre scales with the picture and its mass with
+    // the area (the centre within a tenth of a pixel: averaging a spot that straddles pixels
+    // moves it a little). A tap off by a pixel, or weights in the wrong order, moves it further.
+    for (auto [w, h] : {std::pair{30, 27}, {25, 19}, {21, 18}, {39, 35}, {20, 18}}) {
+        for (auto [sx, sy] : {std::pair{3, 4}, {17, 11}, {30, 26}}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << " spot at " << sx << "," << sy);
+            Image src(40, 36);
+            for (int y = sy; y < sy + 5; y++) {
+                for (int x = sx; x < sx + 5; x++) {
+                    src.At(x, y) = PremultipliedPixel(255, 0, 0, 128);
+                }
+            }
+            const Image out = ReduceImage(src, w, h);
+            const Moments before = AlphaMoments(src);
+            const Moments after = AlphaMoments(out);
+            const double fx = w / 40.0;
+            const double fy = h / 36.0;
+            EXPECT_NEAR(after.x, before.x * fx, 0.1);
+            EXPECT_NEAR(after.y, before.y * fy, 0.1);
+            EXPECT_NEAR(after.mass, before.mass * fx * fy, 0.05);
+            for (uint32_t p : out.pixels) {
+                ASSERT_LE((p >> 16) & 0xFF, PixelAlpha(p)) << "not premultiplied";
+            }
         }
     }
 }
