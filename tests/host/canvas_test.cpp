@@ -187,6 +187,7 @@ TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
         {"pointer at 36", 134, 304, 36, 195 + 67 - 144, 110 + 152 - 162},
         {"small odd sizes swap", 5, 3, 90, 195 + 2 - 1, 110 + 1 - 2},
         {"even size turns odd", 10, 10, 45, 195 + 5 - 7, 110 + 5 - 7},  // 15 x 15
+        {"odd size turns wider and even", 3, 5, 36, 195 + 1 - 3, 110 + 2 - 3},  // 6 x 6
         {"half turn stays put", 134, 304, 180, 195, 110},
     };
     for (const Case& c : cases) {
