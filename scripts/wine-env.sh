@@ -30,6 +30,10 @@ kelvra_wine_select() {
     120 | 144 | 192) suffix+=-dpi$dpi KELVRA_SCREEN=2560x1600x24 ;;
     *) echo "wine-env: no DPI $dpi (96, 120, 144 or 192)" >&2; return 1 ;;
   esac
+  # Wine takes the code page from the locale's name even when glibc cannot load the locale; the
+  # X names of its windows then lose what ASCII cannot spell, and xdotool finds none.
+  [ "$(env "${KELVRA_WINE_ENV[@]}" locale charmap 2>/dev/null)" = UTF-8 ] ||
+    { echo "wine-env: the locale ${KELVRA_WINE_ENV[*]} does not load" >&2; return 1; }
   KELVRA_DPI=$dpi
   export WINEPREFIX=$KELVRA_ROOT/build/wineprefix$suffix
 }
