@@ -8,7 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix libz-mingw-w64-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libgtest-dev googletest libbenchmark-dev
   wine wine32 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
-  dpkg-dev clang libclang-rt-14-dev python3 python3-pil python3-numpy
+  locales dpkg-dev clang libclang-rt-14-dev python3 python3-pil python3-numpy
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); elif command -v sudo >/dev/null; then SUDO=(sudo); else

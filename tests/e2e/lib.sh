@@ -3,9 +3,14 @@
 # Sourced by the whole-program tests: runs a copy of kelvra.exe under Wine, finds its windows,
 # clicks and types with xdotool, takes screenshots and judges them. Functions only.
 #
-# Points given to e2e_click and the box helpers are client coordinates of the window. Without a
-# window manager every Wine top-level window is one X window holding its own frame and caption,
-# so a client point lies E2E_CX, E2E_CY further in; e2e_main_window measures that offset.
+# Points given to e2e_click and the box helpers are client coordinates of the window in layout
+# units (pixels at 96 DPI). Without a window manager every Wine top-level window is one X window
+# holding its own frame and caption, so a client point lies E2E_CX, E2E_CY further in;
+# e2e_main_window measures that offset.
+#
+# The environment picks how Wine runs: E2E_CODEPAGE=1252 (default) or 936, E2E_DPI=96 (default),
+# 120, 144 or 192. Each has a prefix of its own (scripts/wine-env.sh); the program is started
+# from a folder other than its own.
 
 set -uo pipefail
 export LC_ALL=C.UTF-8
@@ -21,8 +26,10 @@ E2E_MSG_RE='^信息：$'
 E2E_HUB_X=262
 E2E_HUB_Y=282
 
+export E2E_CODEPAGE=${E2E_CODEPAGE:-1252} E2E_DPI=${E2E_DPI:-96}
 E2E_NAME=
 E2E_DIR=
+E2E_START_DIR=
 E2E_PID=
 E2E_RC=
 E2E_OWN_DISPLAY=
@@ -37,22 +44,33 @@ e2e_fail() {
   exit 1
 }
 
-# e2e_begin NAME EXE: a fresh folder build/e2e/NAME holding a copy of EXE, the Wine environment
-# (a private display when none is set) and the cleanup on exit.
+# e2e_begin NAME EXE: a fresh folder build/e2e/NAME[-cp936][-NNNdpi] holding a copy of EXE, an
+# empty folder beside it to start it from, the Wine environment (a private display when none is
+# set, or when the DPI needs a larger screen) and the cleanup on exit.
 e2e_begin() {
   E2E_NAME=$1
-  local exe=${2:-$E2E_ROOT/build/win32/kelvra.exe}
+  [ "$E2E_CODEPAGE" = 1252 ] || E2E_NAME+=-cp$E2E_CODEPAGE
+  [ "$E2E_DPI" = 96 ] || E2E_NAME+=-${E2E_DPI}dpi
+  local exe=${2:-$E2E_ROOT/build/win32/kelvra.exe} got
   [ -f "$exe" ] || { echo "[$E2E_NAME] no program at '$exe'" >&2; exit 1; }
   # shellcheck source=/dev/null
   source "$E2E_ROOT/scripts/wine-env.sh"
+  kelvra_wine_select "$E2E_CODEPAGE" "$E2E_DPI" || e2e_fail "no Wine for these settings"
+  [ "$E2E_DPI" = 96 ] || unset DISPLAY
   [ -n "${DISPLAY:-}" ] || E2E_OWN_DISPLAY=1
   trap e2e_cleanup EXIT
   kelvra_wine_up || e2e_fail "could not start Xvfb and Wine"
+  got=$(kelvra_wine_query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' ACP)
+  [ "$got" = "$E2E_CODEPAGE" ] || e2e_fail "Wine runs with code page '$got', not $E2E_CODEPAGE"
+  got=$(kelvra_wine_query 'HKCU\Control Panel\Desktop' LogPixels)
+  [ "$((${got:-96}))" = "$E2E_DPI" ] || e2e_fail "Wine runs at '$got' DPI, not $E2E_DPI"
   E2E_DIR=$E2E_ROOT/build/e2e/$E2E_NAME
-  rm -rf "$E2E_DIR"
-  mkdir -p "$E2E_DIR"
+  E2E_START_DIR=$E2E_DIR-start
+  rm -rf "$E2E_DIR" "$E2E_START_DIR"
+  mkdir -p "$E2E_DIR" "$E2E_START_DIR"
   cp "$exe" "$E2E_DIR/kelvra.exe"
-  e2e_log "program copied to $E2E_DIR (display $DISPLAY)"
+  e2e_log "program copied to $E2E_DIR (display $DISPLAY; Wine runs with code page $E2E_CODEPAGE" \
+    "at $E2E_DPI DPI)"
 }
 
 e2e_cleanup() {
@@ -88,10 +106,12 @@ e2e_expect_ini() {
   [ "$got" = "$3" ] || e2e_fail "peizhi.ini [$1] $2 is '$got', expected '$3'"
 }
 
+# e2e_start: starts the program by its full path from E2E_START_DIR.
 e2e_start() {
-  (cd "$E2E_DIR" && exec wine "$E2E_DIR/kelvra.exe") </dev/null >"$E2E_DIR/wine.log" 2>&1 &
+  (cd "$E2E_START_DIR" && exec env "${KELVRA_WINE_ENV[@]}" wine "$E2E_DIR/kelvra.exe") \
+    </dev/null >"$E2E_DIR/wine.log" 2>&1 &
   E2E_PID=$!
-  e2e_log "started kelvra.exe (pid $E2E_PID)"
+  e2e_log "started kelvra.exe (pid $E2E_PID) in $E2E_START_DIR"
 }
 
 # e2e_windows REGEX: the program's visible windows whose caption matches, one id a line.
@@ -172,7 +192,8 @@ e2e_wheel_settled() {
   E2E_START_SHOT=$SHOT
   offsets=$("$E2E_PY" "$E2E_PIXELS" origin "$SHOT" 2>&1) || { LAST=$offsets; return 1; }
   read -r E2E_CX E2E_CY <<<"$offsets"
-  [ "$E2E_CX" -ge 0 ] && [ "$E2E_CX" -le 10 ] && [ "$E2E_CY" -ge 0 ] && [ "$E2E_CY" -le 40 ] ||
+  [ "$E2E_CX" -ge 0 ] && [ "$E2E_CX" -le "$(e2e_u 10)" ] && [ "$E2E_CY" -ge 0 ] &&
+    [ "$E2E_CY" -le "$(e2e_u 40)" ] ||
     e2e_fail "odd client offset ($E2E_CX, $E2E_CY) measured from $SHOT"
   [ -n "$prev" ] || { LAST="first screenshot"; return 1; }
   e2e_px diff "$prev" "$SHOT" $(e2e_box 0 20 520 530)
@@ -182,7 +203,7 @@ e2e_wheel_settled() {
 
 # e2e_click ID X Y: a left click at client point (X, Y).
 e2e_click() {
-  xdotool mousemove --window "$1" $(($2 + E2E_CX)) $(($3 + E2E_CY)) click 1 ||
+  xdotool mousemove --window "$1" $(e2e_pt "$2" "$3") click 1 ||
     e2e_fail "could not click window $1"
 }
 
@@ -213,8 +234,14 @@ e2e_shot() {
 # e2e_px COMMAND SHOT ARGS...: sets PX to what pixels.py measured.
 e2e_px() { PX=$("$E2E_PY" "$E2E_PIXELS" "$@") || e2e_fail "pixels.py $1 failed on $2"; }
 
+# e2e_u N: N layout units in pixels at E2E_DPI, rounded half up.
+e2e_u() { echo $((($1 * E2E_DPI + 48) / 96)); }
+
+# e2e_pt X Y: a client point as screenshot coordinates.
+e2e_pt() { echo $(($(e2e_u "$1") + E2E_CX)) $(($(e2e_u "$2") + E2E_CY)); }
+
 # e2e_box X Y W H: a client box as screenshot coordinates.
-e2e_box() { echo $(($1 + E2E_CX)) $(($2 + E2E_CY)) "$3" "$4"; }
+e2e_box() { echo $(e2e_pt "$1" "$2") $(e2e_u "$3") $(e2e_u "$4"); }
 
 # e2e_field LINE NAME: the value after NAME= in a pixels.py line.
 e2e_field() { sed -n -E "s/(^|.* )$2=([^ ]*).*/\2/p" <<<"$1"; }
@@ -227,7 +254,7 @@ e2e_between() {
 
 # e2e_wheel_shown SHOT: the screenshot shows the wheel page: one arrow about the hub.
 e2e_wheel_shown() {
-  e2e_px pointer "$1" $((E2E_HUB_X + E2E_CX)) $((E2E_HUB_Y + E2E_CY))
+  e2e_px pointer "$1" $(e2e_pt $E2E_HUB_X $E2E_HUB_Y)
   e2e_between "$(e2e_field "$PX" spread)" 0.9 1 && e2e_between "$(e2e_field "$PX" dark)" 500 100000
 }
 
@@ -241,6 +268,61 @@ e2e_expect_angle() {
     if (d < -180) d += 360; exit !(d >= -3 && d <= 3) }' ||
     e2e_fail "the pointer points at $a degrees, expected $2 ($1)"
   e2e_ok "the pointer points at $2 degrees ($PX)"
+}
+
+# A file that gives prize 7 (the sector at 216 degrees) every winning rate.
+E2E_PRIZE7_INI='[奖项]
+奖项1=金奖
+奖项2=银奖
+奖项3=铜奖
+奖项4=谢谢参与
+奖项5=毛巾
+奖项6=水杯
+奖项7=大奖
+奖项8=雨伞
+奖项9=谢谢参与
+奖项10=小礼物
+[中奖率]
+中奖率1=0
+中奖率2=0
+中奖率3=0
+中奖率4=0
+中奖率5=0
+中奖率6=0
+中奖率7=100
+中奖率8=0
+中奖率9=0
+中奖率10=0'
+
+# e2e_spin N: spin N under E2E_PRIZE7_INI: presses the hub, and again while the pointer turns;
+# the pointer moves for the time of one prize-7 spin and stops on prize 7.
+# Prize 7 takes 76 steps; the last comes after the nominal waits of the first 75, 6.68 s. A spin
+# started by the second press would move the pointer for about as long again.
+e2e_spin() {
+  local n=$1 first last turns
+  e2e_log "spin $n: pressing the hub, and again 2.5 s later"
+  e2e_px spin "$MAIN" $(e2e_pt $E2E_HUB_X $E2E_HUB_Y) 2.5 \
+    $(e2e_box $((E2E_HUB_X - 155)) $((E2E_HUB_Y - 155)) 310 310) 1.5 25 "$E2E_DIR/spin$n"
+  first=$(e2e_field "$PX" first) last=$(e2e_field "$PX" last)
+  e2e_log "spin $n: the pointer moved from $first s to $last s after the press"
+  e2e_between "$first" 0 0.8 ||
+    e2e_fail "spin $n: the pointer did not start moving at the press ($PX)"
+  e2e_between "$last" 6.6 10.5 ||
+    e2e_fail "spin $n: the pointer moved until $last s, not the 6.7 s of one prize-7 spin ($PX)"
+  e2e_ok "spin $n: the pointer moved until $last s, one spin: the second press did nothing"
+  e2e_between "$(e2e_field "$PX" moved_px)" 300 100000 ||
+    e2e_fail "spin $n: the first change around the hub is too small for a moving pointer ($PX)"
+  # A loaded machine may show two steps as one change: whole steps of 36 degrees, clockwise.
+  turns=$(e2e_field "$PX" last_turns)
+  awk -v t="$turns" 'BEGIN {
+    n = split(t, a, ","); if (n != 5) exit 1
+    for (i = 1; i <= n; i++) {
+      r = a[i] % 36; if (a[i] < 33 || a[i] > 147 || (r > 3 && r < 33)) exit 1
+    } }' ||
+    e2e_fail "spin $n: the last five changes were not clockwise steps of 36 degrees ($PX)"
+  e2e_ok "spin $n: the last five changes turned the pointer clockwise by $turns degrees"
+  e2e_shot "$MAIN" "after-spin$n"
+  e2e_expect_angle "$SHOT" 216
 }
 
 # e2e_label1_width SHOT: sets WIDTH to the width in pixels of the text of prize 1's label on the

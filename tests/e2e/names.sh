@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saving prize names on the settings page: names typed with blanks are stored without them in the
-# 奖项 section, a name box takes at most 9 bytes, the rate section stays as it was, and the wheel
-# then shows the new name.
+# 奖项 section of the peizhi.ini beside the program (not in the folder it was started from), a name
+# box takes at most 9 bytes, the rate section stays as it was, and the wheel then shows the new
+# name.
 source "$(dirname "$0")/lib.sh"
 e2e_begin names "${1:-}"
 
@@ -56,7 +57,8 @@ cp "$E2E_DIR/peizhi.ini" "$E2E_DIR/peizhi.ini.orig"
 e2e_click "$MAIN" 441 512
 # Prize 2's name is the last one written that differs from the file.
 names_saved() {
-  LAST="奖项1=$(e2e_ini_get 奖项 奖项1) 奖项2=$(e2e_ini_get 奖项 奖项2)"
+  LAST="奖项1=$(e2e_ini_get 奖项 奖项1) 奖项2=$(e2e_ini_get 奖项 奖项2);"
+  LAST+=" in the starting folder: $(ls -A "$E2E_START_DIR" | tr '\n' ' ')"
   [ "$(e2e_ini_get 奖项 奖项2)" = BigTVSe ]
 }
 e2e_until 10 "保存 did not store prize 2's name" names_saved
@@ -78,6 +80,9 @@ e2e_ok "the rate section is kept as it was"
 only_ini() { LAST=$(e2e_files | tr '\n' ' '); [ "$LAST" = "peizhi.ini " ]; }
 e2e_until 3 "other files stay beside the program after the save" only_ini
 e2e_ok "no other file is left beside the program"
+[ -z "$(ls -A "$E2E_START_DIR")" ] ||
+  e2e_fail "the save wrote into the folder the program was started from: $(ls -A "$E2E_START_DIR")"
+e2e_ok "started from $E2E_START_DIR, the program saved beside itself and nothing there"
 
 e2e_click "$MAIN" 30 10
 new_label_shown() {

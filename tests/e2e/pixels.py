@@ -3,7 +3,8 @@
 
 Every command prints what it measured on one line; the shell scripts judge the numbers. Points
 and boxes are in pixels of the screenshot (the X window: frame and caption included) unless a
-command says otherwise.
+command says otherwise. Lengths of the layout built in here (the arrow's ring, the canvas's
+offset) are scaled to the program's DPI, E2E_DPI in the environment (default 96).
 """
 import math
 import os
@@ -14,8 +15,16 @@ import time
 import numpy as np
 from PIL import Image, ImageGrab
 
+DPI = int(os.environ.get("E2E_DPI", "96"))
+
+
+def units(n):
+    """n layout units in pixels, rounded half up as the shell scripts do."""
+    return (n * DPI + 48) // 96
+
+
 # The arrow of the pointer lies between its boss (a dark ring just outside the hub) and its tip.
-ARROW_INNER, ARROW_OUTER = 75, 150
+ARROW_INNER, ARROW_OUTER = units(75), units(150)
 DARK = 90
 
 
@@ -35,7 +44,7 @@ def warm(rgb):
 
 def cmd_origin(path):
     """Client origin of the main window, found from where its canvas begins: the canvas fills
-    the page 20 pixels below the top of the client area, the left edge flush with it."""
+    the page 20 units below the top of the client area, the left edge flush with it."""
     img = load(path)
     h, w, _ = img.shape
     column = warm(img[:, w // 4])
@@ -46,7 +55,7 @@ def cmd_origin(path):
     left = next((x for x in range(w - 5) if row[x:x + 5].all()), None)
     if left is None:
         sys.exit("origin: no canvas found")
-    print(left, top - 20)
+    print(left, top - units(20))
 
 
 def pointer_angle(img, cx, cy):
