@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/clock.h"
+#include "app/keys.h"
 #include "app/prize_names.h"
 #include "app/rate_window.h"
 #include "app/spin.h"
@@ -51,6 +52,9 @@ int32_t StartPressed(const EventArgs& a) {
     OnStartPressed(a.a, a.b, a.c);
     return 0;
 }
+int32_t Key(const EventArgs& a) {
+    return OnMainWindowKey(a.a);
+}
 int32_t StartReleased(const EventArgs& a) {
     OnStartReleased(a.a, a.b, a.c);
     return 0;
@@ -59,6 +63,7 @@ int32_t StartReleased(const EventArgs& a) {
 constexpr Binding kBindings[] = {
     {WindowId::Main, ids::kMainSelf, EventKind::Created, &NoArgs<OnMainWindowCreated>},
     {WindowId::Main, ids::kMainSelf, EventKind::Destroying, &NoArgs<OnMainWindowDestroyed>},
+    {WindowId::Main, ids::kMainSelf, EventKind::KeyDown, &Key},
     {WindowId::Main, ids::kMainStart, EventKind::MouseDown, &StartPressed},
     {WindowId::Main, ids::kMainStart, EventKind::MouseUp, &StartReleased},
     {WindowId::Main, ids::kMainSaveNames, EventKind::Clicked, &NoArgs<SaveNames>},

@@ -18,31 +18,25 @@ constexpr LabelPlace kLabelPlaces[10] = {{210, 60},  {320, 95},  {390, 185}, {39
                                          {325, 400}, {210, 440}, {100, 405}, {30, 305},
                                          {30, 195},  {100, 100}};
 
-const SpriteTemplate& Template(int32_t id) {
-    static const SpriteTemplate none;
-    const SpriteTemplate* t = FindTemplate(WindowId::Main, id);
-    return t != nullptr ? *t : none;
-}
-
 }  // namespace
 
 void DrawWheel() {
     CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
     if (canvas == nullptr) return;
     ProgramState& s = State();
-    s.plateSpriteId = canvas->AddSprite(Template(ids::kMainPlate), 25, 25, true);
-    s.pointerSpriteId = canvas->AddSprite(Template(ids::kMainPointer), 195, 110, true);
-    canvas->AddSprite(Template(ids::kMainHub), 205, 205, true);
+    s.plateSpriteId = canvas->AddSprite(ids::kMainPlate, 25, 25, true);
+    s.pointerSpriteId = canvas->AddSprite(ids::kMainPointer, 195, 110, true);
+    canvas->AddSprite(ids::kMainHub, 205, 205, true);
 
     WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[0].name);
     WriteTemplateFontFace(WindowId::Main, ids::kMainText, "宋体");
     WriteTemplateFontSize(WindowId::Main, ids::kMainText, 18);
     WriteTemplateTextColour(WindowId::Main, ids::kMainText, 0);
     s.labelSpriteIds[0] =
-        canvas->AddSprite(Template(ids::kMainText), kLabelPlaces[0].left, kLabelPlaces[0].top);
+        canvas->AddSprite(ids::kMainText, kLabelPlaces[0].left, kLabelPlaces[0].top);
     for (int k = 2; k <= 10; ++k) {
         WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[k - 1].name);
-        const int id = canvas->AddSprite(Template(ids::kMainText), kLabelPlaces[k - 1].left,
+        const int id = canvas->AddSprite(ids::kMainText, kLabelPlaces[k - 1].left,
                                          kLabelPlaces[k - 1].top);
         s.labelSpriteIds[k - 1] = id;
         canvas->RotateSprite(id, 36 * (k - 1));

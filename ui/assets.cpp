@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "runtime/encoding.h"
+#include "runtime/win/dpi.h"
 #include "wheel/canvas.h"
 #include "wheel/png_decode.h"
 
@@ -96,6 +97,28 @@ const Image& AssetImage(Asset asset) {
     return cache.emplace(asset, std::move(image)).first->second;
 }
 
+const Image& AssetImageAt(Asset asset, int w, int h) {
+    const Image& picture = AssetImage(asset);
+    if (picture.width == w && picture.height == h) return picture;
+    static std::map<std::tuple<Asset, int, int>, Image> cache;
+    const auto key = std::make_tuple(asset, w, h);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    const wchar_t* name = asset == Asset::Plate     ? L"PLATE2X_PNG"
+                          : asset == Asset::Pointer ? L"POINTER2X_PNG"
+                          : asset == Asset::Hub     ? L"HUB2X_PNG"
+                                                    : nullptr;
+    Image master;
+    if (name != nullptr) {
+        const std::string_view bytes = ResourceBytes(name);
+        DecodePng(bytes.data(), bytes.size(), master);
+    }
+    // The master is decoded for this size only and not kept.
+    Image sized = master.IsEmpty() ? (picture.IsEmpty() ? Image() : ScaleImage(picture, w, h))
+                                   : ReduceImage(master, w, h);
+    return cache.emplace(key, std::move(sized)).first->second;
+}
+
 const Image& ScaledAssetImage(Asset asset, int w, int h) {
     static std::map<std::tuple<Asset, int, int>, Image> cache;
     const auto key = std::make_tuple(asset, w, h);
@@ -107,19 +130,12 @@ const Image& ScaledAssetImage(Asset asset, int w, int h) {
     return it->second;
 }
 
-int32_t ScreenDpiY() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
 FontSpec DefaultGuiFont() {
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     FontSpec f;
     f.set = true;
-    f.height = lf.lfHeight;
+    f.height = MulDiv(lf.lfHeight, 96, SystemDpi());
     f.weight = lf.lfWeight;
     f.italic = lf.lfItalic != 0;
     f.underline = lf.lfUnderline != 0;

@@ -16,6 +16,10 @@ const Image& AssetImage(Asset asset);
 // and every opening of the other windows show the same background.
 const Image& ScaledAssetImage(Asset asset, int w, int h);
 
+// The picture drawn at w x h: the 100 % picture itself at its own size, else reduced from the
+// 200 % master (enlarged from it only beyond 200 %), made once per size.
+const Image& AssetImageAt(Asset asset, int w, int h);
+
 // The raw bytes of an RCDATA resource of this program.
 std::string_view ResourceBytes(const wchar_t* name);
 
@@ -25,9 +29,8 @@ Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t
 
 // A GDI font for a font description; null for "no font" (the default GUI font applies).
 HFONT CreateFontFor(const FontSpec& font, BYTE quality = DEFAULT_QUALITY);
-// The system's default GUI font as a description.
+// The system's default GUI font as a description, its height in units of the layout (pixels at
+// 96 DPI).
 FontSpec DefaultGuiFont();
-// Vertical pixels per logical inch of the screen.
-int32_t ScreenDpiY();
 
 }  // namespace kelvra

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "ui/component.h"
 #include "wheel/canvas.h"
@@ -13,23 +14,40 @@
 
 namespace kelvra {
 
-// The sprite operations of a canvas, repainting what they change at once.
+// The sprite operations of a canvas, repainting what they change at once. Positions are in
+// units of the layout; the canvas draws at its window's scale, and is built again when that
+// changes.
 class CanvasBox : public Component {
   public:
     using Component::Component;
     void Create(HWND parent) override;
-    int AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible = true);
+    void Relayout() override;
+    // A copy of the sprite template `templateId` of the same window, as it is now, at (left,
+    // top); 0 when there is no such template.
+    int AddSprite(int32_t templateId, int left, int top, bool visible = true);
     void RemoveSprites(std::initializer_list<int> ids);
     int GetSpriteAngle(int id) const { return canvas_ ? canvas_->GetSpriteAngle(id) : 0; }
     void SetSpriteAngle(int id, int angle);
     void RotateSprite(int id, int delta);
     const Canvas* canvas() const { return canvas_.get(); }
-    // Paints `client` (canvas coordinates) of the canvas into `dc` at (dx, dy).
+    // Paints `client` (canvas pixels) of the canvas into `dc` at (dx, dy).
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
 
   private:
+    // What a sprite was made from, to make it again at another scale.
+    struct Placed {
+        int id;
+        int32_t templateId;
+        SpriteTemplate copy;  // without its picture, which is taken at the scale
+        int left, top;
+        bool visible;
+    };
+    void Build();
+    int Place(const Placed& p);
     void Flush();
     std::unique_ptr<Canvas> canvas_;
+    std::vector<Placed> placed_;
+    int nextId_ = 1;
     Image background_;
     Image back_;
 };

@@ -62,10 +62,10 @@ void Component::Attach(HWND hwnd) {
 HWND Component::CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text,
                             DWORD style, DWORD exStyle) {
     const std::wstring caption(text);
+    const PixelRect r = window_.PixelsOf(*this);
     HWND hwnd = CreateWindowExW(exStyle, windowClass, caption.c_str(),
-                                WS_CHILD | WS_CLIPSIBLINGS | style, def_->left, def_->top,
-                                def_->width, def_->height, parent, nullptr, ProgramInstance(),
-                                nullptr);
+                                WS_CHILD | WS_CLIPSIBLINGS | style, r.left, r.top, r.width,
+                                r.height, parent, nullptr, ProgramInstance(), nullptr);
     Attach(hwnd);
     return hwnd;
 }
@@ -80,9 +80,17 @@ Component* Component::FromHwnd(HWND hwnd) {
 }
 
 HFONT Component::Font() const {
-    if (def_ == nullptr || def_->font.IsDefaultGui())
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (def_ == nullptr || def_->font.IsDefaultGui()) return window_.GuiFont();
     return window_.FontFor(def_->font);
+}
+
+void Component::Relayout() {
+    if (hwnd_ == nullptr || def_ == nullptr) return;
+    const PixelRect r = window_.PixelsOf(*this);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool Component::ShouldShow() const {

@@ -16,9 +16,19 @@
 
 namespace kelvra {
 
-enum class EventKind { Created, Destroying, MouseDown, MouseUp, Clicked, Changed, Feedback };
+enum class EventKind {
+    Created,
+    Destroying,
+    MouseDown,
+    MouseUp,
+    Clicked,
+    Changed,
+    Feedback,
+    KeyDown,  // of a window: a key pressed anywhere in it; a handler's non-zero result takes it
+};
 
-// Mouse events: x, y, keys (1 Ctrl, 2 Shift, 4 Alt); the label feedback event: wParam, lParam.
+// Mouse events: x, y (units of the layout), keys (1 Ctrl, 2 Shift, 4 Alt); the label feedback
+// event: wParam, lParam; a window's key event: the virtual key.
 struct EventArgs {
     int32_t a = 0;
     int32_t b = 0;
@@ -51,6 +61,8 @@ class Component {
 
     // Creates the native window under `parent`.
     virtual void Create(HWND parent) = 0;
+    // Puts the native window where the window's scale puts it, in its font at that scale.
+    virtual void Relayout();
 
     // Type properties (index 8 and up, passed here as index - 8).
     virtual PropertyValue GetTypeProperty(int32_t index, int32_t member);

@@ -4,6 +4,7 @@
 
 #include "runtime/fatal.h"
 #include "runtime/text.h"
+#include "ui/model/scale.h"
 #include "ui/window.h"
 
 namespace kelvra {
@@ -35,28 +36,20 @@ void RequireLive(const Component& c) {
     if (!Live(c)) ReportRuntimeError("指定窗口尚未载入");
 }
 
-RECT OuterRectInParent(const Component& c) {
-    RECT r;
-    GetWindowRect(c.hwnd(), &r);
-    if (HWND parent = GetParent(c.hwnd());
-        parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 PropertyValue ReadCommon(Component& c, int32_t index) {
     const Component::Common& common = c.common();
     const bool live = Live(c);
-    const RECT r = live ? OuterRectInParent(c) : RECT{};
+    // In units of the layout, like everything the program places.
+    const PixelRect r = live ? c.window().UnitsOf(c) : PixelRect{};
     switch (static_cast<PropertyIndex>(index)) {
         case PropertyIndex::Left:
             return PropertyValue::Number(live ? r.left : common.left);
         case PropertyIndex::Top:
             return PropertyValue::Number(live ? r.top : common.top);
         case PropertyIndex::Width:
-            return PropertyValue::Number(live ? r.right - r.left : common.width);
+            return PropertyValue::Number(live ? r.width : common.width);
         case PropertyIndex::Height:
-            return PropertyValue::Number(live ? r.bottom - r.top : common.height);
+            return PropertyValue::Number(live ? r.height : common.height);
         case PropertyIndex::Tag:
             return PropertyValue::Text(common.tag);
         case PropertyIndex::Visible:
@@ -81,25 +74,30 @@ void WriteCommon(Component& c, int32_t index, const PropertyValue& v) {
     const auto n = static_cast<int32_t>(v.number);
     switch (static_cast<PropertyIndex>(index)) {
         case PropertyIndex::Left:
-        case PropertyIndex::Top: {
-            const bool left = index == 0;
-            (left ? common.left : common.top) = ClampPosition(n);
-            if (!live) return;
-            const RECT r = OuterRectInParent(c);
-            SetWindowPos(c.hwnd(), nullptr, left ? common.left : r.left,
-                         left ? r.top : common.top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            return;
-        }
+        case PropertyIndex::Top:
         case PropertyIndex::Width:
         case PropertyIndex::Height: {
-            const bool width = index == 2;
-            (width ? common.width : common.height) = ClampSize(n);
+            const PixelRect now = live ? c.window().UnitsOf(c) : PixelRect{};
+            if (live) {
+                // A live window moves or resizes from where it is.
+                common.left = now.left;
+                common.top = now.top;
+                common.width = now.width;
+                common.height = now.height;
+            }
+            int32_t& field = index == 0 ? common.left
+                             : index == 1 ? common.top
+                             : index == 2 ? common.width
+                                          : common.height;
+            field = index < 2 ? ClampPosition(n) : ClampSize(n);
             if (!live) return;
-            const RECT r = OuterRectInParent(c);
-            SetWindowPos(c.hwnd(), nullptr, 0, 0, width ? common.width : r.right - r.left,
-                         width ? r.bottom - r.top : common.height,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            const PixelRect r = c.def() != nullptr
+                                    ? c.window().PixelsOf(c)
+                                    : PixelRect{common.left, common.top, common.width,
+                                                common.height};
+            const UINT keep = index < 2 ? SWP_NOSIZE : SWP_NOMOVE;
+            SetWindowPos(c.hwnd(), nullptr, r.left, r.top, r.width, r.height,
+                         keep | SWP_NOZORDER | SWP_NOACTIVATE);
             return;
         }
         case PropertyIndex::Tag:

@@ -4,6 +4,7 @@
 
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
+#include "runtime/win/dpi.h"
 #include "runtime/win/events.h"
 #include "ui/assets.h"
 #include "ui/controls/controls.h"
@@ -78,16 +79,19 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NCDESTROY:
             OnFrameGone(hwnd, *window);
             break;
+        case kDpiChangedMessage:
+            window->OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
         default:
             break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-bool OwnWindow(HWND top) {
+LoadedWindow* OwnWindow(HWND top) {
     for (const auto& [id, w] : State().windows)
-        if (w->hwnd() == top) return true;
-    return false;
+        if (w->hwnd() == top) return w.get();
+    return nullptr;
 }
 
 // Esc closes the program's window that has the focus; Tab moves between tab stops; F1 does
@@ -95,11 +99,19 @@ bool OwnWindow(HWND top) {
 bool PreTranslate(MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-    if (top == nullptr || !OwnWindow(top)) return false;
+    LoadedWindow* window = top != nullptr ? OwnWindow(top) : nullptr;
+    if (window == nullptr) return false;
     if (msg.message == WM_CHAR) return msg.wParam == VK_TAB || msg.wParam == VK_ESCAPE;
+    if (Component* self = window->Find(window->def().selfId);
+        self != nullptr && self->Raise(EventKind::KeyDown, {static_cast<int32_t>(msg.wParam)}))
+        return true;
     switch (msg.wParam) {
         case VK_ESCAPE:
-            PostMessageW(top, WM_CLOSE, 0, 0);
+            // Full screen is left first; the window closes at the next Esc.
+            if (window->fullScreen())
+                window->ToggleFullScreen();
+            else
+                PostMessageW(top, WM_CLOSE, 0, 0);
             return true;
         case VK_F1:
             return true;
@@ -136,7 +148,7 @@ LoadedWindow::LoadedWindow(const WindowDef& def) : def_(def) {}
 
 LoadedWindow::~LoadedWindow() {
     components_.clear();
-    for (auto& [font, handle] : fonts_) DeleteObject(handle);
+    ReleaseFonts();
 }
 
 Component* LoadedWindow::Find(int32_t componentId) const {
@@ -152,7 +164,7 @@ HFONT LoadedWindow::FontFor(const FontDef& font) {
             return handle;
     FontSpec spec;
     spec.set = true;
-    spec.height = -font.height;
+    spec.height = -scale_.Px(font.height);
     spec.weight = font.weight;
     // A font that names no face takes the face of the default GUI font, which every locale's
     // system links to its Chinese fallback.
@@ -162,21 +174,143 @@ HFONT LoadedWindow::FontFor(const FontDef& font) {
     return handle;
 }
 
+HFONT LoadedWindow::GuiFont() {
+    // The system's own font fits the system's DPI.
+    if (scale_ == Scale::ForDpi(SystemDpi()))
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (guiFont_ == nullptr) {
+        FontSpec spec = DefaultGuiFont();
+        spec.height = scale_.Px(spec.height);
+        guiFont_ = CreateFontFor(spec);
+    }
+    return guiFont_;
+}
+
+void LoadedWindow::ReleaseFonts() {
+    for (auto& [font, handle] : fonts_) DeleteObject(handle);
+    fonts_.clear();
+    if (guiFont_ != nullptr) DeleteObject(guiFont_);
+    guiFont_ = nullptr;
+}
+
+PixelRect LoadedWindow::PixelsOf(const Component& c) const {
+    const Component::Common& u = const_cast<Component&>(c).common();
+    PixelRect r = scale_.Px(u.left, u.top, u.width, u.height);
+    if (c.def() != nullptr && c.def()->parent == def_.selfId) {
+        r.left += margin_.x;
+        r.top += margin_.y;
+    }
+    return r;
+}
+
+PixelRect LoadedWindow::UnitsOf(const Component& c) const {
+    RECT r;
+    GetWindowRect(c.hwnd(), &r);
+    if (HWND parent = GetParent(c.hwnd());
+        parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    if (c.def() == nullptr) return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    if (c.def()->parent == def_.selfId) OffsetRect(&r, -margin_.x, -margin_.y);
+    const int32_t left = scale_.Units(r.left), top = scale_.Units(r.top);
+    return {left, top, scale_.Units(r.right) - left, scale_.Units(r.bottom) - top};
+}
+
+void LoadedWindow::Relayout(Scale scale, POINT margin) {
+    // The controls take their new fonts before the old ones go.
+    std::vector<std::pair<FontDef, HFONT>> oldFonts = std::move(fonts_);
+    HFONT oldGui = guiFont_;
+    fonts_.clear();
+    guiFont_ = nullptr;
+    scale_ = scale;
+    margin_ = margin;
+    for (const auto& c : components_) c->Relayout();
+    for (auto& [font, handle] : oldFonts) DeleteObject(handle);
+    if (oldGui != nullptr) DeleteObject(oldGui);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void LoadedWindow::OnDpiChanged(int32_t dpi, const RECT& suggested) {
+    if (fullScreen_) {
+        // Still full screen on the new monitor: fit it again.
+        ToggleFullScreen();
+        ToggleFullScreen();
+        return;
+    }
+    Relayout(Scale::ForDpi(dpi), {0, 0});
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LoadedWindow::ToggleFullScreen() {
+    if (fullScreen_) {
+        fullScreen_ = false;
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, windowedStyle_);
+        SetWindowPlacement(hwnd_, &windowed_);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        Relayout(Scale::ForDpi(DpiOfWindow(hwnd_)), {0, 0});
+        return;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    windowed_.length = sizeof windowed_;
+    GetWindowPlacement(hwnd_, &windowed_);
+    windowedStyle_ = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    fullScreen_ = true;
+    const RECT& m = monitor.rcMonitor;
+    const int w = m.right - m.left, h = m.bottom - m.top;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                      (windowedStyle_ & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
+    SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, w, h, SWP_FRAMECHANGED | SWP_NOACTIVATE);
+    const SIZE client = ClientUnits();
+    const Scale fit = Scale::ToFit(client.cx, client.cy, w, h);
+    Relayout(fit, {(w - fit.Px(client.cx)) / 2, (h - fit.Px(client.cy)) / 2});
+}
+
 void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
 }
 
+constexpr DWORD kFrameStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFrameExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+SIZE LoadedWindow::ClientUnits() const {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectForDpi(frame, kFrameStyle, kFrameExStyle, 96);
+    return {def_.width - (frame.right - frame.left), def_.height - (frame.bottom - frame.top)};
+}
+
 bool LoadedWindow::Build() {
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - def_.width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - def_.height) / 2;
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    const int32_t dpi = DpiAtPoint({screenW / 2, screenH / 2});
+    scale_ = Scale::ForDpi(dpi);
+    // At 96 DPI the layout's outer size is the window's; elsewhere its client area is scaled and
+    // the frame is the one the system draws at that DPI.
+    SIZE outer{def_.width, def_.height};
+    const SIZE client = ClientUnits();
+    if (!scale_.IsIdentity()) {
+        RECT r{0, 0, scale_.Px(client.cx), scale_.Px(client.cy)};
+        AdjustWindowRectForDpi(r, kFrameStyle, kFrameExStyle, dpi);
+        outer = {r.right - r.left, r.bottom - r.top};
+    }
     const std::wstring caption = GbkToWide(def_.caption);
-    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFrameClass, caption.c_str(),
-                            style, x, y, def_.width, def_.height, nullptr, nullptr,
-                            ProgramInstance(), this);
+    hwnd_ = CreateWindowExW(kFrameExStyle, kFrameClass, caption.c_str(), kFrameStyle,
+                            (screenW - outer.cx) / 2, (screenH - outer.cy) / 2, outer.cx,
+                            outer.cy, nullptr, nullptr, ProgramInstance(), this);
     if (hwnd_ == nullptr) return false;
+    if (!scale_.IsIdentity()) {
+        // Whatever the frame really takes, the client area is the layout's, scaled.
+        RECT got;
+        GetClientRect(hwnd_, &got);
+        const int dx = scale_.Px(client.cx) - got.right, dy = scale_.Px(client.cy) - got.bottom;
+        if (dx != 0 || dy != 0)
+            SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx + dx, outer.cy + dy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     auto self = std::make_unique<FrameComponent>(*this, nullptr);
     self->Bind(hwnd_);
     components_.push_back(std::move(self));

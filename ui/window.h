@@ -13,6 +13,7 @@
 
 #include "ui/component.h"
 #include "ui/model/layout.h"
+#include "ui/model/scale.h"
 
 namespace kelvra {
 
@@ -32,19 +33,45 @@ class LoadedWindow {
     int32_t currentPage() const { return currentPage_; }
     void SelectPage(int32_t page);
     HFONT FontFor(const FontDef& font);
+    // The system's default GUI font at the window's scale.
+    HFONT GuiFont();
     bool Build();
+
+    // Units of the layout to the window's pixels.
+    const Scale& scale() const { return scale_; }
+    // Where a control's native window goes in its parent, in pixels.
+    PixelRect PixelsOf(const Component& c) const;
+    // A control's rectangle in its parent, read back from its native window, in units.
+    PixelRect UnitsOf(const Component& c) const;
+    // Lays every control out again at another DPI (the window moved to another monitor).
+    void OnDpiChanged(int32_t dpi, const RECT& suggested);
+    // F11: the window fills its monitor without a frame, its content scaled to fit and centred;
+    // again (or Esc) gives the window back at its old place.
+    void ToggleFullScreen();
+    bool fullScreen() const { return fullScreen_; }
     void Detach() { hwnd_ = nullptr; }
     // Whether the window is being destroyed: its controls still exist, but it is going.
     bool closing() const { return closing_; }
     void MarkClosing() { closing_ = true; }
 
   private:
+    // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
+    SIZE ClientUnits() const;
+    void Relayout(Scale scale, POINT margin);
+    void ReleaseFonts();
+
     const WindowDef& def_;
     HWND hwnd_ = nullptr;
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<std::pair<FontDef, HFONT>> fonts_;
+    HFONT guiFont_ = nullptr;
     int32_t currentPage_ = 0;
     bool closing_ = false;
+    Scale scale_;
+    POINT margin_{0, 0};  // full screen: where the scaled content begins in the client area
+    bool fullScreen_ = false;
+    WINDOWPLACEMENT windowed_{};
+    LONG_PTR windowedStyle_ = 0;
 };
 
 // What the window layer keeps while the program runs. The program owns it and hands it over

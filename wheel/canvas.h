@@ -65,6 +65,8 @@ class Canvas {
     int Height() const { return height_; }
 
     int AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible = true);
+    // The id the next sprite gets: a canvas built again at another scale keeps its sprites' ids.
+    void SetNextId(int id) { nextId_ = id; }
     void RemoveSprites(std::initializer_list<int> ids);
     void RemoveSprites(const std::vector<int>& ids);
 

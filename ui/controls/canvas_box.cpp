@@ -9,25 +9,60 @@
 namespace kelvra {
 
 void CanvasBox::Create(HWND parent) {
-    const int w = std::max(1, def_->width), h = std::max(1, def_->height);
+    Build();
+    CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
+}
+
+void CanvasBox::Build() {
+    const PixelRect size = window_.PixelsOf(*this);
+    const int w = std::max(1, size.width), h = std::max(1, size.height);
+    std::unique_ptr<Canvas> old = std::move(canvas_);
     canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage);
     const uint32_t backColour =
         def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
     background_ = Image(w, h, PixelFromColorRef(backColour));
+    // The background is stretched from its own large source, whatever the scale.
     const Image& scaled = ScaledAssetImage(def_->picture, w, h);
     if (!scaled.IsEmpty()) Compose(background_, scaled, 0, 0, Rect{0, 0, w, h});
     back_ = background_;
-    CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
+    for (const Placed& p : placed_) {
+        Place(p);
+        if (old) canvas_->SetSpriteAngle(p.id, old->GetSpriteAngle(p.id));
+    }
+    canvas_->TakeDirty();
+    canvas_->Render(back_, background_, Rect{0, 0, w, h});
 }
 
-int CanvasBox::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible) {
-    const int id = canvas_->AddSprite(tmpl, left, top, visible);
+void CanvasBox::Relayout() {
+    Component::Relayout();
+    if (canvas_) Build();
+}
+
+int CanvasBox::Place(const Placed& p) {
+    const Component* source = window_.Find(p.templateId);
+    SpriteTemplate tmpl = p.copy;
+    const Scale& scale = window_.scale();
+    if (source != nullptr) tmpl.picture = TemplatePictureAt(*source, scale);
+    if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
+    canvas_->SetNextId(p.id);
+    return canvas_->AddSprite(tmpl, scale.Px(p.left), scale.Px(p.top), p.visible);
+}
+
+int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {
+    const SpriteTemplate* tmpl = TemplateOf(window_.Find(templateId));
+    if (tmpl == nullptr) return 0;
+    Placed p{nextId_++, templateId, *tmpl, left, top, visible};
+    p.copy.picture = Image();
+    Place(p);
+    placed_.push_back(std::move(p));
     Flush();
-    return id;
+    return placed_.back().id;
 }
 
 void CanvasBox::RemoveSprites(std::initializer_list<int> ids) {
     canvas_->RemoveSprites(ids);
+    for (int id : ids)
+        std::erase_if(placed_, [id](const Placed& p) { return p.id == id; });
     Flush();
 }
 

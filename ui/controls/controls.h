@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "ui/component.h"
+#include "ui/model/scale.h"
+#include "wheel/canvas.h"
 
 namespace kelvra {
 
@@ -23,6 +25,10 @@ std::unique_ptr<Component> MakeTransLabel(LoadedWindow& window, const ControlDef
 std::unique_ptr<Component> MakeButton(LoadedWindow& window, const ControlDef& def);
 std::unique_ptr<Component> MakeCanvasBox(LoadedWindow& window, const ControlDef& def);
 std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def);
+
+// A sprite template control's template, and its picture at a scale (null / empty for others).
+const SpriteTemplate* TemplateOf(const Component* c);
+const Image& TemplatePictureAt(const Component& c, const Scale& scale);
 
 // Window classes and procedures of the drawn controls.
 inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";

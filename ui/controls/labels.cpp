@@ -17,8 +17,10 @@ int32_t MouseKeys(WPARAM wp) {
     return keys;
 }
 
-EventArgs MouseArgs(WPARAM wp, LPARAM lp) {
-    return {static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)), MouseKeys(wp)};
+// The pointer's place in units of the layout, as the handlers work in them.
+EventArgs MouseArgs(const Scale& scale, WPARAM wp, LPARAM lp) {
+    return {scale.Units(static_cast<int16_t>(LOWORD(lp))),
+            scale.Units(static_cast<int16_t>(HIWORD(lp))), MouseKeys(wp)};
 }
 
 class LabelComponent : public Component {
@@ -136,10 +138,10 @@ LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
             return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
         case WM_LBUTTONDOWN:
-            self->Raise(EventKind::MouseDown, MouseArgs(wp, lp));
+            self->Raise(EventKind::MouseDown, MouseArgs(self->window().scale(), wp, lp));
             return 0;
         case WM_LBUTTONUP:
-            self->Raise(EventKind::MouseUp, MouseArgs(wp, lp));
+            self->Raise(EventKind::MouseUp, MouseArgs(self->window().scale(), wp, lp));
             return 0;
         default:
             return DefWindowProcW(hwnd, msg, wp, lp);

@@ -9,6 +9,9 @@ namespace kelvra {
 
 namespace {
 
+// Font sizes convert to heights in layout units; a canvas scales them with everything else.
+constexpr int32_t kUnitsPerInch = 96;
+
 class TemplateComponent : public Component {
   public:
     using Component::Component;
@@ -21,6 +24,12 @@ class TemplateComponent : public Component {
         CreateChild(parent, kTemplateClass, L"", 0);
     }
     const SpriteTemplate& Template() const { return tmpl_; }
+    const Image& PictureAt(const Scale& scale) const {
+        if (scale.IsIdentity() || tmpl_.picture.IsEmpty()) return tmpl_.picture;
+        return AssetImageAt(def_->picture, scale.Px(tmpl_.picture.width),
+                            scale.Px(tmpl_.picture.height));
+    }
+    void Relayout() override {}  // never shown
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
         switch (index) {
             case 0:
@@ -39,9 +48,9 @@ class TemplateComponent : public Component {
                 tmpl_.text = std::string(TextView(value.text));
                 break;
             case 1:
-                tmpl_.font = member < 0 ? WriteFontRecord(value.font, ScreenDpiY())
+                tmpl_.font = member < 0 ? WriteFontRecord(value.font, kUnitsPerInch)
                                         : WriteFontMember(tmpl_.font, DefaultGuiFont(), member,
-                                                          value, ScreenDpiY());
+                                                          value, kUnitsPerInch);
                 break;
             case 2:
                 // The value is kept as written; the picture uses its red, green and blue.
@@ -56,7 +65,7 @@ class TemplateComponent : public Component {
   private:
     PropertyValue ReadFont(int32_t member) const {
         const FontRecord record =
-            ReadFontRecord(tmpl_.font.set ? tmpl_.font : DefaultGuiFont(), ScreenDpiY());
+            ReadFontRecord(tmpl_.font.set ? tmpl_.font : DefaultGuiFont(), kUnitsPerInch);
         PropertyValue v;
         switch (static_cast<FontMember>(member)) {
             case FontMember::Angle:
@@ -94,6 +103,16 @@ class TemplateComponent : public Component {
 
 std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def) {
     return std::make_unique<TemplateComponent>(window, &def);
+}
+
+const SpriteTemplate* TemplateOf(const Component* c) {
+    return c != nullptr && c->type() == ControlType::CartoonObject
+               ? &static_cast<const TemplateComponent*>(c)->Template()
+               : nullptr;
+}
+
+const Image& TemplatePictureAt(const Component& c, const Scale& scale) {
+    return static_cast<const TemplateComponent&>(c).PictureAt(scale);
 }
 
 const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId) {

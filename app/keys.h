@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+
+namespace kelvra {
+
+// Keys of the main window: F11 toggles full screen; on the wheel page Space, Enter, Page Down
+// and the Right arrow (a presentation remote's keys) start a spin as a press on the hub does.
+// Returns 1 when the key was taken.
+int32_t OnMainWindowKey(int32_t virtualKey);
+
+}  // namespace kelvra
