@@ -142,7 +142,7 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
     Put(path_, "[s]\r\nk=old\r\n");
     fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(IniWriteText(path_, "s", "k", "new"));
-    EXPECT_FALSE(ReplaceFileContents(path_, "new"));
+    EXPECT_EQ(ReplaceFileContents(path_, "new"), WriteOutcome::ReadOnlyFile);
     EXPECT_EQ(Get(path_), "[s]\r\nk=old\r\n");
     EXPECT_EQ(Names(dir_), std::set<std::string>{"peizhi.ini"});
 }
@@ -190,7 +190,7 @@ TEST_F(IniFileTest, ReadWholeFileIsByteExact) {
     EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Missing);
     EXPECT_EQ(ReadWholeFile(dir_.string(), bytes), ReadResult::Failed);
     const std::string binary = "a\0b\r\n\xFF\x81"s;
-    ASSERT_TRUE(ReplaceFileContents(path_, binary));
+    ASSERT_EQ(ReplaceFileContents(path_, binary), WriteOutcome::Written);
     EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Ok);
     EXPECT_EQ(bytes, binary);
 }
