@@ -120,31 +120,41 @@ WriteOutcome RewriteInPlace(const std::wstring& target, std::string_view bytes) 
     return WriteOutcome::Failed;
 }
 
-// Replaces an existing file with the temporary one. ReplaceFileW keeps the replaced file's
-// attributes, owner and security descriptor; the attributes are checked after it, because not
-// every implementation copies them.
-bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD attributes,
-                     DWORD& error) {
+// Whether the file may be replaced now: a holder that does not share delete access prevents it.
+// Asked before ReplaceFileW, which under Wine leaves a copy of its own behind when it fails.
+bool CanReplace(const std::wstring& target) {
     for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
         if (attempt > 0) Sleep(kSharingRetryMs);
-        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                         nullptr, nullptr)) {
-            constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-            const DWORD now = GetFileAttributesW(target.c_str());
-            if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept))
-                SetFileAttributesW(target.c_str(), (now & ~kKept) | (attributes & kKept));
+        HANDLE h = CreateFileW(target.c_str(), DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
             return true;
         }
-        error = GetLastError();
-        // The replaced file is gone and the new one still has its temporary name.
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-            return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-        if (!IsSharingError(error) && error != ERROR_UNABLE_TO_REMOVE_REPLACED) return false;
+        if (!IsSharingError(GetLastError())) return false;
     }
     return false;
 }
 
+// Replaces an existing file with the temporary one. ReplaceFileW keeps the replaced file's
+// attributes, owner and security descriptor; the attributes are checked after it, because not
+// every implementation copies them.
+bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD attributes) {
+    if (!CanReplace(target)) return false;
+    if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                      nullptr, nullptr)) {
+        // The replaced file is gone and the new one still has its temporary name.
+        return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+               MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD now = GetFileAttributesW(target.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept))
+        SetFileAttributesW(target.c_str(), (now & ~kKept) | (attributes & kKept));
+    return true;
+}
 }  // namespace
 
 namespace {
@@ -257,8 +267,7 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         DeleteFileW(temp.c_str());
         return OutcomeOf(error);
     }
-    DWORD error = 0;
-    if (ReplaceExisting(target, temp, attributes, error)) return WriteOutcome::Written;
+    if (ReplaceExisting(target, temp, attributes)) return WriteOutcome::Written;
     DeleteFileW(temp.c_str());
     return RewriteInPlace(target, bytes);
 }
