@@ -137,11 +137,33 @@ bool CanReplace(const std::wstring& target) {
     return false;
 }
 
+constexpr SECURITY_INFORMATION kSecurityKept =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+std::string SecurityOf(const std::wstring& path) {
+    DWORD needed = 0;
+    GetFileSecurityW(path.c_str(), kSecurityKept, nullptr, 0, &needed);
+    std::string sd(needed, '\0');
+    if (needed == 0 || !GetFileSecurityW(path.c_str(), kSecurityKept, sd.data(), needed, &needed))
+        return {};
+    sd.resize(GetSecurityDescriptorLength(sd.data()));
+    return sd;
+}
+
+// Puts the old owner and access rules back where the replace did not keep them. Another user's
+// ownership may take a privilege to set: then the access rules alone.
+void RestoreSecurity(const std::wstring& path, std::string& sd) {
+    if (sd.empty() || SecurityOf(path) == sd) return;
+    if (!SetFileSecurityW(path.c_str(), kSecurityKept, sd.data()))
+        SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd.data());
+}
+
 // Replaces an existing file with the temporary one. ReplaceFileW keeps the replaced file's
-// attributes, owner and security descriptor; the attributes are checked after it, because not
-// every implementation copies them.
+// attributes, owner and security descriptor on Windows; Wine's keeps neither the attributes nor
+// the access rules, so both are checked after it.
 bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD attributes) {
     if (!CanReplace(target)) return false;
+    std::string security = SecurityOf(target);
     if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                       nullptr, nullptr)) {
         // The replaced file is gone and the new one still has its temporary name.
@@ -153,6 +175,7 @@ bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD
     const DWORD now = GetFileAttributesW(target.c_str());
     if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept))
         SetFileAttributesW(target.c_str(), (now & ~kKept) | (attributes & kKept));
+    RestoreSecurity(target, security);
     return true;
 }
 }  // namespace

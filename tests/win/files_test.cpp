@@ -111,7 +111,7 @@ TEST_F(FilesSave, KeepsHiddenSystemAndArchiveAttributes) {
 
 TEST_F(FilesSave, KeepsTheSecurityDescriptor) {
     Put(ini_, kOld);
-    // The user full control, everyone else read and execute: no new file gets that by default.
+    // The user alone: no new file gets that by default.
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
     char user[256];
@@ -120,7 +120,7 @@ TEST_F(FilesSave, KeepsTheSecurityDescriptor) {
     CloseHandle(token);
     wchar_t* sid = nullptr;
     ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
-    const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")(A;;FRFX;;;WD)";
+    const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
     LocalFree(sid);
     PSECURITY_DESCRIPTOR sd = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
