@@ -64,17 +64,20 @@ SaveResult SaveSection(std::string_view section, std::string_view keyWord,
 std::string SaveFailureText(const SaveResult& result) {
     std::string why;
     switch (result.outcome) {
-        case WriteOutcome::Written: return {};
+        case WriteOutcome::Written:
+            return {};
         case WriteOutcome::ReadOnlyFile:
             why = "这个文件是只读的。请在文件的属性中去掉“只读”，再保存。";
             break;
         case WriteOutcome::HeldByOtherProgram:
-            why = "另一个程序正占用这个文件，不让写入。请关闭那个程序（例如打开了它的编辑器），"
-                  "再保存。";
+            why =
+                "另一个程序正占用这个文件，不让写入。请关闭那个程序（例如打开了它的编辑器），"
+                "再保存。";
             break;
         case WriteOutcome::NoPermission:
-            why = "这个文件夹受系统保护，没有写入的权限（例如 Program Files 下的文件夹）。"
-                  "请把本程序复制到您可以写入的文件夹（例如桌面或“文档”）再运行。";
+            why =
+                "这个文件夹受系统保护，没有写入的权限（例如 Program Files 下的文件夹）。"
+                "请把本程序复制到您可以写入的文件夹（例如桌面或“文档”）再运行。";
             break;
         case WriteOutcome::Failed:
             why = "写入时出错（例如磁盘已满，或文件夹已不存在）。";

@@ -85,8 +85,8 @@ std::string CurrentDirectory() {
     const std::wstring dir = CurrentDirectoryWide();
     if (dir.empty()) return {};
     const std::wstring& folder = ProgramFolder();
-    if (!folder.empty() && CompareStringOrdinal(dir.c_str(), -1, folder.c_str(), -1, TRUE) !=
-                               CSTR_EQUAL)
+    if (!folder.empty() &&
+        CompareStringOrdinal(dir.c_str(), -1, folder.c_str(), -1, TRUE) != CSTR_EQUAL)
         return ".";
     bool lossy = false;
     std::string gbk = WideToGbk(dir, &lossy);

@@ -55,9 +55,12 @@ WriteOutcome WriteSection(const std::string& path, std::string_view section,
     std::string old;
     switch (ReadWholeFile(path, old)) {
         case ReadResult::Ok:
-        case ReadResult::Missing: break;
-        case ReadResult::Locked: return WriteOutcome::HeldByOtherProgram;
-        case ReadResult::Failed: return WriteOutcome::Failed;
+        case ReadResult::Missing:
+            break;
+        case ReadResult::Locked:
+            return WriteOutcome::HeldByOtherProgram;
+        case ReadResult::Failed:
+            return WriteOutcome::Failed;
     }
     const std::string updated = ini::WriteFileValues(old, section, writes);
     // Nothing changed (a value rewritten as it was, or a delete of what is not there): the file is

@@ -106,9 +106,9 @@ class LineReader {
 
     size_t Find(size_t& cached, char c) {
         if (cached == kUnknown || cached < pos_) {
-            const char* hit = FindByte(content_.data() + pos_, content_.data() + content_.size(), c);
-            cached = hit ? static_cast<size_t>(hit - content_.data())
-                         : content_.size();
+            const char* hit =
+                FindByte(content_.data() + pos_, content_.data() + content_.size(), c);
+            cached = hit ? static_cast<size_t>(hit - content_.data()) : content_.size();
         }
         return cached;
     }
@@ -311,7 +311,8 @@ std::string WriteFileValues(std::string_view file, std::string_view section,
     const FileEncoding encoding = DetectEncoding(file);
     std::string content(file);
     if (encoding == FileEncoding::Gbk) {
-        for (const KeyWrite& w : writes) content = SetValueIn(content, section, w.key, w.value, true);
+        for (const KeyWrite& w : writes)
+            content = SetValueIn(content, section, w.key, w.value, true);
         return content;
     }
     const bool utf16 = encoding != FileEncoding::Utf8;

@@ -25,7 +25,7 @@ constexpr size_t GbkCharSize(std::string_view text, size_t i) {
                ? 2
                : 1;
 }
-// Whether text[i] is a lead byte with nothing after it: an incomplete character.
+// Whether the character that starts at text[i] is a lead byte with nothing after it: incomplete.
 constexpr bool IsIncompleteAt(std::string_view text, size_t i) {
     return i + 1 == text.size() && IsGbkLead(static_cast<unsigned char>(text[i]));
 }

@@ -123,8 +123,8 @@ TEST_F(FilesSave, KeepsTheSecurityDescriptor) {
     const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
     LocalFree(sid);
     PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        sddl.c_str(), SDDL_REVISION_1, &sd, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &sd, nullptr));
     const bool set = SetFileSecurityW(ini_.c_str(), DACL_SECURITY_INFORMATION, sd) != FALSE;
     LocalFree(sd);
     if (!set) GTEST_SKIP() << "this file system keeps no security descriptor";
@@ -196,9 +196,9 @@ TEST_F(FilesSave, AStaleTemporaryFileGoesAndNothingElse) {
     Put(outside + L"\\~kvdeadbeef.tmp", "x");
     EXPECT_EQ(Save(), WriteOutcome::Written);
     CloseHandle(live);
-    EXPECT_EQ(Names(dir_), (std::set<std::wstring>{L"peizhi.ini", L"~kv12345678.tmp",
-                                                   L"~kvnotours.tmp", L"~kv0badf00d.tmp.bak",
-                                                   L"other.tmp"}));
+    EXPECT_EQ(Names(dir_),
+              (std::set<std::wstring>{L"peizhi.ini", L"~kv12345678.tmp", L"~kvnotours.tmp",
+                                      L"~kv0badf00d.tmp.bak", L"other.tmp"}));
     EXPECT_EQ(Names(outside), std::set<std::wstring>{L"~kvdeadbeef.tmp"});
     RemoveTree(outside);
 }
@@ -219,7 +219,8 @@ TEST_F(FilesSave, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
         SetProgramFolder(folder);
         EXPECT_EQ(CurrentDirectory(), ".");
         EXPECT_FALSE(FileExists(ConfigPath()));
-        const SaveResult r = SaveSection("奖项", "奖项", {"甲", "", "", "", "", "", "", "", "", ""});
+        const SaveResult r =
+            SaveSection("奖项", "奖项", {"甲", "", "", "", "", "", "", "", "", ""});
         EXPECT_EQ(r.outcome, WriteOutcome::Written);
         // The full path is shown; characters GBK has not become '?'.
         EXPECT_EQ(r.file, WideToGbk(folder + L"\\peizhi.ini"));
@@ -240,7 +241,8 @@ TEST(FilesMemory, ARefusedAllocationShowsTheFatalBoxWithItsSize) {
     const test::ChildResult r = test::RunChildProcess(L"refused-allocation");
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.boxTitle, GbkToWide("错误"));
-    EXPECT_EQ(r.boxText, GbkToWide("运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n"));
+    EXPECT_EQ(r.boxText,
+              GbkToWide("运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n"));
     EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
 }
 
