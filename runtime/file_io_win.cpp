@@ -121,7 +121,6 @@ WriteOutcome RewriteInPlace(const std::wstring& target, std::string_view bytes) 
 }
 
 // Whether the file may be replaced now: a holder that does not share delete access prevents it.
-// Asked before ReplaceFileW, which under Wine leaves a copy of its own behind when it fails.
 bool CanReplace(const std::wstring& target) {
     for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
         if (attempt > 0) Sleep(kSharingRetryMs);
@@ -146,37 +145,30 @@ std::string SecurityOf(const std::wstring& path) {
     std::string sd(needed, '\0');
     if (needed == 0 || !GetFileSecurityW(path.c_str(), kSecurityKept, sd.data(), needed, &needed))
         return {};
-    sd.resize(GetSecurityDescriptorLength(sd.data()));
     return sd;
 }
 
-// Puts the old owner and access rules back where the replace did not keep them. Another user's
-// ownership may take a privilege to set: then the access rules alone.
-void RestoreSecurity(const std::wstring& path, std::string& sd) {
-    if (sd.empty() || SecurityOf(path) == sd) return;
-    if (!SetFileSecurityW(path.c_str(), kSecurityKept, sd.data()))
-        SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd.data());
+// Gives the new file the old one's owner and access rules. Another user's ownership may take a
+// privilege to set: then the access rules alone.
+void CopySecurity(const std::wstring& from, const std::wstring& to) {
+    std::string sd = SecurityOf(from);
+    if (sd.empty()) return;
+    if (!SetFileSecurityW(to.c_str(), kSecurityKept, sd.data()))
+        SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, sd.data());
 }
 
-// Replaces an existing file with the temporary one. ReplaceFileW keeps the replaced file's
-// attributes, owner and security descriptor on Windows; Wine's keeps neither the attributes nor
-// the access rules, so both are checked after it.
+// Replaces an existing file with the temporary one, which first takes the old file's attributes,
+// owner and access rules. A rename, not ReplaceFileW: Wine's ReplaceFileW removes the old file
+// before it moves the new one in, and a save killed in between would leave no file at all.
 bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD attributes) {
     if (!CanReplace(target)) return false;
-    std::string security = SecurityOf(target);
-    if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                      nullptr, nullptr)) {
-        // The replaced file is gone and the new one still has its temporary name.
-        return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-               MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
+    CopySecurity(target, temp);
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD now = GetFileAttributesW(target.c_str());
-    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept))
-        SetFileAttributesW(target.c_str(), (now & ~kKept) | (attributes & kKept));
-    RestoreSecurity(target, security);
-    return true;
+    SetFileAttributesW(temp.c_str(),
+                       (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL);
+    return MoveFileExW(temp.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 }  // namespace
 
