@@ -152,13 +152,7 @@ TEST_F(SaveSectionTest, SavedRatesAndNamesLoadBack) {
     EXPECT_EQ(table[1].high, 105);
 }
 
-TEST_F(SaveSectionTest, ARefusedSaveSaysWhichFileAndWhy) {
-    std::ofstream(dir_ / "peizhi.ini") << "[奖项]\r\n奖项1=旧\r\n";
-    fs::permissions(dir_ / "peizhi.ini", fs::perms::owner_read);
-    const SaveResult r = SaveSection("奖项", "奖项", {"新"});
-    EXPECT_EQ(r.outcome, WriteOutcome::ReadOnlyFile);
-    EXPECT_EQ(FileBytes(), "[奖项]\r\n奖项1=旧\r\n");
-
+TEST(SaveFailureText, SaysWhichFileAndWhy) {
     const struct {
         WriteOutcome outcome;
         const char* why;
