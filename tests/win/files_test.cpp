@@ -1,6 +1,7 @@
-// Saves against what Windows does to a file: attributes, a second handle holding it with each
-// sharing mode, a folder deeper than MAX_PATH or named beyond GBK, a temporary file left by a
-// killed save, and an allocation the heap refuses.
+// The file layer against what Windows does to a file: attributes and access rules kept by a save,
+// a second handle holding the file with each sharing mode, a folder deeper than MAX_PATH or named
+// beyond GBK, a temporary file left by a killed save, the current directory and file existence,
+// and an allocation the heap refuses.
 #include <windows.h>
 #include <sddl.h>
 
@@ -76,7 +77,7 @@ std::string Get(const std::wstring& path) {
     return bytes.substr(0, n);
 }
 
-class FilesSave : public testing::Test {
+class Files : public testing::Test {
   protected:
     void SetUp() override {
         dir_ = NewFolder(L"kelvra-files-");
@@ -94,7 +95,7 @@ class FilesSave : public testing::Test {
     std::string path_;
 };
 
-TEST_F(FilesSave, KeepsHiddenSystemAndArchiveAttributes) {
+TEST_F(Files, KeepsHiddenSystemAndArchiveAttributes) {
     for (DWORD set : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM},
                       DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
         Put(ini_, kOld);
@@ -109,7 +110,7 @@ TEST_F(FilesSave, KeepsHiddenSystemAndArchiveAttributes) {
     EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
-TEST_F(FilesSave, KeepsTheSecurityDescriptor) {
+TEST_F(Files, KeepsTheSecurityDescriptor) {
     Put(ini_, kOld);
     // The user alone: no new file gets that by default.
     HANDLE token = nullptr;
@@ -144,7 +145,7 @@ TEST_F(FilesSave, KeepsTheSecurityDescriptor) {
     EXPECT_EQ(dacl(), before);
 }
 
-TEST_F(FilesSave, ReadOnlyFileIsNeverOverwritten) {
+TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
     Put(ini_, kOld);
     SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Save(), WriteOutcome::ReadOnlyFile);
@@ -153,7 +154,7 @@ TEST_F(FilesSave, ReadOnlyFileIsNeverOverwritten) {
 }
 
 // Editors, sync tools and virus scanners hold the file open; what they share decides.
-TEST_F(FilesSave, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWriting) {
+TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWriting) {
     const struct {
         const char* holder;
         DWORD access, share;
@@ -184,7 +185,7 @@ TEST_F(FilesSave, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWriting) {
     }
 }
 
-TEST_F(FilesSave, AStaleTemporaryFileGoesAndNothingElse) {
+TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
     Put(ini_, kOld);
     for (const wchar_t* name : {L"~kv0badf00d.tmp", L"~kv12345678.tmp", L"~kvnotours.tmp",
                                 L"~kv0badf00d.tmp.bak", L"other.tmp"})
@@ -205,7 +206,7 @@ TEST_F(FilesSave, AStaleTemporaryFileGoesAndNothingElse) {
 
 // The program folder as the executable's folder may be: deeper than MAX_PATH, or named with
 // characters GBK has not. The logic still builds CurrentDirectory() + "\peizhi.ini".
-TEST_F(FilesSave, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
+TEST_F(Files, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
     std::wstring deep = dir_;
     const std::wstring level = GbkToWide("配置文件夹的名字很长很长很长很长很长很长很长很长");
     while (WideToGbk(deep).size() <= 300) {
@@ -232,12 +233,39 @@ TEST_F(FilesSave, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
     EXPECT_TRUE(Names(dir_).count(L"peizhi.ini") == 0) << "nothing written elsewhere";
 }
 
+TEST_F(Files, CurrentDirectoryAndFileExists) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    std::wstring dir = std::wstring(tmp) + GbkToWide("凯转盘测试");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+    const std::string cwd = CurrentDirectory();
+    EXPECT_EQ(GbkToWide(cwd), dir);
+    EXPECT_NE(cwd.back(), '\\');
+    EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
+    EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
+    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
+    EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));
+    EXPECT_FALSE(FileExists(""));
+    DeleteFileW((dir + L"\\peizhi.ini").c_str());
+
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    EXPECT_EQ(CurrentDirectory(), "C:\\") << "a drive root keeps its backslash";
+    SetCurrentDirectoryW(old);
+    RemoveDirectoryW(dir.c_str());
+}
+
 test::ChildRegistrar refusedAllocation(L"refused-allocation", [] {
     std::vector<char> tooMuch(size_t{0x7FFFFFF0});
     std::printf("%d\n", tooMuch[0]);
 });
 
-TEST(FilesMemory, ARefusedAllocationShowsTheFatalBoxWithItsSize) {
+TEST_F(Files, ARefusedAllocationShowsTheFatalBoxWithItsSize) {
     const test::ChildResult r = test::RunChildProcess(L"refused-allocation");
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.boxTitle, GbkToWide("错误"));
