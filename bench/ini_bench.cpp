@@ -57,7 +57,8 @@ BENCHMARK(BM_IniReadTextFromFile)->Unit(benchmark::kMillisecond);
 std::vector<std::pair<std::string, std::string>> TenNames(int round) {
     std::vector<std::pair<std::string, std::string>> names;
     for (int i = 1; i <= 10; ++i)
-        names.emplace_back("k" + std::to_string(i), "name" + std::to_string(i + round % 2));
+        names.emplace_back(std::string("k").append(std::to_string(i)),
+                           std::string("name").append(std::to_string(i + round % 2)));
     return names;
 }
 
