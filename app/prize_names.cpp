@@ -3,6 +3,7 @@
 #include "app/state.h"
 #include "app/wheel_drawing.h"
 #include "config/rate_rules.h"
+#include "runtime/win/message_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
 
@@ -20,7 +21,12 @@ void LoadPrizeTableIntoBoxes() {
 void SaveNames() {
     std::array<std::string, 10> names;
     for (int i = 0; i < 10; ++i) names[i] = ReadContent(WindowId::Main, ids::kMainNameBox[i]);
-    SaveSection("奖项", "奖项", names);
+    // A save that could not be written is told, and the boxes keep what was typed.
+    const SaveResult r = SaveSection("奖项", "奖项", names);
+    if (!r.saved()) {
+        ShowMessageBox(SaveFailureText(r), 0);
+        return;
+    }
     LoadPrizeTableIntoBoxes();
     DrawWheel();
 }

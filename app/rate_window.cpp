@@ -50,7 +50,11 @@ void SaveRates() {
         ShowMessageBox("中间率必须为100%，请重新设置！", 0);
         return;
     }
-    SaveSection("中奖率", "中奖率", RateTexts());
+    const SaveResult r = SaveSection("中奖率", "中奖率", RateTexts());
+    if (!r.saved()) {
+        ShowMessageBox(SaveFailureText(r), 0);
+        return;
+    }
     LoadPrizeTableIntoBoxes();
 }
 

@@ -1,12 +1,14 @@
-// The INI store on a 50 MB file: one lookup, one write, and a read through the file.
-// Build: g++ -std=c++20 -O2 -I. runtime/ini_store.cpp runtime/ini.cpp runtime/file_io_posix.cpp
-// bench/ini_bench.cpp -lbenchmark -lbenchmark_main -pthread
+// The INI store on a 50 MB file: one lookup, one write, and a read through the file; and a save
+// of ten names as ten single writes against one write of the section.
+// Build: cmake --preset bench && cmake --build --preset bench
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/ini_store.h"
 #include "runtime/ini.h"
@@ -51,6 +53,31 @@ void BM_IniReadTextFromFile(benchmark::State& state) {
     std::remove(path.c_str());
 }
 BENCHMARK(BM_IniReadTextFromFile)->Unit(benchmark::kMillisecond);
+
+std::vector<std::pair<std::string, std::string>> TenNames(int round) {
+    std::vector<std::pair<std::string, std::string>> names;
+    for (int i = 1; i <= 10; ++i)
+        names.emplace_back(std::string("k").append(std::to_string(i)),
+                           std::string("name").append(std::to_string(i + round % 2)));
+    return names;
+}
+
+void BM_SaveTenSingleWrites(benchmark::State& state) {
+    const std::string path = "/tmp/kelvra_save_bench_" + std::to_string(getpid()) + ".ini";
+    int round = 0;
+    for (auto _ : state)
+        for (const auto& [key, value] : TenNames(++round)) IniWriteText(path, "s", key, value);
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_SaveTenSingleWrites)->Unit(benchmark::kMillisecond);
+
+void BM_SaveSectionOneWrite(benchmark::State& state) {
+    const std::string path = "/tmp/kelvra_save_bench_" + std::to_string(getpid()) + ".ini";
+    int round = 0;
+    for (auto _ : state) IniWriteSection(path, "s", TenNames(++round));
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_SaveSectionOneWrite)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelvra

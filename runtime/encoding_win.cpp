@@ -32,6 +32,26 @@ std::string WideToGbk(std::wstring_view wide, bool* lossy) {
     return gbk;
 }
 
+std::string GbkToUtf8(std::string_view gbk) {
+    const std::wstring wide = GbkToWide(gbk);
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return WideToGbk(wide);
+}
+
 bool FitsGbk(std::wstring_view wide) {
     bool lossy = false;
     WideToGbk(wide, &lossy);

@@ -6,10 +6,11 @@
 
 namespace kelvra {
 
-enum class ReadResult { Ok, Missing, Failed };
+enum class ReadResult { Ok, Missing, Failed, Locked };
 
-// Missing when the file or its folder does not exist; Failed when it exists but cannot be read
-// (a folder, no permission, an I/O error). `bytes` is empty unless the result is Ok.
+// Missing when the file or its folder does not exist; Locked when another program holds it open
+// and lets nobody read; Failed when it exists but cannot be read otherwise (a folder, no
+// permission, an I/O error). `bytes` is empty unless the result is Ok.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 
 // A read-only view of a whole file, mapped rather than copied: a reader that only looks for one
@@ -31,10 +32,25 @@ class FileView {
     [[maybe_unused]] void* mapping_ = nullptr;  // the platform's mapping handle, where it has one
 };
 
+// Why a write did not happen, in the words the operator is told.
+enum class WriteOutcome {
+    Written,
+    ReadOnlyFile,        // the file is marked read-only (never overwritten)
+    HeldByOtherProgram,  // another program has it open and lets nobody write
+    NoPermission,        // the folder (and the file) may not be written: a protected folder
+    Failed,              // anything else: a missing folder, a full disk, an I/O error
+};
+
 // Writes bytes to a temporary file in the same folder, flushes it to disk, then replaces `path`
-// in one step. On any failure returns false, removes the temporary file and leaves `path` as it
-// was (never torn, never empty). A read-only file is not replaced.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+// with it in one step, keeping the file's attributes, owner and security. When the replace
+// cannot be done but the file can be written (held open elsewhere with write sharing, a folder
+// that refuses new files), the file is rewritten in place, and on a failure in the middle gets
+// its old bytes back. Temporary files that an earlier, killed save left in the folder go first.
+// On any failure `path` is left as it was (never torn, never empty) and no temporary file stays.
+WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+// The full path of the file `path` names, as GBK text for telling the operator.
+std::string FullPathForDisplay(const std::string& path);
 
 #ifndef _WIN32
 // The host build's spelling of a program path: '\' separators become '/', except a 0x5C that is

@@ -3,22 +3,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
 
 #include "runtime/file_io.h"
+#include "runtime/text.h"
 
 namespace kelvra {
 
-// The program joins paths with '\'; the host accepts that as its '/'. A byte after a lead byte
-// is part of a double-byte character even when it is 0x5C.
+// The program joins paths with '\'; the host accepts that as its '/'. The trail byte of a
+// double-byte character is part of it even when it is 0x5C.
 std::string HostPath(std::string_view path) {
     std::string host(path.substr(0, path.find('\0')));
-    for (size_t i = 0; i < host.size(); ++i) {
-        if (static_cast<unsigned char>(host[i]) >= 0x80)
-            ++i;
-        else if (host[i] == '\\')
-            host[i] = '/';
-    }
+    for (size_t i = 0; i < host.size(); i += GbkCharSize(host, i))
+        if (host[i] == '\\') host[i] = '/';
     return host;
 }
 
@@ -118,22 +119,61 @@ ReadResult FileView::Open(const std::string& path) {
     return ReadResult::Ok;
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
+namespace {
+
+// ".~kv<pid>_<n>.tmp": a save killed half-way leaves one; its process is gone.
+void RemoveStaleTempFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(".~kv") || !name.ends_with(".tmp")) continue;
+        const long pid = std::strtol(entry->d_name + 4, nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((folder + std::string(name)).c_str());
+    }
+    ::closedir(dir);
+}
+
+WriteOutcome RewriteInPlace(const std::string& target, std::string_view bytes) {
+    FileDescriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+    if (file.get() < 0) return errno == EACCES ? WriteOutcome::NoPermission : WriteOutcome::Failed;
+    std::string old;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::pread(file.get(), buffer, sizeof buffer, off_t(old.size()))) != 0;) {
+        if (n < 0) return WriteOutcome::Failed;
+        old.append(buffer, static_cast<size_t>(n));
+    }
+    const auto writeAt0 = [&](std::string_view b) {
+        return ::lseek(file.get(), 0, SEEK_SET) == 0 && WriteAll(file.get(), b) &&
+               ::ftruncate(file.get(), off_t(b.size())) == 0 && ::fsync(file.get()) == 0;
+    };
+    if (writeAt0(bytes)) return WriteOutcome::Written;
+    writeAt0(old);
+    return WriteOutcome::Failed;
+}
+
+}  // namespace
+
+WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::string target = HostPath(path);
-    if (target.empty()) return false;
+    if (target.empty()) return WriteOutcome::Failed;
 
     mode_t mode = 0666;
     struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) {
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists) {
         // A file without any write permission counts as read-only, as the Windows attribute does,
         // although the folder's permissions would let a rename replace it.
-        if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
+        if (!S_ISREG(info.st_mode)) return WriteOutcome::Failed;
+        if ((info.st_mode & 0222) == 0) return WriteOutcome::ReadOnlyFile;
         mode = info.st_mode & 0777;
     } else if (errno != ENOENT) {
-        return false;
+        return errno == EACCES ? WriteOutcome::NoPermission : WriteOutcome::Failed;
     }
 
     const std::string folder = target.substr(0, target.rfind('/') + 1);
+    RemoveStaleTempFiles(folder);
     static unsigned counter = 0;
     std::string temp;
     int fd = -1;
@@ -141,9 +181,12 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
         temp =
             folder + ".~kv" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST) return false;
+        if (fd >= 0 || errno == EEXIST) continue;
+        // A folder that refuses new files may still hold a file that can be written.
+        if (exists && errno == EACCES) return RewriteInPlace(target, bytes);
+        return errno == EACCES ? WriteOutcome::NoPermission : WriteOutcome::Failed;
     }
-    if (fd < 0) return false;
+    if (fd < 0) return WriteOutcome::Failed;
 
     FileDescriptor file(fd);
     bool ok = WriteAll(file.get(), bytes) && ::fsync(file.get()) == 0;
@@ -151,10 +194,18 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
-        return false;
+        return WriteOutcome::Failed;
     }
     SyncFolder(folder);
-    return true;
+    return WriteOutcome::Written;
+}
+
+std::string FullPathForDisplay(const std::string& path) {
+    std::string host = HostPath(path);
+    if (host.empty() || host[0] == '/') return host;
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return host;
+    return std::string(cwd) + "/" + host;
 }
 
 }  // namespace kelvra

@@ -17,6 +17,15 @@ std::string CurrentDirectory() {
     return dir;
 }
 
+void EnterProgramFolder() {
+    char exe[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return;
+    std::string folder(exe, static_cast<size_t>(n));
+    folder.resize(folder.rfind('/') == 0 ? 1 : folder.rfind('/'));
+    if (chdir(folder.c_str()) != 0) return;
+}
+
 // The host build names files with '/' and accepts the program's '\' separators as well.
 bool FileExists(std::string_view path) {
     const std::string p = HostPath(TextView(path));

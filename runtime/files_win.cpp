@@ -6,16 +6,91 @@
 
 namespace kelvra {
 
+namespace {
+
+std::wstring& ProgramFolder() {
+    static std::wstring folder;
+    return folder;
+}
+
+std::wstring CurrentDirectoryWide() {
+    std::wstring dir(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(dir.size()), dir.data());
+        if (n == 0) return {};
+        if (n < dir.size()) return dir.substr(0, n);
+        dir.resize(n);
+    }
+}
+
+bool IsRelative(std::wstring_view p) {
+    return !(p.size() >= 2 && p[1] == L':') && !(!p.empty() && (p[0] == L'\\' || p[0] == L'/'));
+}
+
+// "\\?\" lifts the MAX_PATH limit but also every normalisation: the path is made full first.
+std::wstring LongForm(const std::wstring& path) {
+    if (path.starts_with(L"\\\\?\\")) return path;
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD m = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (m == 0 || m >= n) return path;
+    full.resize(m);
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+}  // namespace
+
+void SetProgramFolder(std::wstring folder) {
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    ProgramFolder() = std::move(folder);
+}
+
+void EnterProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return;
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return;
+    path.resize(slash == 2 ? 3 : slash);  // keep the backslash of a drive root
+    SetProgramFolder(path);
+    // Fails for a folder longer than MAX_PATH; the file layer finds the folder all the same.
+    SetCurrentDirectoryW(path.c_str());
+}
+
+std::wstring WidePath(std::string_view path) {
+    std::wstring wide = GbkToWide(TextView(path));
+    if (wide.empty()) return wide;
+    const std::wstring& folder = ProgramFolder();
+    if (!folder.empty() && IsRelative(wide)) {
+        std::wstring_view rest = wide;
+        while (rest.starts_with(L".\\")) rest.remove_prefix(2);
+        if (rest == L".") rest = {};
+        wide = folder + (folder.back() == L'\\' || rest.empty() ? L"" : L"\\") + std::wstring(rest);
+    }
+    // Room for the temporary name beside the file; shorter paths go to the system as they are.
+    if (wide.size() + 16 >= MAX_PATH) return LongForm(wide);
+    return wide;
+}
+
 std::string CurrentDirectory() {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
-    if (n == 0 || n > MAX_PATH) return {};
+    const std::wstring dir = CurrentDirectoryWide();
+    if (dir.empty()) return {};
+    const std::wstring& folder = ProgramFolder();
+    if (!folder.empty() &&
+        CompareStringOrdinal(dir.c_str(), -1, folder.c_str(), -1, TRUE) != CSTR_EQUAL)
+        return ".";
     bool lossy = false;
-    std::string gbk = WideToGbk(std::wstring_view(buffer, n), &lossy);
-    // A folder name that GBK cannot spell would turn into a path that names nothing, and every
-    // save would silently fail; the relative form names the same folder.
-    if (lossy) return ".";
-    if (gbk.size() >= MAX_PATH) return {};
+    std::string gbk = WideToGbk(dir, &lossy);
+    if (lossy || gbk.size() >= MAX_PATH) return ".";
     return gbk;
 }
 
@@ -23,7 +98,7 @@ bool FileExists(std::string_view path) {
     path = TextView(path);
     if (path.empty()) return false;
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(GbkToWide(path).c_str(), &data);
+    HANDLE h = FindFirstFileW(WidePath(path).c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return false;
     FindClose(h);
     return true;

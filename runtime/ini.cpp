@@ -1,7 +1,9 @@
 #include "runtime/ini.h"
 
-#include "runtime/ini_store.h"
+#include <vector>
+
 #include "runtime/file_io.h"
+#include "runtime/ini_store.h"
 
 namespace kelvra {
 
@@ -38,26 +40,51 @@ std::string IniReadText(std::string_view file, std::string_view section, std::st
     FileView content;
     std::optional<std::string> value;
     if (content.Open(std::string(file)) == ReadResult::Ok)
-        value = ini::FindValue(content.bytes(), section, key);
+        value = ini::ReadFileValue(content.bytes(), section, key, kMaxValueBytes);
     const std::string_view result = value ? std::string_view(*value) : Text(def).value_or("");
     return std::string(ini::ClipText(Text(result), kMaxValueBytes));
 }
 
-bool IniWriteText(std::string_view file, std::string_view section,
-                  std::optional<std::string_view> key, std::optional<std::string_view> value) {
-    const std::string path(Text(file));
-    section = Text(section);
-    key = Text(key);
-    value = Text(value);
-    if (path.empty() || !ini::CanStore(section, key, value)) return false;
+namespace {
 
+WriteOutcome WriteSection(const std::string& path, std::string_view section,
+                          std::span<const ini::KeyWrite> writes) {
+    if (path.empty()) return WriteOutcome::Failed;
+    for (const ini::KeyWrite& w : writes)
+        if (!ini::CanStore(section, w.key, w.value)) return WriteOutcome::Failed;
     std::string old;
-    if (ReadWholeFile(path, old) == ReadResult::Failed) return false;
-    const std::string updated = ini::SetValue(old, section, key, value);
+    switch (ReadWholeFile(path, old)) {
+        case ReadResult::Ok:
+        case ReadResult::Missing:
+            break;
+        case ReadResult::Locked:
+            return WriteOutcome::HeldByOtherProgram;
+        case ReadResult::Failed:
+            return WriteOutcome::Failed;
+    }
+    const std::string updated = ini::WriteFileValues(old, section, writes);
     // Nothing changed (a value rewritten as it was, or a delete of what is not there): the file is
     // left alone, and a missing file stays missing.
-    if (updated == old) return true;
+    if (updated == old) return WriteOutcome::Written;
     return ReplaceFileContents(path, updated);
+}
+
+}  // namespace
+
+bool IniWriteText(std::string_view file, std::string_view section,
+                  std::optional<std::string_view> key, std::optional<std::string_view> value) {
+    const ini::KeyWrite write{Text(key), Text(value)};
+    return WriteSection(std::string(Text(file)), Text(section), {&write, 1}) ==
+           WriteOutcome::Written;
+}
+
+WriteOutcome IniWriteSection(std::string_view file, std::string_view section,
+                             std::span<const std::pair<std::string, std::string>> keyValues) {
+    std::vector<ini::KeyWrite> writes;
+    writes.reserve(keyValues.size());
+    for (const auto& [key, value] : keyValues)
+        writes.push_back({Text(std::string_view(key)), Text(std::string_view(value))});
+    return WriteSection(std::string(Text(file)), Text(section), writes);
 }
 
 }  // namespace kelvra

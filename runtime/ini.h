@@ -3,8 +3,12 @@
 // functions (see runtime/ini_store.h for the format).
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "runtime/file_io.h"
 
 namespace kelvra {
 
@@ -20,5 +24,11 @@ std::string IniReadText(std::string_view file, std::string_view section, std::st
 // hold (see ini::CanStore) is a failure.
 bool IniWriteText(std::string_view file, std::string_view section,
                   std::optional<std::string_view> key, std::optional<std::string_view> value);
+
+// Sets several keys of [section] in one write of the file: it ends byte for byte as the same
+// IniWriteText calls one after another would leave it. Nothing is written unless every pair can
+// be stored (a refusal is Failed), and nothing when no byte changes.
+WriteOutcome IniWriteSection(std::string_view file, std::string_view section,
+                             std::span<const std::pair<std::string, std::string>> keyValues);
 
 }  // namespace kelvra

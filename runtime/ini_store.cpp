@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "runtime/encoding.h"
+#include "runtime/text.h"
+
 namespace kelvra::ini {
 
 namespace {
@@ -21,31 +24,23 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool IsLead(char c) {
-    return static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool IsTrail(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x40 && u != 0x7F && u != 0xFF;
-}
-
-// A lead byte takes the next byte only when that byte can be a GBK trail byte, so the bytes that
-// shape the file (blanks, '=', ';', quotes, line breaks) are never swallowed by broken text.
-size_t CharSize(std::string_view s, size_t i) {
-    return IsLead(s[i]) && i + 1 < s.size() && IsTrail(s[i + 1]) ? 2 : 1;
+// In GBK a lead byte takes the next byte only when that byte can be a trail byte, so the bytes
+// that shape the file (blanks, '=', ';', quotes, line breaks) are never swallowed by broken text.
+// In UTF-8 no ASCII byte is ever part of another character: each byte stands for itself.
+size_t CharSize(std::string_view s, size_t i, bool gbk) {
+    return gbk ? GbkCharSize(s, i) : 1;
 }
 
 char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
+bool SameName(std::string_view a, std::string_view b, bool gbk) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (IsLead(a[i])) {
+        if (static_cast<unsigned char>(a[i]) >= 0x80) {
             // Both names agree up to here, so this is a character boundary in both.
-            const size_t n = CharSize(a, i);
+            const size_t n = CharSize(a, i, gbk);
             if (a.substr(i, n) != b.substr(i, n)) return false;
             i += n - 1;
         } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
@@ -111,9 +106,9 @@ class LineReader {
 
     size_t Find(size_t& cached, char c) {
         if (cached == kUnknown || cached < pos_) {
-            const char* hit = FindByte(content_.data() + pos_, content_.data() + content_.size(), c);
-            cached = hit ? static_cast<size_t>(hit - content_.data())
-                         : content_.size();
+            const char* hit =
+                FindByte(content_.data() + pos_, content_.data() + content_.size(), c);
+            cached = hit ? static_cast<size_t>(hit - content_.data()) : content_.size();
         }
         return cached;
     }
@@ -124,11 +119,11 @@ class LineReader {
     size_t nextLf_ = kUnknown;
 };
 
-std::optional<std::string_view> HeaderName(std::string_view text) {
+std::optional<std::string_view> HeaderName(std::string_view text, bool gbk) {
     text = Trim(text);
     if (text.empty() || text.front() != '[') return std::nullopt;
     size_t close = std::string_view::npos;
-    for (size_t i = 1; i < text.size(); i += CharSize(text, i))
+    for (size_t i = 1; i < text.size(); i += CharSize(text, i, gbk))
         if (text[i] == ']') close = i;
     if (close == std::string_view::npos) return std::nullopt;
     return Trim(text.substr(1, close - 1));
@@ -167,18 +162,18 @@ struct SectionScan {
 
 // `readOnly`: the caller only wants the key's line, so the scan ends there.
 SectionScan Scan(std::string_view content, std::string_view section,
-                 std::optional<std::string_view> key, bool readOnly = false) {
+                 std::optional<std::string_view> key, bool gbk, bool readOnly = false) {
     SectionScan scan;
     LineReader lines(content, content.starts_with(kBom) ? kBom.size() : 0);
     Line line;
     while (lines.Next(line)) {
         const std::string_view text = content.substr(line.begin, line.end - line.begin);
-        if (const auto name = HeaderName(text)) {
+        if (const auto name = HeaderName(text, gbk)) {
             if (scan.found) {
                 scan.end = line.begin;
                 return scan;
             }
-            if (SameName(*name, section)) {
+            if (SameName(*name, section, gbk)) {
                 scan.found = true;
                 scan.begin = line.begin;
                 scan.appendAt = line.next;
@@ -191,7 +186,7 @@ SectionScan Scan(std::string_view content, std::string_view section,
         if (!entry) continue;
         scan.appendAt = line.next;
         scan.appendNeedsBreak = line.next == line.end;
-        if (key && !scan.keyLine && SameName(entry->key, *key)) {
+        if (key && !scan.keyLine && SameName(entry->key, *key, gbk)) {
             scan.keyLine = line;
             scan.entry = *entry;
             if (readOnly) return scan;
@@ -210,18 +205,14 @@ std::string KeyLine(std::string_view key, std::string_view value) {
 
 }  // namespace
 
-std::optional<std::string> FindValue(std::string_view content, std::string_view section,
-                                     std::string_view key) {
-    const SectionScan scan = Scan(content, Trim(section), Trim(key), true);
-    if (!scan.keyLine) return std::nullopt;
-    return std::string(Unquote(scan.entry.value));
-}
+namespace {
 
-std::string SetValue(std::string_view content, std::string_view section,
-                     std::optional<std::string_view> key, std::optional<std::string_view> value) {
+std::string SetValueIn(std::string_view content, std::string_view section,
+                       std::optional<std::string_view> key, std::optional<std::string_view> value,
+                       bool gbk) {
     section = Trim(section);
     if (key) key = Trim(*key);
-    const SectionScan scan = Scan(content, section, key);
+    const SectionScan scan = Scan(content, section, key, gbk);
     std::string out(content);
 
     if (!key) {
@@ -250,6 +241,97 @@ std::string SetValue(std::string_view content, std::string_view section,
     return out;
 }
 
+std::optional<std::string_view> FindValueIn(std::string_view content, std::string_view section,
+                                            std::string_view key, bool gbk) {
+    const SectionScan scan = Scan(content, Trim(section), Trim(key), gbk, true);
+    if (!scan.keyLine) return std::nullopt;
+    return Unquote(scan.entry.value);
+}
+
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+// The longest start of UTF-8 text of at most maxBytes bytes that ends on a whole character.
+std::string_view ClipUtf8(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t n = maxBytes;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return text.substr(0, n);
+}
+
+std::optional<std::string_view> Utf8(std::optional<std::string_view> gbk, std::string& store) {
+    if (!gbk) return std::nullopt;
+    store = GbkToUtf8(*gbk);
+    return std::string_view(store);
+}
+
+}  // namespace
+
+std::optional<std::string> FindValue(std::string_view content, std::string_view section,
+                                     std::string_view key) {
+    const auto value = FindValueIn(content, section, key, true);
+    if (!value) return std::nullopt;
+    return std::string(*value);
+}
+
+std::string SetValue(std::string_view content, std::string_view section,
+                     std::optional<std::string_view> key, std::optional<std::string_view> value) {
+    return SetValueIn(content, section, key, value, true);
+}
+
+FileEncoding DetectEncoding(std::string_view file) {
+    if (file.starts_with(kBom)) return FileEncoding::Utf8;
+    if (file.starts_with(kUtf16LeBom)) return FileEncoding::Utf16Le;
+    if (file.starts_with(kUtf16BeBom)) return FileEncoding::Utf16Be;
+    return FileEncoding::Gbk;
+}
+
+std::optional<std::string> ReadFileValue(std::string_view file, std::string_view section,
+                                         std::string_view key, size_t maxBytes) {
+    const FileEncoding encoding = DetectEncoding(file);
+    if (encoding == FileEncoding::Gbk) {
+        const auto value = FindValueIn(file, section, key, true);
+        if (!value) return std::nullopt;
+        return std::string(ClipText(*value, maxBytes));
+    }
+    std::string utf8;
+    if (encoding != FileEncoding::Utf8) {
+        utf8 = Utf16ToUtf8(file.substr(2), encoding == FileEncoding::Utf16Be);
+        file = utf8;
+    }
+    const auto value = FindValueIn(file, GbkToUtf8(section), GbkToUtf8(key), false);
+    if (!value) return std::nullopt;
+    // A character takes at most 4 bytes in UTF-8 and at least 1 in GBK: this is enough.
+    const std::string gbk = Utf8ToGbk(ClipUtf8(*value, 4 * maxBytes));
+    return std::string(ClipText(gbk, maxBytes));
+}
+
+std::string WriteFileValues(std::string_view file, std::string_view section,
+                            std::span<const KeyWrite> writes) {
+    const FileEncoding encoding = DetectEncoding(file);
+    std::string content(file);
+    if (encoding == FileEncoding::Gbk) {
+        for (const KeyWrite& w : writes)
+            content = SetValueIn(content, section, w.key, w.value, true);
+        return content;
+    }
+    const bool utf16 = encoding != FileEncoding::Utf8;
+    const bool bigEndian = encoding == FileEncoding::Utf16Be;
+    // UTF-16 is edited as UTF-8 and turned back; an odd last byte stays where it was.
+    const size_t odd = utf16 ? file.size() % 2 : 0;
+    if (utf16) content = Utf16ToUtf8(file.substr(2, file.size() - 2 - odd), bigEndian);
+    const std::string sectionUtf8 = GbkToUtf8(section);
+    std::string keyUtf8, valueUtf8;
+    for (const KeyWrite& w : writes) {
+        const auto key = Utf8(w.key, keyUtf8);
+        const auto value = Utf8(w.value, valueUtf8);
+        content = SetValueIn(content, sectionUtf8, key, value, false);
+    }
+    if (!utf16) return content;
+    return std::string(file.substr(0, 2)) + Utf8ToUtf16(content, bigEndian) +
+           std::string(file.substr(file.size() - odd));
+}
+
 bool CanStore(std::string_view section, std::optional<std::string_view> key,
               std::optional<std::string_view> value) {
     const auto hasLineBreak = [](std::string_view s) {
@@ -271,10 +353,9 @@ bool CanStore(std::string_view section, std::optional<std::string_view> key,
 
 std::string_view ClipText(std::string_view text, size_t maxBytes) {
     size_t i = 0;
-    while (i < text.size()) {
-        const size_t n = CharSize(text, i);
+    while (i < text.size() && !IsIncompleteAt(text, i)) {
+        const size_t n = GbkCharSize(text, i);
         if (i + n > maxBytes) break;
-        if (n == 1 && IsLead(text[i]) && i + 1 == text.size()) break;
         i += n;
     }
     return text.substr(0, i);

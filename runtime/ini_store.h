@@ -9,13 +9,17 @@
 // lines are kept and ignored. Blanks are space, tab, VT, FF and Ctrl-Z. A UTF-8 byte-order mark
 // at the start of the content is skipped. NUL is an ordinary byte.
 //
-// Names match without regard to ASCII case; a byte of 0x80 or more and the trail byte after it
-// compare exactly, and a trail byte is never read as '[', ']' or a letter to fold. Query names
-// are taken without their surrounding blanks. Only the first section of a name counts, and in it
-// the first line of a key.
+// Names match without regard to ASCII case; a double-byte character compares exactly, and a
+// trail byte is never read as '[', ']' or a letter to fold. Query names are taken without their
+// surrounding blanks. Only the first section of a name counts, and in it the first line of a key.
+//
+// A whole file is GBK unless it begins with a byte-order mark: then it is UTF-8, UTF-16LE or
+// UTF-16BE, read as the text it holds and written back in the same encoding (ReadFileValue,
+// WriteFileValues). Names and values given and returned are GBK in every case.
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,8 +47,27 @@ std::string SetValue(std::string_view content, std::string_view section,
 bool CanStore(std::string_view section, std::optional<std::string_view> key,
               std::optional<std::string_view> value);
 
-// The longest start of `text` of at most `maxBytes` bytes that ends on a whole character; a lead
-// byte left without its trail at the very end is dropped too.
+enum class FileEncoding { Gbk, Utf8, Utf16Le, Utf16Be };
+FileEncoding DetectEncoding(std::string_view file);
+
+// The value of key in [section] of a whole file in its encoding, as GBK text cut by ClipText to
+// maxBytes; only that much of the value is copied. std::nullopt when the section or key is
+// missing.
+std::optional<std::string> ReadFileValue(std::string_view file, std::string_view section,
+                                         std::string_view key, std::size_t maxBytes);
+
+// One write of SetValue: key == nullopt deletes the section, value == nullopt the key.
+struct KeyWrite {
+    std::optional<std::string_view> key;
+    std::optional<std::string_view> value;
+};
+// The whole file after the writes, one after another, in the file's own encoding; every byte
+// that no write touches is kept.
+std::string WriteFileValues(std::string_view file, std::string_view section,
+                            std::span<const KeyWrite> writes);
+
+// The longest start of GBK `text` of at most `maxBytes` bytes that ends on a whole character; a
+// lead byte left without its trail at the very end is dropped too.
 std::string_view ClipText(std::string_view text, std::size_t maxBytes);
 
 }  // namespace kelvra::ini

@@ -10,9 +10,6 @@ namespace kelvra {
 
 namespace {
 
-bool IsLead(unsigned char c) {
-    return c >= 0x80;
-}
 bool IsWhite(unsigned char c) {
     return c == 0x20 || (c >= 0x09 && c <= 0x0D);
 }
@@ -51,12 +48,12 @@ std::string FoldFullWidth(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
+        if (IsIncompleteAt(text, i)) break;
         const auto lead = static_cast<unsigned char>(text[i]);
-        if (!IsLead(lead)) {
+        if (GbkCharSize(text, i) == 1) {
             out.push_back(static_cast<char>(lead));
             continue;
         }
-        if (i + 1 >= text.size()) break;
         const auto trail = static_cast<unsigned char>(text[++i]);
         if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
             out.push_back(static_cast<char>(trail - 0x80));
@@ -110,16 +107,13 @@ std::string RemoveAllBlanks(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (!IsLead(lead)) {
-            if (lead != 0x20) out.push_back(static_cast<char>(lead));
+        if (IsIncompleteAt(text, i)) break;
+        if (GbkCharSize(text, i) == 1) {
+            if (text[i] != ' ') out.push_back(text[i]);
             continue;
         }
-        if (i + 1 >= text.size()) break;
-        const auto trail = static_cast<unsigned char>(text[++i]);
-        if (lead == 0xA1 && trail == 0xA1) continue;
-        out.push_back(static_cast<char>(lead));
-        out.push_back(static_cast<char>(trail));
+        if (text.substr(i, 2) != "\xA1\xA1") out.append(text.substr(i, 2));
+        ++i;
     }
     return out;
 }

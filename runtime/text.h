@@ -1,7 +1,8 @@
 #pragma once
-// Text and number operations of the program. Texts are GBK byte strings: a byte of 0x80 or more
-// is the lead byte of a double-byte character. Every function treats its input as the bytes
-// before the first NUL, so a text read from a C string and the same text in a std::string agree.
+// Text and number operations of the program. Texts are GBK byte strings (code page 936): a byte
+// of 0x81..0xFE followed by a trail byte is one double-byte character; 0x80 (the euro sign) and
+// 0xFF stand alone. Every function treats its input as the bytes before the first NUL, so a text
+// read from a C string and the same text in a std::string agree.
 
 #include <cstdint>
 #include <initializer_list>
@@ -9,6 +10,25 @@
 #include <string_view>
 
 namespace kelvra {
+
+constexpr bool IsGbkLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+constexpr bool IsGbkTrail(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+// The size of the character at text[i]: 2 for a lead byte followed by a trail byte, otherwise 1.
+// Every walk over GBK text steps with this, so a broken lead byte never swallows the byte after it.
+constexpr size_t GbkCharSize(std::string_view text, size_t i) {
+    return IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+                   IsGbkTrail(static_cast<unsigned char>(text[i + 1]))
+               ? 2
+               : 1;
+}
+// Whether the character that starts at text[i] is a lead byte with nothing after it: incomplete.
+constexpr bool IsIncompleteAt(std::string_view text, size_t i) {
+    return i + 1 == text.size() && IsGbkLead(static_cast<unsigned char>(text[i]));
+}
 
 // The bytes of `text` before its first NUL.
 std::string_view TextView(std::string_view text);

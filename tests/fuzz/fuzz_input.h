@@ -9,12 +9,17 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/text.h"
+
 #define FUZZ_CHECK(condition)               \
     do {                                    \
         if (!(condition)) __builtin_trap(); \
     } while (0)
 
 namespace kelvra::fuzz {
+
+using kelvra::GbkCharSize;
+using kelvra::IsGbkTrail;
 
 // "field|field|...\n" then the content. Missing fields are empty; the last field keeps any
 // further '|'. An input without '\n' is all content.
@@ -37,22 +42,13 @@ inline Input SplitInput(const uint8_t* data, size_t size, size_t fieldCount) {
     return in;
 }
 
-// GBK's trail bytes; a lead byte followed by anything else stands alone.
-inline bool IsGbkTrail(unsigned char c) {
-    return c >= 0x40 && c != 0x7F && c != 0xFF;
-}
-
 // Swaps the case of each ASCII letter that is a character of its own, leaving the trail bytes of
 // double-byte characters alone: the INI names compare without regard to that case.
 inline std::string SwapAsciiCase(std::string_view s) {
     std::string out(s);
-    for (size_t i = 0; i < out.size(); ++i) {
+    for (size_t i = 0; i < out.size(); i += GbkCharSize(out, i)) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (c >= 0x80) {
-            if (i + 1 < out.size() && IsGbkTrail(static_cast<unsigned char>(out[i + 1]))) ++i;
-        } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') {
-            out[i] = static_cast<char>(c ^ 0x20);
-        }
+        if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') out[i] = static_cast<char>(c ^ 0x20);
     }
     return out;
 }

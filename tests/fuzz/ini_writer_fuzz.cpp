@@ -1,6 +1,8 @@
 // The INI writer on arbitrary content. Input: "section|key|value|other section|other key\n" and
 // the content. Whatever the content held, a storable value written reads back, writing it again
-// changes nothing, and a key of another name keeps what it read before.
+// changes nothing, and a key of another name keeps what it read before. As a whole file in any
+// encoding its byte-order mark names, one save of several keys gives the bytes of the single
+// writes one after another, and a save of nothing gives the file back unchanged.
 #include <string>
 
 #include "runtime/ini_store.h"
@@ -8,7 +10,9 @@
 
 using kelvra::ini::CanStore;
 using kelvra::ini::FindValue;
+using kelvra::ini::KeyWrite;
 using kelvra::ini::SetValue;
+using kelvra::ini::WriteFileValues;
 using namespace kelvra::fuzz;
 
 namespace {
@@ -33,7 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Deletes and writes of names the file cannot hold must not break on any content either.
     (void)SetValue(content, section, std::nullopt, std::nullopt);
     (void)SetValue(content, section, key, std::nullopt);
+    FUZZ_CHECK(WriteFileValues(content, section, {}) == content);
     if (!CanStore(section, key, value)) return 0;
+
+    if (CanStore(section, otherKey, otherSection)) {
+        const KeyWrite writes[] = {{key, value}, {otherKey, otherSection}, {key, std::nullopt}};
+        std::string one = std::string(content);
+        for (const KeyWrite& w : writes) one = WriteFileValues(one, section, {&w, 1});
+        FUZZ_CHECK(WriteFileValues(content, section, writes) == one);
+    }
 
     const std::string written = SetValue(content, section, key, value);
     const std::optional<std::string> readBack = FindValue(written, section, key);

@@ -35,12 +35,14 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -Wno-invalid-sour
 
 # Each harness and the program's sources it needs.
 declare -A sources=(
-  [ini_reader]="tests/fuzz/ini_reader_fuzz.cpp runtime/ini_store.cpp"
-  [ini_writer]="tests/fuzz/ini_writer_fuzz.cpp runtime/ini_store.cpp"
+  [ini_reader]="tests/fuzz/ini_reader_fuzz.cpp runtime/ini_store.cpp runtime/encoding.cpp
+                runtime/encoding_posix.cpp"
+  [ini_writer]="tests/fuzz/ini_writer_fuzz.cpp runtime/ini_store.cpp runtime/encoding.cpp
+                runtime/encoding_posix.cpp"
   [text]="tests/fuzz/text_fuzz.cpp runtime/text.cpp runtime/fatal.cpp runtime/fatal_posix.cpp
           config/rate_rules.cpp config/prize_table.cpp runtime/ini_store.cpp runtime/ini.cpp
-          ui/model/edit_rules.cpp
-          runtime/file_io_posix.cpp runtime/files_posix.cpp"
+          ui/model/edit_rules.cpp runtime/file_io_posix.cpp runtime/files_posix.cpp
+          runtime/encoding.cpp runtime/encoding_posix.cpp"
 )
 harnesses=(ini_reader ini_writer text)
 

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/file_io.h"
 #include "runtime/ini.h"
@@ -97,12 +99,15 @@ TEST_F(IniFileTest, ReadCutsLongValuesOnWholeCharacters) {
     const std::string longValue(20000, 'a');
     Put(path_, "[s]\nlong=" + longValue + "\nquoted=\"" + longValue + "\"\n" +
                    "edge=" + std::string(10238, 'a') + AH + "\n" +
-                   "fits=" + std::string(10237, 'a') + AH + "\n" + "lead=ab\x81\n");
+                   "fits=" + std::string(10237, 'a') + AH + "\n" + "lead=ab\x81\n" +
+                   "trail40=" + std::string(10238, 'a') + "\x81\x40\n" + "euro=9\x80\n");
     EXPECT_EQ(IniReadText(path_, "s", "long"), std::string(10239, 'a'));
     EXPECT_EQ(IniReadText(path_, "s", "quoted"), std::string(10239, 'a'));
     EXPECT_EQ(IniReadText(path_, "s", "edge"), std::string(10238, 'a'));
     EXPECT_EQ(IniReadText(path_, "s", "fits"), std::string(10237, 'a') + AH);
     EXPECT_EQ(IniReadText(path_, "s", "lead"), "ab");
+    EXPECT_EQ(IniReadText(path_, "s", "trail40"), std::string(10238, 'a'));
+    EXPECT_EQ(IniReadText(path_, "s", "euro"), "9\x80");
     EXPECT_EQ(IniReadText(path_, "s", "missing", longValue), std::string(10239, 'a'));
 }
 
@@ -142,22 +147,39 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
     Put(path_, "[s]\r\nk=old\r\n");
     fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(IniWriteText(path_, "s", "k", "new"));
-    EXPECT_FALSE(ReplaceFileContents(path_, "new"));
+    EXPECT_EQ(ReplaceFileContents(path_, "new"), WriteOutcome::ReadOnlyFile);
     EXPECT_EQ(Get(path_), "[s]\r\nk=old\r\n");
     EXPECT_EQ(Names(dir_), std::set<std::string>{"peizhi.ini"});
 }
 
-TEST_F(IniFileTest, ReadOnlyFolderRefusesTheWrite) {
+// A folder that refuses new files (Program Files for a user; here a folder without write
+// permission, for a user other than root): its writable file is rewritten in place, and a write
+// that fails half-way puts the old bytes back; a file it does not hold cannot be made.
+TEST_F(IniFileTest, FolderThatRefusesNewFilesGetsItsFileRewrittenInPlace) {
     const fs::path locked = dir_ / "locked";
     fs::create_directory(locked);
     const std::string path = (locked / "peizhi.ini").string();
+    const std::string missing = (locked / "other.ini").string();
     Put(path, "[s]\r\nk=old\r\n");
+    fs::permissions(path, fs::perms::all, fs::perm_options::add);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read |
                                 fs::perms::others_exec);
-    fs::permissions(path, fs::perms::all, fs::perm_options::add);
-    EXPECT_TRUE(InChild([&] { return !IniWriteText(path, "s", "k", "new"); }, true));
-    EXPECT_EQ(Get(path), "[s]\r\nk=old\r\n");
+    const std::pair<std::string, std::string> write[] = {{"k", "new"}};
+    EXPECT_TRUE(
+        InChild([&] { return IniWriteSection(path, "s", write) == WriteOutcome::Written; }, true));
+    EXPECT_EQ(Get(path), "[s]\r\nk=new\r\n");
+    EXPECT_TRUE(InChild(
+        [&] { return IniWriteSection(missing, "s", write) == WriteOutcome::NoPermission; }, true));
+    EXPECT_TRUE(InChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{64 << 10, 64 << 10};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            return !IniWriteText(path, "s", "k", std::string(1 << 20, 'x'));
+        },
+        true));
+    EXPECT_EQ(Get(path), "[s]\r\nk=new\r\n") << "the old bytes are back";
     EXPECT_EQ(Names(locked), std::set<std::string>{"peizhi.ini"});
 }
 
@@ -190,9 +212,84 @@ TEST_F(IniFileTest, ReadWholeFileIsByteExact) {
     EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Missing);
     EXPECT_EQ(ReadWholeFile(dir_.string(), bytes), ReadResult::Failed);
     const std::string binary = "a\0b\r\n\xFF\x81"s;
-    ASSERT_TRUE(ReplaceFileContents(path_, binary));
+    ASSERT_EQ(ReplaceFileContents(path_, binary), WriteOutcome::Written);
     EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Ok);
     EXPECT_EQ(bytes, binary);
+}
+
+std::string Utf8(std::u8string_view s) {
+    return {reinterpret_cast<const char*>(s.data()), s.size()};
+}
+
+std::string Utf16(std::u16string_view s, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : s) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return bytes;
+}
+
+// Files an editor saved: Notepad's "UTF-8" and "Unicode", and the byte order few use. The comment
+// holds a character GBK has not (한), which must come through a save unchanged.
+struct EncodedFile {
+    const char* name;
+    std::string before;
+    std::string after;  // after writing 奖项1=新 and 奖项3=三
+};
+
+const EncodedFile kEncodedFiles[] = {
+    {"GBK", "; x\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n",
+     "; x\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n"},
+    {"UTF-8", Utf8(u8"\uFEFF; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n"),
+     Utf8(u8"\uFEFF; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n")},
+    {"UTF-16LE", Utf16(u"; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n", false),
+     Utf16(u"; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n", false)},
+    {"UTF-16BE", Utf16(u"; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n", true),
+     Utf16(u"; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n", true)},
+    {"UTF-16LE with an odd last byte", Utf16(u"[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n", false) + "\x01",
+     Utf16(u"[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n", false) + "\x01"},
+};
+
+TEST_F(IniFileTest, FilesWithAByteOrderMarkReadAndSaveInTheirEncoding) {
+    for (const EncodedFile& f : kEncodedFiles) {
+        SCOPED_TRACE(f.name);
+        Put(path_, f.before);
+        EXPECT_EQ(IniReadText(path_, "奖项", "奖项1"), "旧");
+        EXPECT_EQ(IniReadText(path_, "奖项", "奖项2"), "二");
+        const std::pair<std::string, std::string> writes[] = {{"奖项1", "新"}, {"奖项3", "三"}};
+        EXPECT_EQ(IniWriteSection(path_, "奖项", writes), WriteOutcome::Written);
+        EXPECT_EQ(Get(path_), f.after);
+        EXPECT_EQ(IniReadText(path_, "奖项", "奖项3"), "三");
+    }
+}
+
+// One save is one write of the file, with the bytes that ten single writes would leave.
+TEST_F(IniFileTest, OneSaveGivesTheBytesOfTenSingleWrites) {
+    std::vector<std::pair<std::string, std::string>> keyValues;
+    for (int i = 1; i <= 10; ++i)
+        keyValues.emplace_back("奖项" + std::to_string(i), i % 3 ? "名" + std::to_string(i) : "");
+    keyValues[4].second = "50\x80代金";  // 50€代金
+    std::vector<std::string> starts = {"", "[奖项]\r\n奖项3=\r\n奖项6=\r\n奖项9=\r\n",
+                                       "[中奖率]\n中奖率1=5\n[奖项]\n; c\n奖项10=x\n\n[z]\n",
+                                       "[奖项]"};
+    for (const EncodedFile& f : kEncodedFiles) starts.push_back(f.before);
+    const std::string single = (dir_ / "single.ini").string();
+    for (const std::string& start : starts) {
+        SCOPED_TRACE(testing::PrintToString(start));
+        if (start.empty()) {
+            fs::remove(single);
+            fs::remove(path_);
+        } else {
+            Put(single, start);
+            Put(path_, start);
+        }
+        for (const auto& [key, value] : keyValues)
+            ASSERT_TRUE(IniWriteText(single, "奖项", key, value));
+        EXPECT_EQ(IniWriteSection(path_, "奖项", keyValues), WriteOutcome::Written);
+        EXPECT_EQ(Get(path_), Get(single));
+        EXPECT_EQ(IniReadText(path_, "奖项", "奖项5"), "50\x80代金");
+    }
 }
 
 // CR-only line ends: a reader that looks for LF from every line start would be quadratic here.

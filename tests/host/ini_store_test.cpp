@@ -196,7 +196,12 @@ TEST(ClipText, CutsOnlyBetweenWholeCharacters) {
     EXPECT_EQ(ClipText("abcdef", 4), "abcd");
     EXPECT_EQ(ClipText("ab" XI "c", 3), "ab");
     EXPECT_EQ(ClipText("ab" XI "c", 4), "ab" XI);
-    EXPECT_EQ(ClipText("ab\x81", 10), "ab");        // a lead byte left without its trail
+    EXPECT_EQ(ClipText("ab\x81\x40", 3), "ab") << "0x40 is a trail byte: no lone lead at the cut";
+    EXPECT_EQ(ClipText("ab\xFE\xFE", 3), "ab");
+    EXPECT_EQ(ClipText("ab\x80\x40", 3), "ab\x80") << "0x80 is a whole character";
+    EXPECT_EQ(ClipText("ab\x81", 10), "ab");  // a lead byte left without its trail
+    EXPECT_EQ(ClipText("9\x80", 10), "9\x80");
+    EXPECT_EQ(ClipText("9\xFF", 10), "9\xFF");
     EXPECT_EQ(ClipText("a\x81 b", 10), "a\x81 b");  // a broken lead byte inside is just a byte
     EXPECT_EQ(ClipText("", 10), "");
 }

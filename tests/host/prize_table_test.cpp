@@ -104,11 +104,13 @@ TEST_F(LoadPrizeTableTest, FileWithOnlyRatesTakesTheEmptyNameDefaults) {
         "[中奖率]\r\n中奖率1=10\r\n中奖率2=２０\r\n中奖率3=15%\r\n中奖率4= 5 \r\n中奖率5=x\r\n"
         "中奖率6=0\r\n中奖率7=\r\n中奖率8=30\r\n中奖率10=20\r\n");
     const std::vector<std::string> shown = Load();
-    EXPECT_EQ(table_[3].name, "谢谢参与");
-    EXPECT_EQ(table_[8].name, "谢谢参与");
-    EXPECT_EQ(table_[0].name, "OPPO手机");
-    EXPECT_EQ(table_[7].name, " 讲笑话 ");
-    EXPECT_EQ(shown[3], "谢谢参与");
+    const std::vector<std::string> names = {"OPPO手机", "谢谢参与", "会员一月", "谢谢参与",
+                                            "点歌一首", "平板电脑", "整蛊一次", "讲笑话",
+                                            "谢谢参与", "小礼物"};
+    for (size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(table_[i].name, CentreText(names[i])) << "prize " << i + 1;
+        EXPECT_EQ(shown[i], names[i]) << "prize " << i + 1;
+    }
     ExpectRanges({10, 20, 15, 5, 0, 0, 0, 30, 0, 20}, {1, 11, 31, 46, 51, 51, 51, 51, 81, 81},
                  {10, 30, 45, 50, 50, 50, 50, 80, 80, 100});
 }

@@ -72,7 +72,10 @@ class SaveSectionTest : public testing::Test {
 };
 
 TEST_F(SaveSectionTest, WritesTenKeysInOrderWithoutBlanks) {
-    SaveSection("中奖率", "中奖率", {"99", " 6", "-5 ", "", "", "", "", "", "", "0"});
+    const SaveResult r =
+        SaveSection("中奖率", "中奖率", {"99", " 6", "-5 ", "", "", "", "", "", "", "0"});
+    EXPECT_TRUE(r.saved());
+    EXPECT_EQ(r.file, (dir_ / "peizhi.ini").string());
     EXPECT_EQ(FileBytes(),
               "[中奖率]\r\n中奖率1=99\r\n中奖率2=6\r\n中奖率3=-5\r\n中奖率4=\r\n中奖率5=\r\n"
               "中奖率6=\r\n中奖率7=\r\n中奖率8=\r\n中奖率9=\r\n中奖率10=0\r\n");
@@ -98,6 +101,26 @@ TEST_F(SaveSectionTest, SavedRatesAndNamesLoadBack) {
     EXPECT_EQ(boxes[9], "礼物");
     EXPECT_EQ(table[0].high, 99) << "saving the names leaves the rates as they were";
     EXPECT_EQ(table[1].high, 105);
+}
+
+TEST(SaveFailureText, SaysWhichFileAndWhy) {
+    const struct {
+        WriteOutcome outcome;
+        const char* why;
+    } cases[] = {
+        {WriteOutcome::ReadOnlyFile, "只读"},
+        {WriteOutcome::HeldByOtherProgram, "另一个程序正占用"},
+        {WriteOutcome::NoPermission, "复制到您可以写入的文件夹"},
+        {WriteOutcome::Failed, "写入时出错"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = SaveFailureText({c.outcome, "D:\\奖\\peizhi.ini"});
+        EXPECT_TRUE(text.starts_with("保存失败，设置没有写入文件：\r\nD:\\奖\\peizhi.ini\r\n"))
+            << text;
+        EXPECT_NE(text.find(c.why), std::string::npos) << c.why;
+        EXPECT_TRUE(text.ends_with("再点一次“保存”即可。"));
+    }
+    EXPECT_EQ(SaveFailureText({WriteOutcome::Written, "x"}), "");
 }
 
 }  // namespace

@@ -58,6 +58,24 @@ TEST(FoldFullWidth, FoldsOnlyTheListedForms) {
     EXPECT_EQ(FoldFullWidth("a\xB0"), "a") << "a lead byte at the end is dropped";
 }
 
+// Code page 936: 0x81..0xFE lead a character whose trail byte is 0x40..0xFE but not 0x7F; 0x80
+// (the euro sign) and 0xFF are characters of their own.
+TEST(GbkCharSize, LeadAndTrailBytesAtTheirEdges) {
+    struct Case {
+        std::string text;
+        size_t expected;
+    } cases[] = {
+        {"\x80\x40", 1}, {"\x81\x40", 2}, {"\xA0\xA1", 2}, {"\xFE\xFE", 2},
+        {"\xFF\x40", 1}, {"\x81\x3F", 1}, {"\x81\x7F", 1}, {"\x81\x80", 2},
+        {"\x81\xFF", 1}, {"\x81", 1},     {"a\x81", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GbkCharSize(c.text, 0), c.expected) << testing::PrintToString(c.text);
+    EXPECT_TRUE(IsIncompleteAt("a\x81", 1));
+    EXPECT_FALSE(IsIncompleteAt("a\x80", 1)) << "the euro sign is whole";
+    EXPECT_FALSE(IsIncompleteAt("a\xFF", 1));
+}
+
 TEST(RemoveAllBlanks, DropsAsciiAndIdeographicSpacesOnly) {
     EXPECT_EQ(RemoveAllBlanks(" 谢谢 参与　"), "谢谢参与");
     EXPECT_EQ(RemoveAllBlanks("　 "), "");
@@ -67,6 +85,11 @@ TEST(RemoveAllBlanks, DropsAsciiAndIdeographicSpacesOnly) {
     // found across a character boundary: "〡" is A9 A1, followed by "ˇ" A1 A6.
     EXPECT_EQ(RemoveAllBlanks("\xA9\xA1\xA1\xA6"), "\xA9\xA1\xA1\xA6");
     EXPECT_EQ(RemoveAllBlanks("ab\xC4"), "ab") << "an incomplete character ends the text";
+    // Every lead byte takes its trail: 81 A1 and A0 A1 are characters, and the A1 A1 after them
+    // an ideographic space.
+    EXPECT_EQ(RemoveAllBlanks("\x81\xA1\xA1\xA1"), "\x81\xA1");
+    EXPECT_EQ(RemoveAllBlanks("\xA0\xA1\xA1\xA1"), "\xA0\xA1");
+    EXPECT_EQ(RemoveAllBlanks("50\x80 \xFF"), "50\x80\xFF") << "0x80 and 0xFF stand alone";
 }
 
 TEST(IntToTextAndConcat, FormatLikePercentD) {

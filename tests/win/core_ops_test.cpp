@@ -1,5 +1,5 @@
 // The Windows side of the core operations: message boxes, the fatal error exit, the hot-key
-// route, the event pump and the timed wait, automation, and the file-system questions.
+// route, the event pump and the timed wait, and automation.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
-#include "runtime/files.h"
 #include "runtime/text.h"
 #include "runtime/win/automation.h"
 #include "runtime/win/events.h"
@@ -216,33 +215,6 @@ TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
     EXPECT_NEAR(static_cast<double>(second - first), 400.0, 150.0);
     EXPECT_NEAR(static_cast<double>(second), static_cast<double>(SystemTimeMs()), 2000.0)
         << "milliseconds since 1970, as the system clock counts them";
-}
-
-TEST(Files, CurrentDirectoryAndFileExists) {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    std::wstring dir = std::wstring(tmp) + W("凯转盘测试");
-    CreateDirectoryW(dir.c_str(), nullptr);
-    wchar_t old[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, old);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
-    const std::string cwd = CurrentDirectory();
-    EXPECT_EQ(GbkToWide(cwd), dir);
-    EXPECT_NE(cwd.back(), '\\');
-    EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
-    EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
-    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(f);
-    EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
-    EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));
-    EXPECT_FALSE(FileExists(""));
-    DeleteFileW((dir + L"\\peizhi.ini").c_str());
-
-    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
-    EXPECT_EQ(CurrentDirectory(), "C:\\") << "a drive root keeps its backslash";
-    SetCurrentDirectoryW(old);
-    RemoveDirectoryW(dir.c_str());
 }
 
 }  // namespace

@@ -207,13 +207,6 @@ class RobustProgram : public testing::Test {
     static void ClickSaveNames() {
         SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
     }
-    // Opens the rate window with the hot key and saves the rates it loaded.
-    static void SaveRatesAsLoaded() {
-        SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
-        if (FindLoadedWindow(kRate) == nullptr) return ADD_FAILURE() << "no rate window";
-        EXPECT_EQ(State().currentRateTotal, 100);
-        SendMessageW(GetWindowHandle(kRate, ids::kRateSave), BM_CLICK, 0, 0);
-    }
 
     std::wstring dir_, ini_;
     wchar_t old_[MAX_PATH] = {};
@@ -225,7 +218,7 @@ const std::string kOldIni = "[奖项]\r\n奖项1=旧一\r\n奖项2=旧二\r\n[�
 
 struct SaveFault {
     const char* name;
-    bool readable;  // whether the program can still read the file
+    const char* why;  // what the message says of the cause
     // Sets the fault up on the folder's peizhi.ini; returns what undoes it.
     std::function<std::function<void()>(const std::wstring& ini)> arrange;
 };
@@ -236,49 +229,60 @@ std::function<void()> HoldOpen(const std::wstring& ini, DWORD share) {
     return [h] { CloseHandle(h); };
 }
 
-// Wine drops the read-only attribute of a folder (nor would Windows refuse a write in one), and
-// runs as a user who may write anywhere; a disk cannot be filled under it either. What stands in:
-// the locks below make the read or the final replace fail just as a full disk makes the write
-// of the temporary file fail, after which the same clean-up runs.
 const SaveFault kSaveFaults[] = {
-    {"read-only file", true,
+    {"read-only file", "只读",
      [](const std::wstring& ini) {
          SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
          return std::function<void()>(
              [ini] { SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL); });
      }},
-    {"file open without sharing elsewhere", false,
+    {"file open without sharing elsewhere", "另一个程序",
      [](const std::wstring& ini) { return HoldOpen(ini, 0); }},
-    {"file open for reading only elsewhere: the replace fails", true,
+    {"file open for reading only elsewhere", "另一个程序",
      [](const std::wstring& ini) { return HoldOpen(ini, FILE_SHARE_READ); }},
 };
 
-TEST_F(RobustProgram, SavesTheSystemRefusesLeaveTheFileAndTheProgramWhole) {
+// Clicks a save button and returns the text of the message box it shows ("" for none).
+std::wstring SaveAndReadTheBox(HWND button) {
+    std::wstring told;
+    test::BoxWatcher box(GbkToWide("信息："), IDOK, [&](HWND b) { told = test::BoxMessage(b); });
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return told;
+}
+
+TEST_F(RobustProgram, ASaveTheSystemRefusesIsToldAndKeepsWhatWasTyped) {
     for (const SaveFault& fault : kSaveFaults) {
         SCOPED_TRACE(fault.name);
         ASSERT_TRUE(WriteBytes(ini_, kOldIni));
-        const std::function<void()> undo = fault.arrange(ini_);
-        EXPECT_FALSE(IniWriteText(ConfigPath(), "奖项", "奖项1", "新"));
-
-        test::BoxWatcher anyBox(L"", IDOK);
         ASSERT_TRUE(LoadWindow(kMain));
+        const std::function<void()> undo = fault.arrange(ini_);
         SetNameBox(1, "新一");
-        ClickSaveNames();
-        // An unreadable file reads as empty: its rates add up to 0 and cannot be saved anyway.
-        if (fault.readable) SaveRatesAsLoaded();
-        EXPECT_FALSE(anyBox.found()) << "a failed save is not reported";
+        const std::wstring told = SaveAndReadTheBox(GetWindowHandle(kMain, ids::kMainSaveNames));
+        EXPECT_NE(told.find(ini_), std::wstring::npos) << "the box names the file";
+        EXPECT_NE(told.find(GbkToWide(fault.why)), std::wstring::npos) << "and why";
+        EXPECT_EQ(NameBox(1), "新一") << "nothing is reloaded from the unchanged file";
         undo();
-
         EXPECT_EQ(ReadBytes(ini_), kOldIni);
         EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"})
             << "no temporary file left";
-        // After the save the boxes show what the file gives: its names, or the defaults for
-        // empty names when it cannot be read.
-        EXPECT_EQ(NameBox(1), fault.readable ? "旧一" : "OPPO手机");
-        EXPECT_EQ(State().prizeTable[1].rate, fault.readable ? 100 : 0);
+        EXPECT_EQ(SaveAndReadTheBox(GetWindowHandle(kMain, ids::kMainSaveNames)), L"");
+        EXPECT_NE(ReadBytes(ini_).find("奖项1=新一"), std::string::npos)
+            << "a second click after the cause is gone saves";
         CloseProgram();
         ResetStateForTesting();
     }
+}
+
+TEST_F(RobustProgram, ARateSaveTheSystemRefusesIsTold) {
+    ASSERT_TRUE(WriteBytes(ini_, kOldIni));
+    ASSERT_TRUE(LoadWindow(kMain));
+    SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
+    ASSERT_NE(FindLoadedWindow(kRate), nullptr);
+    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring told = SaveAndReadTheBox(GetWindowHandle(kRate, ids::kRateSave));
+    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(told.find(GbkToWide("只读")), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(ini_), kOldIni);
 }
 
 TEST(RobustSave, AFolderThatDoesNotExistRefusesTheSave) {
@@ -408,7 +412,7 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
         // Built in place: a 32-bit process has no room for many copies of 50 MB.
         std::string content;
         content.reserve(kSize);
-        content.append("\xEF\xBB\xBF").append(1 << 20, 'x').append("\n");  // a megabyte line
+        content.append(1 << 20, 'x').append("\n");                          // a megabyte line
         content.append(4 << 20, '\0').append("\r\n");                      // NUL bytes
         content.append("[").append(1 << 20, '\x81').append("]\r");         // a header of broken GBK
         for (int i = 0; i < 1 << 16; ++i)
@@ -444,7 +448,7 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
     EXPECT_EQ(NameBox(1), "嘰嘯嘳");
     EXPECT_EQ(NameBox(2), "a") << "a value ends at its NUL";
     EXPECT_EQ(NameBox(3), "会员一月") << "missing names take the defaults";
-    EXPECT_EQ(State().prizeTable[3].name, CentreText("\xFF")) << "a lead byte without its trail is cut";
+    EXPECT_EQ(State().prizeTable[3].name, CentreText("\xFF\xFF")) << "0xFF is a byte of its own";
     EXPECT_EQ(NameBox(5), "引号");
     const int32_t rates[] = {0, 20, 100, 0, 0, 0, 0, 0, 0, 0};
     for (int i = 0; i < 10; ++i) EXPECT_EQ(State().prizeTable[i].rate, rates[i]) << "prize " << i + 1;

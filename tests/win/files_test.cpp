@@ -1,0 +1,278 @@
+// The file layer against what Windows does to a file: attributes and access rules kept by a save,
+// a second handle holding the file with each sharing mode, a folder deeper than MAX_PATH or named
+// beyond GBK, a temporary file left by a killed save, the current directory and file existence,
+// and an allocation the heap refuses.
+#include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/prize_table.h"
+#include "config/rate_rules.h"
+#include "runtime/encoding.h"
+#include "runtime/file_io.h"
+#include "runtime/files.h"
+#include "runtime/ini.h"
+#include "tests/win/win_test_support.h"
+
+namespace kelvra {
+namespace {
+
+const std::string kOld = "[奖项]\r\n奖项1=旧\r\n";
+const std::string kNew = "[奖项]\r\n奖项1=新\r\n";
+
+std::wstring NewFolder(std::wstring_view stem) {
+    static int counter = 0;
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring dir = std::wstring(tmp) + std::wstring(stem) +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(++counter);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::set<std::wstring> Names(const std::wstring& dir) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((L"\\\\?\\" + dir + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.' || (data.cFileName[1] != 0 && data.cFileName[1] != L'.'))
+            names.insert(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    for (const std::wstring& name : Names(dir)) {
+        const std::wstring path = L"\\\\?\\" + dir + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str())) RemoveTree(dir + L"\\" + name);
+    }
+    RemoveDirectoryW((L"\\\\?\\" + dir).c_str());
+}
+
+void Put(const std::wstring& path, std::string_view bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+std::string Get(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD n = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+    return bytes.substr(0, n);
+}
+
+class Files : public testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = NewFolder(L"kelvra-files-");
+        ini_ = dir_ + L"\\peizhi.ini";
+        path_ = WideToGbk(ini_);
+    }
+    void TearDown() override {
+        SetProgramFolder(L"");
+        RemoveTree(dir_);
+    }
+    WriteOutcome Save() { return IniWriteSection(path_, "奖项", kNames); }
+
+    const std::pair<std::string, std::string> kNames[1] = {{"奖项1", "新"}};
+    std::wstring dir_, ini_;
+    std::string path_;
+};
+
+TEST_F(Files, KeepsHiddenSystemAndArchiveAttributes) {
+    for (DWORD set : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM},
+                      DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        Put(ini_, kOld);
+        ASSERT_TRUE(SetFileAttributesW(ini_.c_str(), set));
+        const DWORD before = GetFileAttributesW(ini_.c_str());
+        ASSERT_EQ(before & set, set);
+        EXPECT_EQ(Save(), WriteOutcome::Written);
+        EXPECT_EQ(Get(ini_), kNew);
+        EXPECT_EQ(GetFileAttributesW(ini_.c_str()), before) << set;
+        SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+}
+
+TEST_F(Files, KeepsTheSecurityDescriptor) {
+    Put(ini_, kOld);
+    // The user alone: no new file gets that by default.
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    char user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &size));
+    CloseHandle(token);
+    wchar_t* sid = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
+    const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+    LocalFree(sid);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &sd, nullptr));
+    const bool set = SetFileSecurityW(ini_.c_str(), DACL_SECURITY_INFORMATION, sd) != FALSE;
+    LocalFree(sd);
+    if (!set) GTEST_SKIP() << "this file system keeps no security descriptor";
+    const auto dacl = [&] {
+        std::vector<char> buffer(4096);
+        DWORD needed = 0;
+        if (!GetFileSecurityW(ini_.c_str(), DACL_SECURITY_INFORMATION, buffer.data(),
+                              static_cast<DWORD>(buffer.size()), &needed))
+            return std::vector<char>();
+        buffer.resize(GetSecurityDescriptorLength(buffer.data()));
+        return buffer;
+    };
+    const std::vector<char> before = dacl();
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(Save(), WriteOutcome::Written);
+    EXPECT_EQ(Get(ini_), kNew);
+    EXPECT_EQ(dacl(), before);
+}
+
+TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
+    Put(ini_, kOld);
+    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Save(), WriteOutcome::ReadOnlyFile);
+    EXPECT_EQ(Get(ini_), kOld);
+    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+}
+
+// Editors, sync tools and virus scanners hold the file open; what they share decides.
+TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWriting) {
+    const struct {
+        const char* holder;
+        DWORD access, share;
+        WriteOutcome expected;
+    } cases[] = {
+        {"reader sharing everything", GENERIC_READ,
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, WriteOutcome::Written},
+        {"editor sharing read and write but not delete", GENERIC_READ | GENERIC_WRITE,
+         FILE_SHARE_READ | FILE_SHARE_WRITE, WriteOutcome::Written},
+        {"reader sharing read only", GENERIC_READ, FILE_SHARE_READ,
+         WriteOutcome::HeldByOtherProgram},
+        {"reader sharing nothing", GENERIC_READ, 0, WriteOutcome::HeldByOtherProgram},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.holder);
+        Put(ini_, kOld + "; " + std::string(1000, 'x') + "\r\n");  // longer: the end must move
+        HANDLE held =
+            CreateFileW(ini_.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(Save(), c.expected);
+        const DWORD ms = GetTickCount() - start;
+        CloseHandle(held);
+        const bool written = c.expected == WriteOutcome::Written;
+        EXPECT_EQ(Get(ini_), (written ? kNew : kOld) + "; " + std::string(1000, 'x') + "\r\n");
+        EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+        std::printf("[ files    ] %s: %lu ms\n", c.holder, ms);
+    }
+}
+
+TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
+    Put(ini_, kOld);
+    for (const wchar_t* name : {L"~kv0badf00d.tmp", L"~kv12345678.tmp", L"~kvnotours.tmp",
+                                L"~kv0badf00d.tmp.bak", L"other.tmp"})
+        Put(dir_ + L"\\" + name, "x");
+    // A save still writing its temporary file holds it without delete sharing.
+    HANDLE live = CreateFileW((dir_ + L"\\~kv12345678.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    const std::wstring outside = NewFolder(L"kelvra-files-outside-");
+    Put(outside + L"\\~kvdeadbeef.tmp", "x");
+    EXPECT_EQ(Save(), WriteOutcome::Written);
+    CloseHandle(live);
+    EXPECT_EQ(Names(dir_),
+              (std::set<std::wstring>{L"peizhi.ini", L"~kv12345678.tmp", L"~kvnotours.tmp",
+                                      L"~kv0badf00d.tmp.bak", L"other.tmp"}));
+    EXPECT_EQ(Names(outside), std::set<std::wstring>{L"~kvdeadbeef.tmp"});
+    RemoveTree(outside);
+}
+
+// The program folder as the executable's folder may be: deeper than MAX_PATH, or named with
+// characters GBK has not. The logic still builds CurrentDirectory() + "\peizhi.ini".
+TEST_F(Files, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
+    std::wstring deep = dir_;
+    const std::wstring level = GbkToWide("配置文件夹的名字很长很长很长很长很长很长很长很长");
+    while (WideToGbk(deep).size() <= 300) {
+        deep += L"\\" + level;
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    const std::wstring foreign = dir_ + L"\\\xD55C\xAE00-kelvra";  // Hangul: no GBK form
+    ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
+
+    for (const std::wstring& folder : {deep, foreign}) {
+        SetProgramFolder(folder);
+        EXPECT_EQ(CurrentDirectory(), ".");
+        EXPECT_FALSE(FileExists(ConfigPath()));
+        const SaveResult r =
+            SaveSection("奖项", "奖项", {"甲", "", "", "", "", "", "", "", "", ""});
+        EXPECT_EQ(r.outcome, WriteOutcome::Written);
+        // The full path is shown; characters GBK has not become '?'.
+        EXPECT_EQ(r.file, WideToGbk(folder + L"\\peizhi.ini"));
+        EXPECT_TRUE(FileExists(ConfigPath()));
+        EXPECT_EQ(IniReadText(ConfigPath(), "奖项", "奖项1"), "甲");
+        EXPECT_EQ(SaveSection("奖项", "奖项", {"乙"}).outcome, WriteOutcome::Written);
+        EXPECT_EQ(IniReadText(ConfigPath(), "奖项", "奖项1"), "乙") << "an existing file replaced";
+    }
+    EXPECT_TRUE(Names(dir_).count(L"peizhi.ini") == 0) << "nothing written elsewhere";
+}
+
+TEST_F(Files, CurrentDirectoryAndFileExists) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    std::wstring dir = std::wstring(tmp) + GbkToWide("凯转盘测试");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+    const std::string cwd = CurrentDirectory();
+    EXPECT_EQ(GbkToWide(cwd), dir);
+    EXPECT_NE(cwd.back(), '\\');
+    EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
+    EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
+    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
+    EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));
+    EXPECT_FALSE(FileExists(""));
+    DeleteFileW((dir + L"\\peizhi.ini").c_str());
+
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    EXPECT_EQ(CurrentDirectory(), "C:\\") << "a drive root keeps its backslash";
+    SetCurrentDirectoryW(old);
+    RemoveDirectoryW(dir.c_str());
+}
+
+test::ChildRegistrar refusedAllocation(L"refused-allocation", [] {
+    std::vector<char> tooMuch(size_t{0x7FFFFFF0});
+    std::printf("%d\n", tooMuch[0]);
+});
+
+TEST_F(Files, ARefusedAllocationShowsTheFatalBoxWithItsSize) {
+    const test::ChildResult r = test::RunChildProcess(L"refused-allocation");
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.boxTitle, GbkToWide("错误"));
+    EXPECT_EQ(r.boxText,
+              GbkToWide("运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n"));
+    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+}
+
+}  // namespace
+}  // namespace kelvra
