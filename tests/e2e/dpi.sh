@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The program at a display scale other than 100 % (E2E_DPI, default 144): the main window's client
-# area is its 522 x 554 layout units times dpi/96, and a spin lands on its winner. Not registered
-# with CTest until the program scales itself; run it by hand: [E2E_DPI=120] tests/e2e/dpi.sh [EXE]
+# The program at a display scale other than 100 % (E2E_DPI, default 144): the windows' client
+# areas are their layout units times dpi/96, a spin lands on its winner, Space starts one as a
+# presenter's remote does, and F11 fills the screen and gives the window back.
+# By hand: [E2E_DPI=120] tests/e2e/dpi.sh [EXE]
 export E2E_DPI=${E2E_DPI:-144}
 source "$(dirname "$0")/lib.sh"
 e2e_begin dpi "${1:-}"
@@ -11,16 +12,50 @@ e2e_start
 e2e_main_window
 e2e_log "screenshot at $E2E_DPI DPI: $E2E_START_SHOT"
 
-# The frame Wine draws into the X window is as wide at the bottom as at the sides.
-read -r w h <<<"$(xdotool getwindowgeometry --shell "$MAIN" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' |
-  tr '\n' ' ')"
-cw=$((w - 2 * E2E_CX)) ch=$((h - E2E_CY - E2E_CX))
-[ "$cw" -eq "$(e2e_u 522)" ] && [ "$ch" -eq "$(e2e_u 554)" ] ||
-  e2e_fail "the main window's client area is ${cw}x$ch, expected $(e2e_u 522)x$(e2e_u 554)"
-e2e_ok "the main window's client area is ${cw}x$ch at $E2E_DPI DPI"
+# size ID: the X window's width and height.
+size() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | tr '\n' ' '; }
+# client_is ID WHAT W H: the window's client area is W x H units at the DPI. The frame Wine draws
+# into the X window is as wide at the bottom as at the sides.
+client_is() {
+  local w h cw ch
+  read -r w h <<<"$(size "$1")"
+  cw=$((w - 2 * E2E_CX)) ch=$((h - E2E_CY - E2E_CX))
+  [ "$cw" -eq "$(e2e_u "$3")" ] && [ "$ch" -eq "$(e2e_u "$4")" ] ||
+    e2e_fail "the $2's client area is ${cw}x$ch, expected $(e2e_u "$3")x$(e2e_u "$4")"
+  e2e_ok "the $2's client area is ${cw}x$ch at $E2E_DPI DPI"
+}
+client_is "$MAIN" "main window" 522 554
 
 e2e_expect_angle "$E2E_START_SHOT" 0
 e2e_spin 1
+
+e2e_activate "$MAIN" 40 540
+e2e_key space
+sleep 1.5
+e2e_shot "$MAIN" space
+e2e_px pointer "$SHOT" $(e2e_pt $E2E_HUB_X $E2E_HUB_Y)
+e2e_between "$(e2e_field "$PX" angle)" 210 222 && e2e_fail "Space started no spin ($PX)"
+e2e_until 12 "the spin started by Space did not end on prize 7" \
+  eval 'e2e_shot "$MAIN" after-space; e2e_px pointer "$SHOT" $(e2e_pt $E2E_HUB_X $E2E_HUB_Y);
+        e2e_between "$(e2e_field "$PX" angle)" 213 219'
+e2e_ok "Space starts a spin on the wheel page"
+
+e2e_hotkey "$MAIN"
+e2e_wait_window "$E2E_RATE_RE" 10
+client_is "$WIN" "rate window" 347 290
+e2e_shot "$WIN" rate
+e2e_key Escape
+
+before=$(size "$MAIN")
+e2e_activate "$MAIN" 40 540
+e2e_key F11
+e2e_until 5 "F11 did not fill the screen" eval '[ "$(size "$MAIN")" = "$(xdotool getdisplaygeometry) " ]'
+sleep 1
+e2e_shot "$MAIN" full-screen
+e2e_ok "F11 fills the screen: $(size "$MAIN")"
+e2e_key F11
+e2e_until 5 "F11 did not give the window back" eval 'LAST="$(size "$MAIN")"; [ "$LAST" = "$before" ]'
+e2e_ok "F11 again gives the window back at its size"
 
 e2e_activate "$MAIN" 40 540
 e2e_key Escape
