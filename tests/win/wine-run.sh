@@ -4,8 +4,10 @@ set -uo pipefail
 source "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-env.sh"
 own_display=
 if [ -z "${DISPLAY:-}" ]; then own_display=1; fi
+# KELVRA_TEST_DPI: run at another display scale, in the prefix of that DPI.
+if [ -n "${KELVRA_TEST_DPI:-}" ]; then kelvra_wine_select 1252 "$KELVRA_TEST_DPI" || exit 1; fi
 kelvra_wine_up || exit 1
-wine "$@"
+kelvra_wine "$@"
 rc=$?
 [ -n "$own_display" ] && kelvra_wine_down
 exit $rc

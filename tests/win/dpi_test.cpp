@@ -1,0 +1,109 @@
+// The program at the DPI of the prefix it runs in (120, 144 or 192): windows, controls, fonts
+// and the wheel at dpi/96, the names in their own sectors, and a spin landing on its winner.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "app/spin.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "runtime/encoding.h"
+#include "runtime/win/dpi.h"
+#include "tests/win/win_test_support.h"
+#include "ui/assets.h"
+#include "ui/canvas_box.h"
+#include "ui/model/ids.h"
+#include "ui/window.h"
+
+namespace kelvra {
+namespace {
+
+// Under Wine the frame drawn at 96 DPI leaves the layout's 528 x 579 a client area of 522 x 554.
+constexpr SIZE kMainClient{522, 554}, kRateClient{347, 290};
+
+SIZE ClientOf(WindowId w) {
+    RECT r;
+    GetClientRect(FindLoadedWindow(w)->hwnd(), &r);
+    return {r.right, r.bottom};
+}
+
+TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
+    const int32_t dpi = SystemDpi();
+    ASSERT_NE(dpi, 96) << "runs in a prefix of another DPI";
+    const Scale s = Scale::ForDpi(dpi);
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring dir = std::wstring(tmp) + L"kelvra-dpi-" + std::to_wstring(dpi);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+    std::ofstream((dir + L"\\peizhi.ini").c_str(), std::ios::binary) << "[中奖率]\r\n中奖率7=100\r\n";
+    ResetStateForTesting();
+    InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
+    ASSERT_TRUE(LoadWindow(WindowId::Main));
+
+    const SIZE main = ClientOf(WindowId::Main);
+    EXPECT_EQ(main.cx, s.Px(kMainClient.cx));
+    EXPECT_EQ(main.cy, s.Px(kMainClient.cy));
+    const ControlDef* box = FindControl(MainWindowDef(), ids::kMainNameBox[0]);
+    RECT r;
+    GetWindowRect(GetWindowHandle(WindowId::Main, box->id), &r);
+    MapWindowPoints(nullptr, GetWindowHandle(WindowId::Main, ids::kMainTab),
+                    reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              s.Px(box->left, box->top, box->width, box->height));
+    EXPECT_EQ(ReadProperty(1, box->id, 0, -1).number, box->left) << "read back in units";
+
+    // Each name is drawn at 18 points of the screen, centred in its own sector of the plate.
+    const Canvas* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();
+    for (int k = 1; k <= 10; ++k) {
+        const Sprite* label = canvas->FindSprite(State().labelSpriteIds[k - 1]);
+        ASSERT_NE(label, nullptr);
+        FontSpec at96 = label->font;
+        at96.height = -24;
+        const int h96 = RenderTextImage(label->text, at96, 0).height;
+        EXPECT_NEAR(label->unturned->height, s.Px(h96), 2) << "prize " << k;
+        const double x = (label->left + label->Width() / 2.0) / s.num() * s.den() - 262;
+        const double y = 262 - (label->top + label->Height() / 2.0) / s.num() * s.den();
+        const double angle = std::fmod(std::atan2(x, y) * 180 / 3.14159265358979 + 360, 360);
+        EXPECT_LT(std::abs(std::remainder(angle - 36 * (k - 1), 360.0)), 12) << "prize " << k;
+        EXPECT_NEAR(std::hypot(x, y), 190, 25) << "prize " << k;
+    }
+
+    // A press on the hub's pixels reaches the start control and the spin lands on prize 7.
+    State().spinHooks = {[](int32_t) {}, nullptr};
+    HWND start = GetWindowHandle(WindowId::Main, ids::kMainStart);
+    GetClientRect(start, &r);
+    SendMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 2));
+    EXPECT_EQ(FindCanvas(WindowId::Main, ids::kMainCanvas)->GetSpriteAngle(State().pointerSpriteId),
+              216);
+    State().spinHooks = {};
+
+    // The rate window, and its total line wide enough for its text in its font.
+    SendMessageW(FindLoadedWindow(WindowId::Main)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
+    ASSERT_NE(FindLoadedWindow(WindowId::Rate), nullptr);
+    EXPECT_EQ(ClientOf(WindowId::Rate).cx, s.Px(kRateClient.cx));
+    EXPECT_EQ(ClientOf(WindowId::Rate).cy, s.Px(kRateClient.cy));
+    HWND total = GetWindowHandle(WindowId::Rate, ids::kRateTotal);
+    HDC dc = GetDC(total);
+    const HFONT font = FindLoadedWindow(WindowId::Rate)->FontFor(
+        FindControl(RateWindowDef(), ids::kRateTotal)->font);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring text = GbkToWide("当前中奖率：100%");
+    SIZE extent;
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(total, dc);
+    GetClientRect(total, &r);
+    EXPECT_LE(extent.cx, r.right) << "the whole total line shows";
+
+    ResetStateForTesting();
+    SetCurrentDirectoryW(tmp);
+    DeleteFileW((dir + L"\\peizhi.ini").c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+}  // namespace kelvra
