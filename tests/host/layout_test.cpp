@@ -36,13 +36,6 @@ int PrizeNumberInName(const char* name) {
     return std::stoi(std::string(n.substr(prefix.size())));
 }
 
-TEST(Layout, WindowsAreFoundByTheirIds) {
-    for (const WindowDef* w : kWindows)
-        EXPECT_EQ(FindWindowDef(static_cast<int32_t>(w->id)), w) << w->name;
-    EXPECT_EQ(FindWindowDef(0), nullptr);
-    EXPECT_EQ(FindWindowDef(4), nullptr);
-}
-
 // Names and ids find one control each; a parent is the window or a tab control created before
 // the child; the Tab key stops at boxes, buttons and canvases.
 TEST(Layout, EveryControlIsFoundByNameAndIdAndComesAfterItsParent) {
