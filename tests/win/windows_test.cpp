@@ -116,9 +116,6 @@ TEST_F(WindowsTest, LoadingCreatesOnceAndRaisesCreated) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME) << "fixed size";
-    wchar_t caption[128];
-    GetWindowTextW(first, caption, 128);
-    EXPECT_EQ(std::wstring(caption), GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727"));
 }
 
 TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
@@ -139,7 +136,6 @@ TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
     EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 0u) << "creation raises no change";
     for (int32_t id : ids::kRateBox)
         EXPECT_EQ(Content(WindowId::Rate, id), FindControl(RateWindowDef(), id)->text);
-    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：");
 }
 
 // The typing rules are host-tested case by case (edit_rules_test); here the edit control applies
