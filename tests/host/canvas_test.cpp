@@ -119,60 +119,46 @@ TEST_F(CanvasTest, AnglesWrapIntoZeroTo359) {
         EXPECT_EQ(canvas.GetSpriteAngle(id), c.expected) << c.set;
     }
 
-    canvas.SetSpriteAngle(id, 0);
-    for (int step = 1; step <= 10; step++) {
-        canvas.RotateSprite(id, 36);
-        EXPECT_EQ(canvas.GetSpriteAngle(id), step * 36 % 360);
+    struct Turn {
+        int from, by, expected;
+    };
+    const Turn turns[] = {{0, 36, 36}, {324, 36, 0}, {144, 216, 0}, {359, 1, 0}, {0, -3636, 324}};
+    for (const Turn& t : turns) {
+        canvas.SetSpriteAngle(id, t.from);
+        canvas.RotateSprite(id, t.by);
+        EXPECT_EQ(canvas.GetSpriteAngle(id), t.expected) << t.from << " turned by " << t.by;
     }
-    for (int a : {36, 144, 359}) {
-        canvas.SetSpriteAngle(id, a);
-        canvas.RotateSprite(id, 360 - a);
-        EXPECT_EQ(canvas.GetSpriteAngle(id), 0) << a;
-    }
-    canvas.RotateSprite(id, -3600 - 36);
-    EXPECT_EQ(canvas.GetSpriteAngle(id), 324);
 }
 
-TEST_F(CanvasTest, UnknownIdsChangeNothing) {
-    canvas.AddSprite(Picture(10, 10, true), 0, 0);
+// Unknown ids, the angle a sprite already has, and any angle of a sprite that does not follow
+// the turn change no picture and redraw nothing.
+TEST_F(CanvasTest, ChangesThatRedrawNothing) {
+    const int pointer = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    const int plate = canvas.AddSprite(Picture(474, 475, false), 25, 25);
+    canvas.SetSpriteAngle(pointer, 36);
     canvas.TakeDirty();
+    const Sprite before[] = {*canvas.FindSprite(pointer), *canvas.FindSprite(plate)};
+
     EXPECT_EQ(canvas.GetSpriteAngle(42), 0);
     canvas.SetSpriteAngle(42, 90);
     canvas.RotateSprite(42, 36);
     canvas.RemoveSprites({42});
-    EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
-    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1}));
-}
-
-TEST_F(CanvasTest, SameAngleRedrawsNothing) {
-    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
-    canvas.SetSpriteAngle(id, 36);
-    canvas.TakeDirty();
-    const Sprite before = *canvas.FindSprite(id);
-
-    canvas.SetSpriteAngle(id, 36);
-    canvas.SetSpriteAngle(id, 396);
-    canvas.RotateSprite(id, 0);
-    canvas.RotateSprite(id, 360);
-    const Sprite* after = canvas.FindSprite(id);
-    EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
-    EXPECT_EQ(after->rendered, before.rendered);
-    EXPECT_EQ(after->left, before.left);
-    EXPECT_EQ(after->top, before.top);
-}
-
-TEST_F(CanvasTest, NonFollowingSpriteStoresTheAngleOnly) {
-    const int plate = canvas.AddSprite(Picture(474, 475, false), 25, 25);
-    const auto image = canvas.FindSprite(plate)->rendered;
-    canvas.TakeDirty();
+    canvas.SetSpriteAngle(pointer, 36);
+    canvas.SetSpriteAngle(pointer, 396);
+    canvas.RotateSprite(pointer, 0);
+    canvas.RotateSprite(pointer, 360);
     canvas.RotateSprite(plate, 36);
     canvas.SetSpriteAngle(plate, 90);
-    const Sprite* s = canvas.FindSprite(plate);
-    EXPECT_EQ(s->angle, 90);
-    EXPECT_EQ(s->rendered, image);
-    EXPECT_EQ(s->left, 25);
-    EXPECT_EQ(s->top, 25);
+
     EXPECT_TRUE(canvas.TakeDirty().IsEmpty());
+    EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{pointer, plate}));
+    EXPECT_EQ(canvas.FindSprite(plate)->angle, 90) << "the angle is stored all the same";
+    for (const Sprite& b : before) {
+        const Sprite* after = canvas.FindSprite(b.id);
+        EXPECT_EQ(after->rendered, b.rendered);
+        EXPECT_EQ(after->left, b.left);
+        EXPECT_EQ(after->top, b.top);
+    }
 }
 
 TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
@@ -186,7 +172,7 @@ TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
         {"pointer quarter turn", 134, 304, 90, 195 + 67 - 152, 110 + 152 - 67},
         {"pointer at 36", 134, 304, 36, 195 + 67 - 144, 110 + 152 - 162},
         {"small odd sizes swap", 5, 3, 90, 195 + 2 - 1, 110 + 1 - 2},
-        {"even size turns odd", 10, 10, 45, 195 + 5 - 7, 110 + 5 - 7},  // 15 x 15
+        {"even size turns odd", 10, 10, 45, 195 + 5 - 7, 110 + 5 - 7},          // 15 x 15
         {"odd size turns wider and even", 3, 5, 36, 195 + 1 - 3, 110 + 2 - 3},  // 6 x 6
         {"half turn stays put", 134, 304, 180, 195, 110},
     };
@@ -201,25 +187,20 @@ TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
     }
 }
 
-TEST_F(CanvasTest, CachedTurnsMatchFreshOnes) {
+TEST_F(CanvasTest, CachedTurnsMatchFreshOnesAndAreReused) {
     const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
-    for (int step = 0; step < 10; step++) {
-        canvas.RotateSprite(id, 36);
-    }
-    canvas.SetTurnCaching(false);
-    for (int step = 0; step < 10; step++) {
+    std::vector<std::shared_ptr<const Image>> firstRound;
+    for (int step = 0; step < 20; step++) {
         canvas.RotateSprite(id, 36);
         const Sprite* s = canvas.FindSprite(id);
         EXPECT_EQ(*s->rendered, RotateImage(Striped(134, 304), s->angle)) << s->angle;
-        EXPECT_EQ(canvas.CachedTurnCount(), 0u);
+        if (step < 10)
+            firstRound.push_back(s->rendered);
+        else
+            EXPECT_EQ(s->rendered, firstRound[step - 10]) << "the second round reuses the image";
     }
-    canvas.SetTurnCaching(true);
-    canvas.RotateSprite(id, 36);
-    const auto first = canvas.FindSprite(id)->rendered;
-    for (int step = 0; step < 10; step++) {
-        canvas.RotateSprite(id, 36);
-    }
-    EXPECT_EQ(canvas.FindSprite(id)->rendered, first) << "second round should reuse the image";
+    canvas.SetTurnCaching(false);
+    EXPECT_EQ(canvas.CachedTurnCount(), 0u);
 }
 
 TEST_F(CanvasTest, DirtyRegionCoversOldAndNewBoxesWithinTheCanvas) {
@@ -296,12 +277,6 @@ TEST(SplitTextLines, FollowsLineFeeds) {
         EXPECT_EQ(SplitTextLines(c.text), c.lines) << c.text;
     }
 }
-
-}  // namespace
-}  // namespace kelvra
-
-namespace kelvra {
-namespace {
 
 // A disc: opaque inside, transparent outside, like the wheel plate.
 SpriteTemplate Disc(int size, uint32_t colour) {

@@ -30,20 +30,20 @@ TEST(EditRules, WhatEachBoxTakes) {
         {"name box: a lone surrogate", kNameBox, u"ab", u"ab\xD83D", false},
         {"name box: shortening a long text from the file", kNameBox, u"一二三四五六", u"一二三四五",
          true},
-        {"name box: swapping in a shorter character", kNameBox, u"一二三四五", u"一二三四a",
-         true},
+        {"name box: swapping in a shorter character", kNameBox, u"一二三四五", u"一二三四a", true},
         {"name box: a long text may not grow", kNameBox, u"一二三四五", u"一二三四五a", false},
         {"name box: nor take a character GBK lacks", kNameBox, u"一二三四五", u"一二三☃", false},
         {"rate box: two characters", kRateBox, u"1", u"12", true},
         {"rate box: not three", kRateBox, u"12", u"123", false},
         {"rate box: minus", kRateBox, u"", u"-5", true},
         {"rate box: no plus", kRateBox, u"", u"+5", false},
+        {"rate box: no letter", kRateBox, u"5", u"5a", false},
         {"rate box: no full-width digits", kRateBox, u"", u"１", false},
         {"rate box: a long number from the file can lose digits", kRateBox, u"2147483647",
          u"214748364", true},
+        {"rate box: letters from the file can be deleted", kRateBox, u"abc", u"ab", true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(AcceptsChange(c.rules, c.from, c.to), c.taken) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(AcceptsChange(c.rules, c.from, c.to), c.taken) << c.what;
 }
 
 TEST(EditRules, PasteTakesTheLongestFittingStartOfTheFirstLine) {

@@ -281,13 +281,9 @@ TEST(Compose, BlendsOverAndStaysInsideTheClip) {
     // A 3x3 block placed partly off the top-left corner, clipped to columns 1..3.
     Image dst(4, 4, 0xFF000000);
     Compose(dst, Image(3, 3, kOpaqueWhite), -1, -1, {1, 0, 4, 4});
-    const std::vector<uint32_t> expected = {
-        0xFF000000, kOpaqueWhite, 0xFF000000, 0xFF000000,  //
-        0xFF000000, kOpaqueWhite, 0xFF000000, 0xFF000000,  //
-        0xFF000000, 0xFF000000,   0xFF000000, 0xFF000000,  //
-        0xFF000000, 0xFF000000,   0xFF000000, 0xFF000000,
-    };
-    EXPECT_EQ(dst.pixels, expected);
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 4; x++)
+            EXPECT_EQ(dst.At(x, y), x == 1 && y < 2 ? kOpaqueWhite : 0xFF000000u) << x << "," << y;
 }
 
 // Writes a PNG into memory with libpng.
@@ -377,18 +373,9 @@ TEST(DecodePng, RefusesDamagedData) {
     Image img;
     ASSERT_TRUE(DecodePng(good.data(), good.size(), img));
 
-    auto findChunk = [&](const char* type) {
-        for (size_t i = 8; i + 8 <= good.size();) {
-            uint32_t len = good[i] << 24 | good[i + 1] << 16 | good[i + 2] << 8 | good[i + 3];
-            if (std::memcmp(&good[i + 4], type, 4) == 0) {
-                return i;
-            }
-            i += 12 + len;
-        }
-        return size_t{0};
-    };
-    const size_t idat = findChunk("IDAT");
-    ASSERT_NE(idat, 0u);
+    // libpng writes the image data right after the header: signature 8 bytes, IHDR 25.
+    const size_t idat = 33;
+    ASSERT_EQ(std::memcmp(&good[idat + 4], "IDAT", 4), 0);
 
     std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
     std::vector<uint8_t> badSignature = good;

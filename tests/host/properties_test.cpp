@@ -16,45 +16,6 @@ constexpr ControlType kAllTypes[] = {
 };
 
 constexpr int32_t kScreenDpi = 96;
-const std::string kSongTi = "宋体";
-
-TEST(PropertyTable, SizesTheLogicCountsOn) {
-    EXPECT_EQ(PropertyTableSize(ControlType::EditBox), 29);
-    EXPECT_EQ(PropertyTableSize(ControlType::Label), 29);
-    EXPECT_EQ(PropertyTableSize(ControlType::CartoonObject), 32);
-    EXPECT_EQ(PropertyTableSize(ControlType::TransLabel), 15);
-    for (ControlType t : kAllTypes) EXPECT_GE(PropertyTableSize(t), 8) << static_cast<int>(t);
-}
-
-TEST(PropertyTable, EveryTypeStartsWithTheCommonKinds) {
-    const PropertyKind common[] = {PropertyKind::Int32, PropertyKind::Int32, PropertyKind::Int32,
-                                   PropertyKind::Int32, PropertyKind::Text,  PropertyKind::Bool,
-                                   PropertyKind::Bool,  PropertyKind::Cursor};
-    for (ControlType t : kAllTypes) {
-        for (int32_t i = 0; i < 8; ++i) {
-            EXPECT_EQ(PropertyKindOf(t, i), common[i])
-                << "type " << static_cast<int>(t) << " #" << i;
-        }
-    }
-}
-
-TEST(PropertyTable, EntriesTheLogicWritesAndReads) {
-    struct Case {
-        const char* name;
-        ControlType type;
-        int32_t index;
-        PropertyKind kind;
-    } cases[] = {
-        {"edit box content", ControlType::EditBox, 8, PropertyKind::Text},
-        {"label caption", ControlType::Label, 8, PropertyKind::Text},
-        {"label text colour", ControlType::Label, 16, PropertyKind::Colour},
-        {"template text", ControlType::CartoonObject, 8, PropertyKind::Text},
-        {"template font", ControlType::CartoonObject, 9, PropertyKind::Font},
-        {"template text colour", ControlType::CartoonObject, 10, PropertyKind::Colour},
-        {"start control disabled", ControlType::TransLabel, 6, PropertyKind::Bool},
-    };
-    for (const Case& c : cases) EXPECT_EQ(PropertyKindOf(c.type, c.index), c.kind) << c.name;
-}
 
 TEST(PropertyTable, IndexOutsideTheTableReadsAsText) {
     for (ControlType t : kAllTypes) {
@@ -166,99 +127,81 @@ FontSpec WriteMember(FontMember m, const PropertyValue& v, int32_t dpi = kScreen
     return WriteFontMember(SomeFont(), GuiFont(), static_cast<int32_t>(m), v, dpi);
 }
 
-TEST(FontMember, SizeInPointsBecomesCharacterHeight) {
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(18)).height, -24);
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(18), 120).height, -30);
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(9)).height, -12);
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(0)).height, 0);
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(-4)).height, 0);
+// A font in one line: height, weight, angle, italic/underline/strike-out, face.
+std::string Describe(const FontSpec& f) {
+    return std::to_string(f.height) + " " + std::to_string(f.weight) + " " +
+           std::to_string(f.escapement) + " " + (f.italic ? "i" : "-") + (f.underline ? "u" : "-") +
+           (f.strikeOut ? "s" : "-") + " " + f.face;
 }
 
-TEST(FontMember, FaceNeedsOneToThirtyOneBytes) {
+// Each case writes one member onto SomeFont() (-16 400 0 --- 黑体): only that member changes.
+TEST(FontMember, EachMemberConvertsItsValue) {
     const std::string face31(31, 'F');
-    EXPECT_EQ(WriteMember(FontMember::Face, PropertyValue::Text(face31)).face, face31);
-    EXPECT_EQ(WriteMember(FontMember::Face, PropertyValue::Text(face31 + "F")).face, kSongTi);
-    EXPECT_EQ(WriteMember(FontMember::Face, PropertyValue::Text("")).face, kSongTi);
-    EXPECT_EQ(WriteMember(FontMember::Face, PropertyValue::Text("宋体")).face, kSongTi);
-    EXPECT_EQ(WriteMember(FontMember::Face, PropertyValue::Text(std::string("Arial\0x", 7))).face,
-              "Arial");
-}
-
-TEST(FontMember, AngleIsReducedToOneTurn) {
     struct Case {
-        int64_t in;
-        int32_t escapement;
-    } cases[] = {{-1, 3599}, {0, 0}, {3599, 3599}, {3600, 0}, {7201, 1}, {-3600, 0}, {-7201, 3599}};
+        const char* what;
+        FontMember member;
+        PropertyValue value;
+        int32_t dpi;
+        std::string font;
+    } cases[] = {
+        {"18 points", FontMember::Size, PropertyValue::Number(18), 96, "-24 400 0 --- 黑体"},
+        {"18 points at 120 dpi", FontMember::Size, PropertyValue::Number(18), 120,
+         "-30 400 0 --- 黑体"},
+        {"9 points", FontMember::Size, PropertyValue::Number(9), 96, "-12 400 0 --- 黑体"},
+        {"a negative size is 0", FontMember::Size, PropertyValue::Number(-4), 96,
+         "0 400 0 --- 黑体"},
+        {"31-byte face", FontMember::Face, PropertyValue::Text(face31), 96,
+         "-16 400 0 --- " + face31},
+        {"32-byte face", FontMember::Face, PropertyValue::Text(face31 + "F"), 96,
+         "-16 400 0 --- 宋体"},
+        {"empty face", FontMember::Face, PropertyValue::Text(""), 96, "-16 400 0 --- 宋体"},
+        {"face up to its NUL", FontMember::Face, PropertyValue::Text(std::string("Arial\0x", 7)),
+         96, "-16 400 0 --- Arial"},
+        {"angle -1", FontMember::Angle, PropertyValue::Number(-1), 96, "-16 400 3599 --- 黑体"},
+        {"angle 3600", FontMember::Angle, PropertyValue::Number(3600), 96, "-16 400 0 --- 黑体"},
+        {"angle 7201", FontMember::Angle, PropertyValue::Number(7201), 96, "-16 400 1 --- 黑体"},
+        {"angle -7201", FontMember::Angle, PropertyValue::Number(-7201), 96,
+         "-16 400 3599 --- 黑体"},
+        {"bold", FontMember::Bold, PropertyValue::Number(3), 96, "-16 700 0 --- 黑体"},
+        {"not bold", FontMember::Bold, PropertyValue::Number(0), 96, "-16 0 0 --- 黑体"},
+        {"italic", FontMember::Italic, PropertyValue::Number(2), 96, "-16 400 0 i-- 黑体"},
+        {"underline", FontMember::Underline, PropertyValue::Number(-1), 96, "-16 400 0 -u- 黑体"},
+        {"strike-out", FontMember::StrikeOut, PropertyValue::Number(1), 96, "-16 400 0 --s 黑体"},
+        {"member -1", static_cast<FontMember>(-1), PropertyValue::Number(1), 96,
+         "-16 400 0 --- 黑体"},
+        {"member 7", static_cast<FontMember>(7), PropertyValue::Number(1), 96,
+         "-16 400 0 --- 黑体"},
+    };
     for (const Case& c : cases) {
-        EXPECT_EQ(WriteMember(FontMember::Angle, PropertyValue::Number(c.in)).escapement,
-                  c.escapement)
-            << c.in;
+        const FontSpec f = WriteMember(c.member, c.value, c.dpi);
+        EXPECT_EQ(Describe(f), c.font) << c.what;
+        EXPECT_TRUE(f.set) << c.what;
     }
-}
-
-TEST(FontMember, FlagsAndWeight) {
-    EXPECT_EQ(WriteMember(FontMember::Bold, PropertyValue::Number(3)).weight, 700);
-    EXPECT_EQ(WriteMember(FontMember::Bold, PropertyValue::Number(0)).weight, 0);
-    EXPECT_TRUE(WriteMember(FontMember::Italic, PropertyValue::Number(2)).italic);
-    EXPECT_TRUE(WriteMember(FontMember::StrikeOut, PropertyValue::Number(1)).strikeOut);
-    EXPECT_TRUE(WriteMember(FontMember::Underline, PropertyValue::Number(-1)).underline);
-}
-
-TEST(FontMember, ChangesOnlyTheSelectedMember) {
-    FontSpec expected = SomeFont();
-    expected.height = -24;
-    EXPECT_EQ(WriteMember(FontMember::Size, PropertyValue::Number(18)), expected);
 }
 
 TEST(FontMember, StartsFromTheDefaultGuiFontWhenNoneIsSet) {
-    const FontSpec written =
-        WriteFontMember(FontSpec{}, GuiFont(), static_cast<int32_t>(FontMember::Face),
-                        PropertyValue::Text("宋体"), kScreenDpi);
-    FontSpec expected = GuiFont();
-    expected.face = kSongTi;
-    EXPECT_EQ(written, expected);
-    EXPECT_TRUE(written.set);
-}
-
-TEST(FontMember, UnknownMemberLeavesTheFont) {
-    for (int32_t member : {-1, 7}) {
-        EXPECT_EQ(WriteFontMember(SomeFont(), GuiFont(), member, PropertyValue::Number(1), 96),
-                  SomeFont());
-    }
-}
-
-TEST(FontRecord, WholeRecordStartsFromZero) {
-    FontRecord r;
-    r.angle = 4000;
-    r.size = 18;
-    const FontSpec f = WriteFontRecord(r, kScreenDpi);
+    const FontSpec f =
+        WriteFontMember(FontSpec{}, GuiFont(), static_cast<int32_t>(FontMember::Bold),
+                        PropertyValue::Number(1), kScreenDpi);
+    EXPECT_EQ(Describe(f), "-11 700 0 --- Tahoma");
     EXPECT_TRUE(f.set);
-    EXPECT_EQ(f.escapement, 4000) << "a whole record keeps its angle";
-    EXPECT_EQ(f.weight, 0);
-    EXPECT_FALSE(f.italic || f.underline || f.strikeOut);
-    EXPECT_EQ(f.height, -24);
-    EXPECT_EQ(f.face, kSongTi) << "an empty face";
-
-    r.face = std::string(32, 'F');
-    EXPECT_EQ(WriteFontRecord(r, kScreenDpi).face, kSongTi);
-    r.size = -1;
-    EXPECT_EQ(WriteFontRecord(r, kScreenDpi).height, 0);
 }
 
-TEST(FontRecord, ReadsBackWhatWasWritten) {
-    FontRecord r;
-    r.angle = 900;
-    r.bold = true;
-    r.italic = true;
-    r.underline = true;
-    r.face = "黑体";
+TEST(FontRecord, WholeRecordStartsFromZeroAndReadsBack) {
+    FontRecord r{4000, false, false, false, false, 18, ""};
+    EXPECT_EQ(Describe(WriteFontRecord(r, kScreenDpi)), "-24 0 4000 --- 宋体")
+        << "the angle kept whole, an empty face";
+    EXPECT_TRUE(WriteFontRecord(r, kScreenDpi).set);
+    r = {0, false, false, false, false, -1, std::string(32, 'F')};
+    EXPECT_EQ(Describe(WriteFontRecord(r, kScreenDpi)), "0 0 0 --- 宋体");
+
+    r = {900, true, true, false, true, 0, "黑体"};
     for (int32_t size : {8, 9, 10, 12, 18, 29}) {
         r.size = size;
         EXPECT_EQ(ReadFontRecord(WriteFontRecord(r, kScreenDpi), kScreenDpi), r) << size;
     }
-    FontSpec normal = SomeFont();
-    EXPECT_FALSE(ReadFontRecord(normal, kScreenDpi).bold);
-    EXPECT_EQ(ReadFontRecord(normal, kScreenDpi).size, 12);
+    EXPECT_FALSE(ReadFontRecord(SomeFont(), kScreenDpi).bold);
+    EXPECT_EQ(ReadFontRecord(SomeFont(), kScreenDpi).size, 12);
 }
 
 }  // namespace

@@ -116,9 +116,6 @@ TEST_F(WindowsTest, LoadingCreatesOnceAndRaisesCreated) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME) << "fixed size";
-    wchar_t caption[128];
-    GetWindowTextW(first, caption, 128);
-    EXPECT_EQ(std::wstring(caption), GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727"));
 }
 
 TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
@@ -137,101 +134,64 @@ TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
 TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
     ASSERT_TRUE(LoadWindow(kRate));
     EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 0u) << "creation raises no change";
-    const char* initial[] = {"0", "20", "1", "25", "15", "0", "1", "5", "30", "3"};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[i]), initial[i]);
-    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：");
+    for (int32_t id : ids::kRateBox)
+        EXPECT_EQ(Content(WindowId::Rate, id), FindControl(RateWindowDef(), id)->text);
 }
 
-TEST_F(WindowsTest, RateBoxTypingAcceptsDigitsAndMinusUpToTwoCharacters) {
+// The typing rules are host-tested case by case (edit_rules_test); here the edit control applies
+// them: the platform's GBK widths, the rate box's limit, texts from the file shortened by hand,
+// and input that bypasses typing undone.
+TEST_F(WindowsTest, EditBoxesApplyTheirTypingRules) {
     ASSERT_TRUE(LoadWindow(kRate));
-    HWND box = Hwnd(kRate, ids::kRateBox[0]);
+    HWND rate = Hwnd(kRate, ids::kRateBox[0]);
     WriteText(WindowId::Rate, ids::kRateBox[0], 8, "");
     g_seen.clear();
-    Type(box, L"a. 5");
-    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "5");
+    Type(rate, L"a5");
+    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "5") << "a letter is refused";
     EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 1u) << "one event per change";
-    Type(box, L"07");
+    Type(rate, L"07");
     EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "50") << "a third character is refused";
-    SendMessageW(box, WM_CHAR, VK_BACK, 1);
-    SendMessageW(box, WM_CHAR, VK_BACK, 1);
-    Type(box, L"-9");
-    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "-9");
+
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND name = Hwnd(kMain, ids::kMainNameBox[0]);
+    Type(name, GbkToWide("OPPO手机好"));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机") << "a tenth byte";
+    Type(name, L"\x0E01!");  // Thai: no GBK form, refused rather than stored as '?'
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机!");
+
+    // A text from the file beyond the limit: a swap that shrinks it and a deletion are taken,
+    // growth is not.
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一二三四五六");
+    SendMessageW(name, EM_SETSEL, 0, 1);
+    Type(name, L"x");
+    SendMessageW(name, EM_SETSEL, 6, 6);
+    SendMessageW(name, WM_CHAR, VK_BACK, 1);
+    Type(name, L"y");
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "x二三四五");
+
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "ab");
+    SendMessageW(name, EM_SETSEL, 2, 2);
+    // As an input method does: straight into the box, no WM_CHAR.
+    for (const char* input : {"一二三四", "一二三"})
+        SendMessageW(name, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(GbkToWide(input).c_str()));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "ab一二三");
 }
 
 TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
     ASSERT_TRUE(LoadWindow(kRate));
-    HWND box = Hwnd(kRate, ids::kRateBox[0]);
-    HWND other = Hwnd(kRate, ids::kRateBox[1]);
     struct Case {
         const char* typed;
         const char* after;
         size_t events;  // change events raised by leaving the box
-    } cases[] = {{"07", "7", 1}, {"-", "", 1},    {"0", "", 1}, {"-0", "", 1},
-                 {"05", "5", 1}, {"42", "42", 0}, {"", "", 0},
-                 // Longer than typing allows, from the file: clamped all the same.
-                 {"5000000000", "2147483647", 1}, {"-99999999999", "-2147483648", 1}};
+    } cases[] = {{"07", "7", 1}, {"42", "42", 0}};
     for (const Case& c : cases) {
         WriteText(WindowId::Rate, ids::kRateBox[0], 8, c.typed);
-        SetFocus(box);
+        SetFocus(Hwnd(kRate, ids::kRateBox[0]));
         g_seen.clear();
-        SetFocus(other);
+        SetFocus(Hwnd(kRate, ids::kRateBox[1]));
         EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), c.after) << c.typed;
         EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), c.events) << c.typed;
     }
-}
-
-TEST_F(WindowsTest, NameBoxKeepsNineGbkBytes) {
-    ASSERT_TRUE(LoadWindow(kMain));
-    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
-    Type(box, GbkToWide("OPPO手机"));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机");
-    Type(box, GbkToWide("好"));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机")
-        << "a tenth byte cannot be typed";
-    Type(box, L"!");
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "OPPO手机!");
-
-    WriteText(WindowId::Main, ids::kMainNameBox[1], 8, "");
-    HWND second = Hwnd(kMain, ids::kMainNameBox[1]);
-    Type(second, GbkToWide("谢谢参与好"));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与")
-        << "four Chinese characters";
-    Type(second, L"\x0E01");  // Thai: no GBK form, refused rather than stored as '?'
-    Type(second, L"x");
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[1]), "谢谢参与x");
-}
-
-TEST_F(WindowsTest, TextsBeyondTheTypingRulesCanStillBeShortenedByHand) {
-    ASSERT_TRUE(LoadWindow(kMain));
-    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一二三四五六");  // 12 bytes, from a file
-    SendMessageW(box, EM_SETSEL, 12, 12);
-    SendMessageW(box, WM_CHAR, VK_BACK, 1);
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一二三四五");
-    Type(box, L"x");
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一二三四五") << "still no growth";
-    SendMessageW(box, EM_SETSEL, 0, 1);
-    Type(box, L"x");
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "x二三四五") << "a swap that shrinks";
-
-    ASSERT_TRUE(LoadWindow(kRate));
-    HWND rate = Hwnd(kRate, ids::kRateBox[0]);
-    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "abc");
-    SendMessageW(rate, EM_SETSEL, 3, 3);
-    SendMessageW(rate, WM_CHAR, VK_BACK, 1);
-    EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "ab");
-}
-
-TEST_F(WindowsTest, NameBoxUndoesInputThatBypassesTyping) {
-    ASSERT_TRUE(LoadWindow(kMain));
-    HWND box = Hwnd(kMain, ids::kMainNameBox[0]);
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "ab");
-    SendMessageW(box, EM_SETSEL, 2, 2);
-    // As an input method does: straight into the box, no WM_CHAR.
-    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(GbkToWide("一二三四").c_str()));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "ab");
-    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(GbkToWide("一二三").c_str()));
-    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "ab一二三");
 }
 
 TEST_F(WindowsTest, LabelCaptionColourAndFeedback) {
@@ -296,17 +256,12 @@ TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
     EXPECT_EQ(text->font.height, -24) << "18 points at 96 pixels per inch";
     EXPECT_EQ(text->font.face, "宋体");
     EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, 5).number, 18);
-    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text(std::string(32, 'x')));
-    EXPECT_EQ(text->font.face, "宋体") << "a face of 32 bytes or more";
 
     PropertyValue record;
     record.font = {4000, true, true, false, true, 12, ""};
     WriteProperty(kMain, ids::kMainText, 9, -1, record);
     EXPECT_EQ(text->font.height, -16);
-    EXPECT_EQ(text->font.escapement, 4000) << "a whole record's angle is not reduced";
-    EXPECT_TRUE(text->font.italic);
-    EXPECT_EQ(text->font.face, "宋体") << "an empty face";
-    record.font.face = "宋体";
+    record.font.face = "宋体";  // an empty face is taken as this one
     EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, -1).font, record.font);
 
     WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0x12345678);
@@ -395,20 +350,19 @@ test::ChildRegistrar handleOfClosedWindow(L"handle-of-closed-window", [] {
     GetWindowHandle(kHelp, ids::kHelpText);
 });
 
-TEST(WindowsFatal, ReadingAClosedWindowEndsTheProgram) {
-    const test::ChildResult r = test::RunChildProcess(L"read-closed-rate-window");
-    ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxText,
-              GbkToWide("运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n"));
-    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
-}
-
-TEST(WindowsFatal, HandleOfAWindowNotLoadedEndsTheProgram) {
-    const test::ChildResult r = test::RunChildProcess(L"handle-of-closed-window");
-    ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxText,
-              GbkToWide("运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n"));
-    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+TEST(WindowsFatal, ReachingAWindowNotLoadedEndsTheProgram) {
+    struct Case {
+        const wchar_t* child;
+        const char* message;
+    } cases[] = {{L"read-closed-rate-window", "未载入欲访问窗口组件所在的窗口"},
+                 {L"handle-of-closed-window", "指定窗口或窗口组件不存在或尚未载入"}};
+    for (const Case& c : cases) {
+        const test::ChildResult r = test::RunChildProcess(c.child);
+        ASSERT_FALSE(r.timedOut);
+        EXPECT_EQ(r.boxText,
+                  GbkToWide(std::string("运行时出错!\r\n\r\n错误信息：") + c.message + "\r\n"));
+        EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+    }
 }
 
 }  // namespace
