@@ -22,6 +22,7 @@ to_gbk_escapes() {
 
 changed=0
 for f in "$root"/runtime/*.h "$root"/runtime/*.cpp "$root"/config/*.h "$root"/config/*.cpp \
+         "$root"/ui/model/edit_rules.h "$root"/ui/model/edit_rules.cpp \
          "$root"/tests/fuzz/*.h "$root"/tests/fuzz/*.cpp; do
   rel=${f#"$root"/}
   mkdir -p "$src/$(dirname "$rel")"
