@@ -14,10 +14,10 @@
 # KELVRA_BUILD_DIR is the Windows build folder (default build/win32); WINEPREFIX and DISPLAY come
 # from the environment as for the other scripts, and without DISPLAY a private Xvfb is used.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 root=$PWD
 build=${KELVRA_BUILD_DIR:-$root/build/win32}
-runs=5 exe= use=1
+runs=5 exe="" use=1
 for a in "$@"; do
   case $a in
     --runs=*) runs=${a#--runs=} ;;
@@ -53,6 +53,7 @@ kelvra_wine_up || exit 1
 MAIN_CAPTION='KelvraV1.0 BY Ostrand QQ：555010727'
 EMPTY_CAPTION=KelvraBenchEmptyWindow
 PID=
+KEEPER=
 
 stop_program() {
   [ -n "$PID" ] || return 0
@@ -62,6 +63,7 @@ stop_program() {
 }
 cleanup() {
   stop_program
+  [ -n "$KEEPER" ] && kill -KILL "$KEEPER" 2>/dev/null
   [ -n "$own_display" ] && kelvra_wine_down
 }
 trap cleanup EXIT
@@ -83,18 +85,18 @@ wait_idle() {
   done
 }
 
-# launch DIR EXE CAPTION: starts EXE in DIR; sets MS (to the visible window), XID and PID.
+# launch DIR EXE CAPTION: starts EXE in DIR; sets MS (to the visible window) and PID.
 launch() {
   local out
   out=$(cd "$1" && "$work/mapwatch" 30000 "$3" "$1/wine.log" wine "$1/$2")
-  read -r MS XID PID child <<<"$out"
+  read -r MS _ PID child <<<"$out"
   [ "$PID" = 0 ] && PID=$child
   [ "$MS" != timeout ]
 }
 
 # measure DIR EXE CAPTION: one start; sets MS, ANON and RSS (kB) 3 s after the window showed.
 measure() {
-  ANON= RSS=
+  ANON="" RSS=""
   if ! launch "$@"; then
     echo "  $2: no window within 30 s (see $1/wine.log)" >&2
     stop_program
@@ -113,10 +115,16 @@ mkdir -p "$dir"
 cp "$exe" "$dir/kelvra.exe"
 cp "$build/kelvra_empty_window.exe" "$dir/empty.exe"
 
+# A program that keeps Wine's desktop process alive through the runs, as Windows' desktop is.
+(cd "$dir" && exec wine "$dir/empty.exe" idle) </dev/null >/dev/null 2>&1 &
+KEEPER=$!
+sleep 2
+
 echo "$(wine --version), $(nproc) CPUs, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "kelvra.exe: $exe ($(stat -c %s "$exe") bytes)"
 echo "time: start of 'wine X.exe' -> MapNotify of its main window; memory 3 s later from /proc"
-echo "(RssAnon = private memory, VmRSS = working set). One start of each first, not counted."
+echo "(RssAnon = private memory, VmRSS = working set). One start of each first, not counted;"
+echo "an idle Wine program keeps the desktop process (explorer.exe) running throughout."
 measure "$dir" empty.exe "$EMPTY_CAPTION"
 rm -f "$dir/peizhi.ini"
 measure "$dir" kelvra.exe "$MAIN_CAPTION"
