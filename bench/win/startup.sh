@@ -118,6 +118,7 @@ cp "$build/kelvra_empty_window.exe" "$dir/empty.exe"
 # A program that keeps Wine's desktop process alive through the runs, as Windows' desktop is.
 (cd "$dir" && exec wine "$dir/empty.exe" idle) </dev/null >/dev/null 2>&1 &
 KEEPER=$!
+disown "$KEEPER"
 sleep 2
 
 echo "$(wine --version), $(nproc) CPUs, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
