@@ -75,15 +75,17 @@ kb() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null; }
 
-# wait_idle PID: until the process has used no CPU for a second (at most 60 s).
+# wait_idle PID: until the process has used at most 3 % of a CPU over one second (at most 2
+# minutes): after the clicks on 保存 the program goes on using about 2 % under Wine.
 wait_idle() {
-  local last now same=0 end=$((SECONDS + 60))
-  last=$(cpu_ticks "$1")
-  while [ $same -lt 4 ] && [ $SECONDS -lt $end ]; do
-    sleep 0.25
-    now=$(cpu_ticks "$1")
-    if [ "$now" = "$last" ]; then same=$((same + 1)); else same=0; fi
-    last=$now
+  local a="" b c end=$((SECONDS + 120))
+  b=$(cpu_ticks "$1")
+  while [ $SECONDS -lt $end ]; do
+    sleep 0.5
+    c=$(cpu_ticks "$1")
+    [ -n "$c" ] || return 0
+    [ -n "$a" ] && [ $((c - a)) -le 3 ] && return 0
+    a=$b b=$c
   done
 }
 
