@@ -72,60 +72,71 @@ std::string_view ResourceBytes(const wchar_t* name) {
     return {static_cast<const char*>(LockResource(data)), SizeofResource(module, info)};
 }
 
-const Image& AssetImage(Asset asset) {
-    static std::map<Asset, Image> cache;
-    auto it = cache.find(asset);
-    if (it != cache.end()) return it->second;
-    Image image;
-    switch (asset) {
-        case Asset::Plate:
-        case Asset::Pointer:
-        case Asset::Hub: {
-            const wchar_t* name = asset == Asset::Plate     ? L"PLATE_PNG"
-                                  : asset == Asset::Pointer ? L"POINTER_PNG"
-                                                            : L"HUB_PNG";
-            const std::string_view bytes = ResourceBytes(name);
-            DecodePng(bytes.data(), bytes.size(), image);
-            break;
-        }
-        case Asset::Sunburst:
-            image = DecodeJpeg(ResourceBytes(L"SUNBURST_JPG"));
-            break;
-        case Asset::None:
-            break;
-    }
-    return cache.emplace(asset, std::move(image)).first->second;
+namespace {
+
+using SharedImage = std::shared_ptr<const Image>;
+
+SharedImage Share(Image image) {
+    return image.IsEmpty() ? nullptr : std::make_shared<const Image>(std::move(image));
 }
 
-const Image& AssetImageAt(Asset asset, int w, int h) {
-    const Image& picture = AssetImage(asset);
-    if (picture.width == w && picture.height == h) return picture;
-    static std::map<std::tuple<Asset, int, int>, Image> cache;
+Image Decode(Asset asset, bool master) {
+    Image image;
+    const wchar_t* name = nullptr;
+    switch (asset) {
+        case Asset::Plate:
+            name = master ? L"PLATE2X_PNG" : L"PLATE_PNG";
+            break;
+        case Asset::Pointer:
+            name = master ? L"POINTER2X_PNG" : L"POINTER_PNG";
+            break;
+        case Asset::Hub:
+            name = master ? L"HUB2X_PNG" : L"HUB_PNG";
+            break;
+        case Asset::Sunburst:
+            image = DecodeJpeg(ResourceBytes(L"SUNBURST_JPG"));
+            // The platform decoder is needed again only for another size.
+            CoFreeUnusedLibrariesEx(0, 0);
+            return image;
+        case Asset::None:
+            return image;
+    }
+    const std::string_view bytes = ResourceBytes(name);
+    DecodePng(bytes.data(), bytes.size(), image);
+    return image;
+}
+
+}  // namespace
+
+SharedImage SharedAssetImage(Asset asset) {
+    // The background source is large and only ever shown stretched: it is not kept.
+    if (asset == Asset::Sunburst) return Share(Decode(asset, false));
+    static std::map<Asset, SharedImage> cache;
+    auto it = cache.find(asset);
+    if (it == cache.end()) it = cache.emplace(asset, Share(Decode(asset, false))).first;
+    return it->second;
+}
+
+SharedImage SharedAssetImageAt(Asset asset, int w, int h) {
+    SharedImage picture = SharedAssetImage(asset);
+    if (picture == nullptr || (picture->width == w && picture->height == h)) return picture;
+    static std::map<std::tuple<Asset, int, int>, SharedImage> cache;
     const auto key = std::make_tuple(asset, w, h);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
-    const wchar_t* name = asset == Asset::Plate     ? L"PLATE2X_PNG"
-                          : asset == Asset::Pointer ? L"POINTER2X_PNG"
-                          : asset == Asset::Hub     ? L"HUB2X_PNG"
-                                                    : nullptr;
-    Image master;
-    if (name != nullptr) {
-        const std::string_view bytes = ResourceBytes(name);
-        DecodePng(bytes.data(), bytes.size(), master);
-    }
     // The master is decoded for this size only and not kept.
-    Image sized = master.IsEmpty() ? (picture.IsEmpty() ? Image() : ScaleImage(picture, w, h))
-                                   : ReduceImage(master, w, h);
-    return cache.emplace(key, std::move(sized)).first->second;
+    const Image master = Decode(asset, true);
+    Image sized = master.IsEmpty() ? ScaleImage(*picture, w, h) : ReduceImage(master, w, h);
+    return cache.emplace(key, Share(std::move(sized))).first->second;
 }
 
-const Image& ScaledAssetImage(Asset asset, int w, int h) {
-    static std::map<std::tuple<Asset, int, int>, Image> cache;
+SharedImage ScaledAssetImage(Asset asset, int w, int h) {
+    static std::map<std::tuple<Asset, int, int>, SharedImage> cache;
     const auto key = std::make_tuple(asset, w, h);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        const Image& picture = AssetImage(asset);
-        it = cache.emplace(key, picture.IsEmpty() ? Image() : ScaleImage(picture, w, h)).first;
+        const SharedImage picture = SharedAssetImage(asset);
+        it = cache.emplace(key, picture ? Share(ScaleImage(*picture, w, h)) : nullptr).first;
     }
     return it->second;
 }

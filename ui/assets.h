@@ -3,22 +3,25 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "ui/model/layout.h"
 #include "wheel/font_spec.h"
 #include "wheel/image.h"
 
 namespace kelvra {
 
-// The decoded picture; an empty image when the resource is missing or cannot be decoded.
-const Image& AssetImage(Asset asset);
-
-// The decoded picture stretched to w x h, made once per size: two canvases of the main window
-// and every opening of the other windows show the same background.
-const Image& ScaledAssetImage(Asset asset, int w, int h);
+// The decoded picture, shared by whoever shows it; null when the resource is missing or cannot
+// be decoded. The small pictures are decoded once; the background source is decoded anew.
+std::shared_ptr<const Image> SharedAssetImage(Asset asset);
 
 // The picture drawn at w x h: the 100 % picture itself at its own size, else reduced from the
 // 200 % master (enlarged from it only beyond 200 %), made once per size.
-const Image& AssetImageAt(Asset asset, int w, int h);
+std::shared_ptr<const Image> SharedAssetImageAt(Asset asset, int w, int h);
+
+// The decoded picture stretched to w x h, made once per size: two canvases of the main window
+// and every opening of the other windows show the same background.
+std::shared_ptr<const Image> ScaledAssetImage(Asset asset, int w, int h);
 
 // The raw bytes of an RCDATA resource of this program.
 std::string_view ResourceBytes(const wchar_t* name);

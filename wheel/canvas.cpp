@@ -90,7 +90,8 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
     sprite.rotateFollow = tmpl.rotateFollow;
 
     if (tmpl.text.empty() && tmpl.zoom == 1000) {
-        sprite.unturned = SharedPicture(tmpl.picture, sprite.opaque);
+        sprite.unturned = tmpl.shared ? Adopt(tmpl.shared, sprite.opaque)
+                                      : SharedPicture(tmpl.picture, sprite.opaque);
     } else {
         Image face;
         if (!tmpl.text.empty()) {
@@ -98,7 +99,7 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
                 face = renderText_(tmpl.text, tmpl.font, tmpl.textColour);
             }
         } else {
-            face = tmpl.picture;
+            face = tmpl.shared ? *tmpl.shared : tmpl.picture;
         }
         if (tmpl.zoom == 1000) {
             // A label drawn again with the same text, font and colour shares its picture.
@@ -159,6 +160,18 @@ std::shared_ptr<const Image> Canvas::SharedPicture(const Image& picture, Rect& o
     opaque = OpaqueCore(*image);
     pictures_.push_back({image, opaque});
     return image;
+}
+
+std::shared_ptr<const Image> Canvas::Adopt(std::shared_ptr<const Image> picture, Rect& opaque) {
+    for (const Picture& p : pictures_) {
+        if (p.image.lock() == picture) {
+            opaque = p.opaque;
+            return picture;
+        }
+    }
+    opaque = OpaqueCore(*picture);
+    pictures_.push_back({picture, opaque});
+    return picture;
 }
 
 void Canvas::ForgetUnused() {

@@ -16,6 +16,9 @@ namespace kelvra {
 // The properties of a sprite template control that a sprite copies when it is added.
 struct SpriteTemplate {
     Image picture;
+    // When set, the picture as its owner shares it, used instead of `picture`: the canvas keeps
+    // the same image rather than a copy.
+    std::shared_ptr<const Image> shared;
     std::string text;  // GBK; when not empty the sprite shows the text, not the picture
     FontSpec font;
     uint32_t textColour = 0;  // COLORREF 0x00BBGGRR
@@ -96,6 +99,7 @@ class Canvas {
     void MarkDirty(const Rect& r);
     std::shared_ptr<const Image> TurnedImage(Sprite& sprite);
     std::shared_ptr<const Image> SharedPicture(const Image& picture, Rect& opaque);
+    std::shared_ptr<const Image> Adopt(std::shared_ptr<const Image> picture, Rect& opaque);
     void ForgetUnused();
     void ComposeSprites(size_t first, size_t end, Image& target, const Rect& area) const;
     void RenderArea(Image& target, const Image& background, const Rect& area, size_t below,

@@ -18,19 +18,29 @@ void CanvasBox::Build() {
     const int w = std::max(1, size.width), h = std::max(1, size.height);
     std::unique_ptr<Canvas> old = std::move(canvas_);
     canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage);
-    const uint32_t backColour =
-        def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
-    background_ = Image(w, h, PixelFromColorRef(backColour));
-    // The background is stretched from its own large source, whatever the scale.
-    const Image& scaled = ScaledAssetImage(def_->picture, w, h);
-    if (!scaled.IsEmpty()) Compose(background_, scaled, 0, 0, Rect{0, 0, w, h});
-    back_ = background_;
+    // The background is stretched from its own large source, whatever the scale. An opaque one
+    // is shown as it is, shared with every canvas of its size.
+    std::shared_ptr<const Image> scaled = ScaledAssetImage(def_->picture, w, h);
+    if (scaled != nullptr && std::all_of(scaled->pixels.begin(), scaled->pixels.end(),
+                                         [](uint32_t p) { return p >> 24 == 0xFF; })) {
+        background_ = std::move(scaled);
+    } else {
+        const uint32_t backColour =
+            def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
+        Image background(w, h, PixelFromColorRef(backColour));
+        if (scaled != nullptr) Compose(background, *scaled, 0, 0, Rect{0, 0, w, h});
+        background_ = std::make_shared<const Image>(std::move(background));
+    }
+    back_ = Image();
     for (const Placed& p : placed_) {
         Place(p);
         if (old) canvas_->SetSpriteAngle(p.id, old->GetSpriteAngle(p.id));
     }
     canvas_->TakeDirty();
-    canvas_->Render(back_, background_, Rect{0, 0, w, h});
+    if (!placed_.empty()) {
+        back_ = *background_;
+        canvas_->Render(back_, *background_, Rect{0, 0, w, h});
+    }
 }
 
 void CanvasBox::Relayout() {
@@ -42,7 +52,7 @@ int CanvasBox::Place(const Placed& p) {
     const Component* source = window_.Find(p.templateId);
     SpriteTemplate tmpl = p.copy;
     const Scale& scale = window_.scale();
-    if (source != nullptr) tmpl.picture = TemplatePictureAt(*source, scale);
+    if (source != nullptr) tmpl.shared = TemplatePictureAt(*source, scale);
     if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
     canvas_->SetNextId(p.id);
     return canvas_->AddSprite(tmpl, scale.Px(p.left), scale.Px(p.top), p.visible);
@@ -53,6 +63,7 @@ int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {
     if (tmpl == nullptr) return 0;
     Placed p{nextId_++, templateId, *tmpl, left, top, visible};
     p.copy.picture = Image();
+    p.copy.shared = nullptr;
     Place(p);
     placed_.push_back(std::move(p));
     Flush();
@@ -79,7 +90,8 @@ void CanvasBox::RotateSprite(int id, int delta) {
 void CanvasBox::Flush() {
     const Rect dirty = canvas_->TakeDirty();
     if (dirty.IsEmpty()) return;
-    canvas_->Render(back_, background_, dirty);
+    if (back_.IsEmpty()) back_ = *background_;
+    canvas_->Render(back_, *background_, dirty);
     if (hwnd_ == nullptr) return;
     const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
     // The paint follows with the next look at the message queue; during a spin that is the
@@ -99,22 +111,24 @@ void CanvasBox::Flush() {
 }
 
 void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
+    // Until a sprite is added the canvas shows its background as it is.
+    const Image& shown = back_.IsEmpty() ? *background_ : back_;
     RECT r = client;
     r.left = std::max<LONG>(r.left, 0);
     r.top = std::max<LONG>(r.top, 0);
-    r.right = std::min<LONG>(r.right, back_.width);
-    r.bottom = std::min<LONG>(r.bottom, back_.height);
+    r.right = std::min<LONG>(r.right, shown.width);
+    r.bottom = std::min<LONG>(r.bottom, shown.height);
     if (r.right <= r.left || r.bottom <= r.top) return;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = back_.width;
-    bi.bmiHeader.biHeight = -back_.height;
+    bi.bmiHeader.biWidth = shown.width;
+    bi.bmiHeader.biHeight = -shown.height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     // With a top-down DIB the start scan and line count address rows from the top.
     SetDIBitsToDevice(dc, dx + (r.left - client.left), dy + (r.top - client.top), r.right - r.left,
-                      r.bottom - r.top, r.left, back_.height - r.bottom, 0, back_.height,
-                      back_.pixels.data(), &bi, DIB_RGB_COLORS);
+                      r.bottom - r.top, r.left, shown.height - r.bottom, 0, shown.height,
+                      shown.pixels.data(), &bi, DIB_RGB_COLORS);
 }
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

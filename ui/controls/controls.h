@@ -28,7 +28,7 @@ std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const Contro
 
 // A sprite template control's template, and its picture at a scale (null / empty for others).
 const SpriteTemplate* TemplateOf(const Component* c);
-const Image& TemplatePictureAt(const Component& c, const Scale& scale);
+std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale);
 
 // Window classes and procedures of the drawn controls.
 inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";

@@ -16,7 +16,7 @@ class TemplateComponent : public Component {
   public:
     using Component::Component;
     void Create(HWND parent) override {
-        tmpl_.picture = AssetImage(def_->picture);
+        tmpl_.shared = SharedAssetImage(def_->picture);
         tmpl_.text = def_->text;
         tmpl_.rotateFollow = def_->rotateFollow;
         colour_ = OrBlack(def_->textColour);
@@ -24,10 +24,10 @@ class TemplateComponent : public Component {
         CreateChild(parent, kTemplateClass, L"", 0);
     }
     const SpriteTemplate& Template() const { return tmpl_; }
-    const Image& PictureAt(const Scale& scale) const {
-        if (scale.IsIdentity() || tmpl_.picture.IsEmpty()) return tmpl_.picture;
-        return AssetImageAt(def_->picture, scale.Px(tmpl_.picture.width),
-                            scale.Px(tmpl_.picture.height));
+    std::shared_ptr<const Image> PictureAt(const Scale& scale) const {
+        if (scale.IsIdentity() || tmpl_.shared == nullptr) return tmpl_.shared;
+        return SharedAssetImageAt(def_->picture, scale.Px(tmpl_.shared->width),
+                                  scale.Px(tmpl_.shared->height));
     }
     void Relayout() override {}  // never shown
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
@@ -111,7 +111,7 @@ const SpriteTemplate* TemplateOf(const Component* c) {
                : nullptr;
 }
 
-const Image& TemplatePictureAt(const Component& c, const Scale& scale) {
+std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale) {
     return static_cast<const TemplateComponent&>(c).PictureAt(scale);
 }
 
