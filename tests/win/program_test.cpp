@@ -86,16 +86,9 @@ class ProgramTest : public testing::Test {
 
 TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
     ASSERT_TRUE(LoadWindow(kMain));
-    const char* names[] = {"OPPO手机", "谢谢参与", "会员一月", "再接再厉", "点歌一首",
-                           "平板电脑", "整蛊一次", "讲笑话",   "祝你好运", "小礼物"};
-    const int32_t lows[] = {1, 1, 21, 22, 47, 62, 62, 63, 68, 98};
-    const int32_t highs[] = {0, 20, 21, 46, 61, 61, 62, 67, 97, 100};
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[i]), names[i]);
-        EXPECT_EQ(State().prizeTable[i].low, lows[i]);
-        EXPECT_EQ(State().prizeTable[i].high, highs[i]);
-    }
-    EXPECT_EQ(State().prizeTable[7].name, " 讲笑话 ");
+    // The table itself is the loader's (host tests); here: it reaches the boxes and the wheel.
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[7]), "讲笑话");
+    EXPECT_EQ(State().prizeTable[9].high, 100);
     EXPECT_FALSE(IniExists()) << "reading never creates the file";
     EXPECT_EQ(State().hotKeyId, 33001);
 
