@@ -99,6 +99,17 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     GetClientRect(total, &r);
     EXPECT_LE(extent.cx, r.right) << "the whole total line shows";
 
+    // Moved to a monitor of twice the scale: everything is laid out again at the new DPI.
+    const Scale twice(s.num() * 2, s.den());
+    RECT suggested{0, 0, twice.Px(kMainClient.cx), twice.Px(kMainClient.cy)};
+    SendMessageW(FindLoadedWindow(WindowId::Main)->hwnd(), kDpiChangedMessage,
+                 MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(GetWindowHandle(WindowId::Main, box->id), &r);
+    EXPECT_EQ(r.right - r.left, twice.Px(box->left + box->width) - twice.Px(box->left));
+    const Canvas* moved = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();
+    EXPECT_EQ(moved->Width(), twice.Px(528));
+    EXPECT_EQ(moved->GetSpriteAngle(State().pointerSpriteId), 216) << "the wheel as it was";
+
     ResetStateForTesting();
     SetCurrentDirectoryW(tmp);
     DeleteFileW((dir + L"\\peizhi.ini").c_str());
