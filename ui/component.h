@@ -81,6 +81,7 @@ class Component {
         std::vector<uint8_t> cursor;
     };
     Common& common() { return common_; }
+    const Common& common() const { return common_; }
     // Whether the native window should show now: visible, and on the current tab page.
     bool ShouldShow() const;
     void ApplyVisibility();

@@ -194,7 +194,7 @@ void LoadedWindow::ReleaseFonts() {
 }
 
 PixelRect LoadedWindow::PixelsOf(const Component& c) const {
-    const Component::Common& u = const_cast<Component&>(c).common();
+    const Component::Common& u = c.common();
     PixelRect r = scale_.Px(u.left, u.top, u.width, u.height);
     if (c.def() != nullptr && c.def()->parent == def_.selfId) {
         r.left += margin_.x;
