@@ -49,7 +49,6 @@ class CanvasBox : public Component {
     std::vector<Placed> placed_;
     int nextId_ = 1;
     std::shared_ptr<const Image> background_;  // often the program's shared picture itself
-    Image back_;  // the background with the sprites, made at the first sprite
 };
 
 // The canvas of a CartoonBox, and the template of a CartoonObject; null when the window or the

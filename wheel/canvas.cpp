@@ -255,14 +255,22 @@ void Canvas::MarkDirty(const Rect& r) {
 void Canvas::Render(Image& target, const Image& background, const Rect& region) const {
     Rect area = IntersectRect(region, {0, 0, width_, height_});
     area = IntersectRect(area, {0, 0, target.width, target.height});
-    if (!area.IsEmpty()) RenderArea(target, background, area, sprites_.size(), 0);
+    if (!area.IsEmpty()) RenderArea({target, 0, 0}, background, area, sprites_.size(), 0);
+}
+
+Image Canvas::RenderRegion(const Image& background, const Rect& region) const {
+    const Rect area = IntersectRect(region, {0, 0, width_, height_});
+    if (area.IsEmpty()) return {};
+    Image target(area.Width(), area.Height());
+    RenderArea({target, area.left, area.top}, background, area, sprites_.size(), 0);
+    return target;
 }
 
 // Draws sprites [0, below) over the area. Where an opaque core lies over the area, nothing beneath
 // it can show: there the drawing starts at that sprite; the rest of the area is drawn the same
 // way with the sprites below it, and then that sprite and the ones up to `below` over it.
-void Canvas::RenderArea(Image& target, const Image& background, const Rect& area, size_t below,
-                        int depth) const {
+void Canvas::RenderArea(const Target& target, const Image& background, const Rect& area,
+                        size_t below, int depth) const {
     constexpr int kMaxDepth = 6;  // each level splits an area in up to five
     for (size_t k = below; depth < kMaxDepth && k-- > 0;) {
         const Sprite& s = sprites_[k];
@@ -283,24 +291,27 @@ void Canvas::RenderArea(Image& target, const Image& background, const Rect& area
         return;
     }
     const Rect fromBackground = IntersectRect(area, {0, 0, background.width, background.height});
+    Image& image = target.image;
     for (int y = area.top; y < area.bottom; y++) {
-        uint32_t* row = &target.pixels[static_cast<size_t>(y) * target.width];
-        std::fill(row + area.left, row + area.right, 0u);
+        uint32_t* row = &image.pixels[static_cast<size_t>(y - target.top) * image.width];
+        std::fill(row + (area.left - target.left), row + (area.right - target.left), 0u);
         if (y >= fromBackground.top && y < fromBackground.bottom) {
             const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
-            std::memcpy(row + fromBackground.left, &background.pixels[from],
+            std::memcpy(row + (fromBackground.left - target.left), &background.pixels[from],
                         static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
         }
     }
     ComposeSprites(0, below, target, area);
 }
 
-void Canvas::ComposeSprites(size_t first, size_t end, Image& target, const Rect& area) const {
+void Canvas::ComposeSprites(size_t first, size_t end, const Target& target,
+                            const Rect& area) const {
     for (size_t i = first; i < end; ++i) {
         const Sprite& sprite = sprites_[i];
         if (sprite.visible) {
             const Rect box = sprite.Bounds();
-            Compose(target, *sprite.rendered, box.left, box.top, area);
+            Compose(target.image, *sprite.rendered, box.left - target.left, box.top - target.top,
+                    Offset(area, -target.left, -target.top));
         }
     }
 }

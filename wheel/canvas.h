@@ -87,6 +87,8 @@ class Canvas {
     // Paints region of target: the background (already at the canvas's size), then every
     // visible sprite in drawing order. Nothing outside region is touched.
     void Render(Image& target, const Image& background, const Rect& region) const;
+    // The same pixels of region alone (clipped to the canvas), in an image of its size.
+    Image RenderRegion(const Image& background, const Rect& region) const;
 
     // Turned images are kept per sprite and angle unless switched off (benchmarks measure both).
     void SetTurnCaching(bool enabled);
@@ -101,8 +103,13 @@ class Canvas {
     std::shared_ptr<const Image> SharedPicture(const Image& picture, Rect& opaque);
     std::shared_ptr<const Image> Adopt(std::shared_ptr<const Image> picture, Rect& opaque);
     void ForgetUnused();
-    void ComposeSprites(size_t first, size_t end, Image& target, const Rect& area) const;
-    void RenderArea(Image& target, const Image& background, const Rect& area, size_t below,
+    // An image that holds the canvas's pixels from (left, top) on.
+    struct Target {
+        Image& image;
+        int left, top;
+    };
+    void ComposeSprites(size_t first, size_t end, const Target& target, const Rect& area) const;
+    void RenderArea(const Target& target, const Image& background, const Rect& area, size_t below,
                     int depth) const;
 
     int width_;

@@ -326,6 +326,16 @@ TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole
         const Rect dirty = canvas.TakeDirty();
         canvas.Render(target, background, dirty);
         ASSERT_EQ(target, ComposeEverything(canvas, background)) << "step " << step;
+        // A region drawn on its own, as a paint of part of the window draws it.
+        const Rect part{dirty.left - 7, dirty.top + 3, dirty.right + 9, dirty.bottom - 5};
+        const Image region = canvas.RenderRegion(background, part);
+        const Rect in = IntersectRect(part, {0, 0, kCanvasW, kCanvasH});
+        ASSERT_EQ(region.width, in.Width());
+        for (int y = in.top; y < in.bottom; y++)
+            for (int x = in.left; x < in.right; x++)
+                ASSERT_EQ(region.pixels[(y - in.top) * region.width + (x - in.left)],
+                          target.pixels[y * kCanvasW + x])
+                    << "step " << step << " at " << x << "," << y;
     }
     EXPECT_EQ(canvas.FindSprite(pointers.front())->rendered,
               canvas.FindSprite(pointers.back())->rendered)

@@ -31,16 +31,12 @@ void CanvasBox::Build() {
         if (scaled != nullptr) Compose(background, *scaled, 0, 0, Rect{0, 0, w, h});
         background_ = std::make_shared<const Image>(std::move(background));
     }
-    back_ = Image();
     for (const Placed& p : placed_) {
         Place(p);
         if (old) canvas_->SetSpriteAngle(p.id, old->GetSpriteAngle(p.id));
     }
     canvas_->TakeDirty();
-    if (!placed_.empty()) {
-        back_ = *background_;
-        canvas_->Render(back_, *background_, Rect{0, 0, w, h});
-    }
+    if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void CanvasBox::Relayout() {
@@ -89,10 +85,7 @@ void CanvasBox::RotateSprite(int id, int delta) {
 
 void CanvasBox::Flush() {
     const Rect dirty = canvas_->TakeDirty();
-    if (dirty.IsEmpty()) return;
-    if (back_.IsEmpty()) back_ = *background_;
-    canvas_->Render(back_, *background_, dirty);
-    if (hwnd_ == nullptr) return;
+    if (dirty.IsEmpty() || hwnd_ == nullptr) return;
     const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
     // The paint follows with the next look at the message queue; during a spin that is the
     // first thing its wait does, so drawing overlaps the wait instead of adding to it.
@@ -111,24 +104,20 @@ void CanvasBox::Flush() {
 }
 
 void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
-    // Until a sprite is added the canvas shows its background as it is.
-    const Image& shown = back_.IsEmpty() ? *background_ : back_;
-    RECT r = client;
-    r.left = std::max<LONG>(r.left, 0);
-    r.top = std::max<LONG>(r.top, 0);
-    r.right = std::min<LONG>(r.right, shown.width);
-    r.bottom = std::min<LONG>(r.bottom, shown.height);
-    if (r.right <= r.left || r.bottom <= r.top) return;
+    // Composed for the area asked for only: the canvas keeps no picture of itself.
+    const Rect want{client.left, client.top, client.right, client.bottom};
+    const Rect in = IntersectRect(want, {0, 0, canvas_->Width(), canvas_->Height()});
+    const Image part = canvas_->RenderRegion(*background_, want);
+    if (part.IsEmpty()) return;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = shown.width;
-    bi.bmiHeader.biHeight = -shown.height;
+    bi.bmiHeader.biWidth = part.width;
+    bi.bmiHeader.biHeight = -part.height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
-    // With a top-down DIB the start scan and line count address rows from the top.
-    SetDIBitsToDevice(dc, dx + (r.left - client.left), dy + (r.top - client.top), r.right - r.left,
-                      r.bottom - r.top, r.left, shown.height - r.bottom, 0, shown.height,
-                      shown.pixels.data(), &bi, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, dx + (in.left - client.left), dy + (in.top - client.top), part.width,
+                      part.height, 0, 0, 0, part.height, part.pixels.data(), &bi,
+                      DIB_RGB_COLORS);
 }
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
