@@ -317,6 +317,7 @@ bool LoadedWindow::Build() {
     if (def_.ownIcon) SetProgramIcon(hwnd_);
     for (const ControlDef& def : def_.controls) {
         std::unique_ptr<Component> c = MakeControl(*this, def);
+        if (c == nullptr) continue;
         Component* parent = Find(def.parent);
         c->Create(parent != nullptr && parent->hwnd() != nullptr ? parent->hwnd() : hwnd_);
         components_.push_back(std::move(c));

@@ -17,10 +17,11 @@ std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& d
         case ControlType::CartoonBox:
             return MakeCanvasBox(window, def);
         case ControlType::CartoonObject:
-        case ControlType::Window:  // not a control; a layout never lists it
+            return MakeSpriteTemplate(window, def);
+        case ControlType::Window:  // not a control
             break;
     }
-    return MakeSpriteTemplate(window, def);
+    return nullptr;
 }
 
 void RegisterControlClasses(HINSTANCE instance, HICON icon) {

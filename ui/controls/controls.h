@@ -12,6 +12,7 @@
 
 namespace kelvra {
 
+// Null for a type that is no control.
 std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& def);
 
 // The window classes of the controls the program draws itself.
