@@ -176,6 +176,17 @@ bool Component::RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
 }
 
+PropertyValue NativeCaptionComponent::GetTypeProperty(int32_t index, int32_t member) {
+    if (index == 0) return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
+    return Component::GetTypeProperty(index, member);
+}
+
+void NativeCaptionComponent::SetTypeProperty(int32_t index, int32_t member,
+                                             const PropertyValue& value) {
+    if (index != 0) return Component::SetTypeProperty(index, member, value);
+    SetWindowTextW(hwnd_, GbkToWide(value.text).c_str());
+}
+
 COLORREF OrBlack(uint32_t colour) {
     return colour == kNoColour ? RGB(0, 0, 0) : colour & 0xFFFFFFu;
 }

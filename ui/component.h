@@ -114,6 +114,15 @@ class Component {
     std::map<int32_t, PropertyValue> extra_;
 };
 
+// A component whose caption, its type property 0, is its native window's text (the window
+// itself, a button).
+class NativeCaptionComponent : public Component {
+  public:
+    using Component::Component;
+    PropertyValue GetTypeProperty(int32_t index, int32_t member) override;
+    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override;
+};
+
 // Shared by the control types.
 COLORREF OrBlack(uint32_t colour);
 std::wstring WindowTextOf(HWND hwnd);

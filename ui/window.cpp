@@ -23,19 +23,11 @@ WindowSystem& State() {
 }
 
 // The window itself as a component: its caption is its type property 0.
-class FrameComponent : public Component {
+class FrameComponent : public NativeCaptionComponent {
   public:
-    using Component::Component;
+    using NativeCaptionComponent::NativeCaptionComponent;
     void Create(HWND) override {}
     void Bind(HWND hwnd) { Attach(hwnd); }
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index == 0) return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
-        return Component::GetTypeProperty(index, member);
-    }
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        if (index != 0) return Component::SetTypeProperty(index, member, value);
-        SetWindowTextW(hwnd_, GbkToWide(value.text).c_str());
-    }
 };
 
 void OnFrameDestroyed(LoadedWindow& window) {

@@ -5,9 +5,9 @@ namespace kelvra {
 
 namespace {
 
-class ButtonComponent : public Component {
+class ButtonComponent : public NativeCaptionComponent {
   public:
-    using Component::Component;
+    using NativeCaptionComponent::NativeCaptionComponent;
     void Create(HWND parent) override {
         DWORD style = BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
@@ -16,14 +16,6 @@ class ButtonComponent : public Component {
     }
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED) Raise(EventKind::Clicked);
-    }
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index == 0) return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
-        return Component::GetTypeProperty(index, member);
-    }
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        if (index != 0) return Component::SetTypeProperty(index, member, value);
-        SetWindowTextW(hwnd_, GbkToWide(value.text).c_str());
     }
 };
 
