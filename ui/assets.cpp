@@ -130,13 +130,30 @@ SharedImage SharedAssetImageAt(Asset asset, int w, int h) {
     return cache.emplace(key, Share(std::move(sized))).first->second;
 }
 
+Image StretchAssetImage(Asset asset, int w, int h) {
+    const SharedImage picture = SharedAssetImage(asset);
+    return picture != nullptr ? ScaleImage(*picture, w, h) : Image();
+}
+
+Image BakedAssetImage(Asset asset, int w, int h) {
+    Image image;
+    for (const BakedPicture& baked : kBakedPictures) {
+        if (baked.asset != asset || baked.width != w || baked.height != h) continue;
+        const std::string_view bytes = ResourceBytes(baked.resource);
+        if (!DecodePng(bytes.data(), bytes.size(), image) || image.width != w || image.height != h)
+            image = Image();
+    }
+    return image;
+}
+
 SharedImage ScaledAssetImage(Asset asset, int w, int h) {
     static std::map<std::tuple<Asset, int, int>, SharedImage> cache;
     const auto key = std::make_tuple(asset, w, h);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        const SharedImage picture = SharedAssetImage(asset);
-        it = cache.emplace(key, picture ? Share(ScaleImage(*picture, w, h)) : nullptr).first;
+        Image image = BakedAssetImage(asset, w, h);
+        if (image.IsEmpty()) image = StretchAssetImage(asset, w, h);
+        it = cache.emplace(key, Share(std::move(image))).first;
     }
     return it->second;
 }

@@ -20,8 +20,25 @@ std::shared_ptr<const Image> SharedAssetImage(Asset asset);
 std::shared_ptr<const Image> SharedAssetImageAt(Asset asset, int w, int h);
 
 // The decoded picture stretched to w x h, made once per size: two canvases of the main window
-// and every opening of the other windows show the same background.
+// and every opening of the other windows show the same background. A size baked into the
+// program is decoded from its own picture instead of being made.
 std::shared_ptr<const Image> ScaledAssetImage(Asset asset, int w, int h);
+
+// The sizes shown at every start at 100 %, compiled in exactly as StretchAssetImage makes them
+// (tools/bake-pictures.sh writes them): decoding one takes a few milliseconds where decoding the
+// source and stretching it take tens. A test holds each to its stretch.
+struct BakedPicture {
+    Asset asset;
+    int width, height;
+    const wchar_t* resource;
+};
+inline constexpr BakedPicture kBakedPictures[] = {
+    {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_PNG"},  // both canvases of the main window
+};
+// The decoded picture stretched to w x h, made now.
+Image StretchAssetImage(Asset asset, int w, int h);
+// The baked picture of that size; empty when none is compiled in or it does not decode.
+Image BakedAssetImage(Asset asset, int w, int h);
 
 // The raw bytes of an RCDATA resource of this program.
 std::string_view ResourceBytes(const wchar_t* name);

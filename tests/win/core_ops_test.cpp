@@ -14,6 +14,7 @@
 #include "runtime/win/hotkey.h"
 #include "runtime/win/message_box.h"
 #include "tests/win/win_test_support.h"
+#include "ui/assets.h"
 
 namespace kelvra {
 namespace {
@@ -215,6 +216,20 @@ TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
     EXPECT_NEAR(static_cast<double>(second - first), 400.0, 150.0);
     EXPECT_NEAR(static_cast<double>(second), static_cast<double>(SystemTimeMs()), 2000.0)
         << "milliseconds since 1970, as the system clock counts them";
+}
+
+// A picture baked in at one size stands for the stretch of its source at that size, pixel for
+// pixel: a new source picture or a changed stretch needs tools/bake-pictures.sh.
+TEST(Assets, EachBakedPictureIsTheStretchItStandsFor) {
+    for (const BakedPicture& b : kBakedPictures) {
+        const Image baked = BakedAssetImage(b.asset, b.width, b.height);
+        ASSERT_EQ(baked.width, b.width) << "no picture baked as " << WideToGbk(b.resource);
+        const Image made = StretchAssetImage(b.asset, b.width, b.height);
+        ASSERT_EQ(made.height, baked.height);
+        size_t differ = 0;
+        for (size_t i = 0; i < made.pixels.size(); ++i) differ += made.pixels[i] != baked.pixels[i];
+        EXPECT_EQ(differ, 0u) << WideToGbk(b.resource) << ": bake again";
+    }
 }
 
 }  // namespace
