@@ -38,7 +38,8 @@ class CanvasBox : public Component {
     struct Placed {
         int id;
         int32_t templateId;
-        SpriteTemplate copy;  // without its picture, which is taken at the scale
+        // Without its picture, which is taken at the scale; shared by equal records.
+        std::shared_ptr<const SpriteTemplate> copy;
         int left, top;
         bool visible;
     };
@@ -47,6 +48,7 @@ class CanvasBox : public Component {
     void Flush();
     std::unique_ptr<Canvas> canvas_;
     std::vector<Placed> placed_;
+    SharedCopies<SpriteTemplate> copies_;
     int nextId_ = 1;
     std::shared_ptr<const Image> background_;  // often the program's shared picture itself
 };

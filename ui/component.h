@@ -61,6 +61,12 @@ class Component {
 
     // Creates the native window under `parent`.
     virtual void Create(HWND parent) = 0;
+    // A control whose native window is left for later (LoadedWindow::Build) has none yet.
+    bool deferred() const { return deferred_; }
+    void SetDeferred(bool deferred) { deferred_ = deferred; }
+    // Whether type property `index` (as for GetTypeProperty) is kept by the component itself
+    // while its native window is left for later; for any other the window is made first.
+    virtual bool HoldsWhileDeferred(int32_t /*index*/) const { return false; }
     // Puts the native window where the window's scale puts it, in its font at that scale.
     virtual void Relayout();
 
@@ -112,6 +118,7 @@ class Component {
     Common common_;
     HCURSOR cursor_ = nullptr;
     std::map<int32_t, PropertyValue> extra_;
+    bool deferred_ = false;
 };
 
 // A component whose caption, its type property 0, is its native window's text (the window
@@ -127,8 +134,7 @@ class NativeCaptionComponent : public Component {
 COLORREF OrBlack(uint32_t colour);
 std::wstring WindowTextOf(HWND hwnd);
 // A caption in `font` and `colour` (only its low 24 bits count) on a transparent background.
-void PaintCaption(HDC dc, HFONT font, std::string_view gbk, uint32_t colour, RECT area,
-                  UINT flags);
+void PaintCaption(HDC dc, HFONT font, std::string_view gbk, uint32_t colour, RECT area, UINT flags);
 // The answer to WM_PAINT through `paint`; WM_ERASEBKGND does nothing, since the paint covers
 // everything and erasing first would flicker.
 template <typename Paint>

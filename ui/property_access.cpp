@@ -21,8 +21,7 @@ constexpr int32_t kTemplateTextColour = 10;
 
 Component& ComponentFor(int32_t windowId, int32_t componentId) {
     LoadedWindow* w = FindLoadedWindow(windowId);
-    if (w == nullptr || w->hwnd() == nullptr)
-        ReportRuntimeError("未载入欲访问窗口组件所在的窗口");
+    if (w == nullptr || w->hwnd() == nullptr) ReportRuntimeError("未载入欲访问窗口组件所在的窗口");
     Component* c = w->Find(componentId);
     if (c == nullptr) ReportRuntimeError("指定窗口或窗口组件不存在或尚未载入");
     return *c;
@@ -34,6 +33,15 @@ bool Live(const Component& c) {
 
 void RequireLive(const Component& c) {
     if (!Live(c)) ReportRuntimeError("指定窗口尚未载入");
+}
+
+// A control left for later is made for any property it does not keep itself; true when it
+// keeps this one and stays without its native window.
+bool HeldWhileDeferred(Component& c, int32_t propertyIndex) {
+    const int32_t type = propertyIndex - 8;
+    if (c.deferred() && type >= 0 && c.HoldsWhileDeferred(type)) return true;
+    c.window().Realise(c);
+    return false;
 }
 
 PropertyValue ReadCommon(Component& c, int32_t index) {
@@ -85,16 +93,15 @@ void WriteCommon(Component& c, int32_t index, const PropertyValue& v) {
                 common.width = now.width;
                 common.height = now.height;
             }
-            int32_t& field = index == 0 ? common.left
+            int32_t& field = index == 0   ? common.left
                              : index == 1 ? common.top
                              : index == 2 ? common.width
                                           : common.height;
             field = index < 2 ? ClampPosition(n) : ClampSize(n);
             if (!live) return;
-            const PixelRect r = c.def() != nullptr
-                                    ? c.window().PixelsOf(c)
-                                    : PixelRect{common.left, common.top, common.width,
-                                                common.height};
+            const PixelRect r = c.def() != nullptr ? c.window().PixelsOf(c)
+                                                   : PixelRect{common.left, common.top,
+                                                               common.width, common.height};
             const UINT keep = index < 2 ? SWP_NOSIZE : SWP_NOMOVE;
             SetWindowPos(c.hwnd(), nullptr, r.left, r.top, r.width, r.height,
                          keep | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -137,9 +144,10 @@ PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t proper
                            int32_t memberIndex) {
     Component& c = ComponentFor(windowId, componentId);
     if (propertyIndex < 0 || propertyIndex >= PropertyTableSize(c.type())) return {};
+    const bool held = HeldWhileDeferred(c, propertyIndex);
     if (propertyIndex <= static_cast<int32_t>(PropertyIndex::Cursor))
         return ReadCommon(c, propertyIndex);
-    RequireLive(c);
+    if (!held) RequireLive(c);
     return c.GetTypeProperty(propertyIndex - 8, memberIndex);
 }
 
@@ -148,9 +156,10 @@ void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
     Component& c = ComponentFor(windowId, componentId);
     if (propertyIndex < 0 || propertyIndex >= PropertyTableSize(c.type())) return;
     const PropertyValue v = ConvertForWrite(PropertyKindOf(c.type(), propertyIndex), value);
+    const bool held = HeldWhileDeferred(c, propertyIndex);
     if (propertyIndex <= static_cast<int32_t>(PropertyIndex::Cursor))
         return WriteCommon(c, propertyIndex, v);
-    RequireLive(c);
+    if (!held) RequireLive(c);
     c.SetTypeProperty(propertyIndex - 8, memberIndex, v);
 }
 
@@ -180,8 +189,7 @@ void WriteTemplateText(WindowId window, int32_t spriteTemplate, std::string_view
 }
 
 void WriteTemplateFontFace(WindowId window, int32_t spriteTemplate, std::string_view face) {
-    WriteText(window, spriteTemplate, kTemplateFont, static_cast<int32_t>(FontMember::Face),
-              face);
+    WriteText(window, spriteTemplate, kTemplateFont, static_cast<int32_t>(FontMember::Face), face);
 }
 
 void WriteTemplateFontSize(WindowId window, int32_t spriteTemplate, int32_t points) {

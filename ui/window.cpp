@@ -263,7 +263,39 @@ void LoadedWindow::ToggleFullScreen() {
 void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
     for (const auto& c : components_)
+        if (c->def() != nullptr && c->def()->page == page) Realise(*c);
+    for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
+}
+
+void LoadedWindow::Create(Component& c) {
+    Component* parent = Find(c.def()->parent);
+    if (parent != nullptr) Realise(*parent);
+    c.Create(parent != nullptr && parent->hwnd() != nullptr ? parent->hwnd() : hwnd_);
+    if (c.hwnd() == nullptr) return;
+    // Canvases lie beneath every other control of their parent; the rest keep the table order,
+    // which is also the order of the tab stops, however late they are made.
+    HWND after = HWND_BOTTOM;
+    if (c.type() != ControlType::CartoonBox) {
+        after = HWND_TOP;
+        for (const auto& other : components_) {
+            if (other.get() == &c) break;
+            if (other->hwnd() != nullptr && other->type() != ControlType::CartoonBox &&
+                GetParent(other->hwnd()) == GetParent(c.hwnd()))
+                after = other->hwnd();
+        }
+    }
+    SetWindowPos(c.hwnd(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void LoadedWindow::Realise(Component& c) {
+    if (!c.deferred() || hwnd_ == nullptr) return;
+    c.SetDeferred(false);
+    Create(c);
+    // What was written meanwhile applies now; the other controls of the page keep their order.
+    c.ApplyVisibility();
+    if (c.common().disabled && c.hwnd() != nullptr) EnableWindow(c.hwnd(), FALSE);
+    c.ApplyCursor();
 }
 
 constexpr DWORD kFrameStyle =
@@ -291,8 +323,8 @@ bool LoadedWindow::Build() {
     }
     const std::wstring caption = GbkToWide(def_.caption);
     hwnd_ = CreateWindowExW(kFrameExStyle, kFrameClass, caption.c_str(), kFrameStyle,
-                            (screenW - outer.cx) / 2, (screenH - outer.cy) / 2, outer.cx,
-                            outer.cy, nullptr, nullptr, ProgramInstance(), this);
+                            (screenW - outer.cx) / 2, (screenH - outer.cy) / 2, outer.cx, outer.cy,
+                            nullptr, nullptr, ProgramInstance(), this);
     if (hwnd_ == nullptr) return false;
     if (!scale_.IsIdentity()) {
         // Whatever the frame really takes, the client area is the layout's, scaled.
@@ -310,16 +342,12 @@ bool LoadedWindow::Build() {
     for (const ControlDef& def : def_.controls) {
         std::unique_ptr<Component> c = MakeControl(*this, def);
         if (c == nullptr) continue;
-        Component* parent = Find(def.parent);
-        c->Create(parent != nullptr && parent->hwnd() != nullptr ? parent->hwnd() : hwnd_);
         components_.push_back(std::move(c));
-    }
-    // Canvases lie beneath every other control of their parent; the rest keep the table order,
-    // which is also the order of the tab stops.
-    for (const auto& c : components_) {
-        if (c->type() == ControlType::CartoonBox && c->hwnd() != nullptr)
-            SetWindowPos(c->hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        Component& made = *components_.back();
+        if (def.page >= 0 && def.page != currentPage_)
+            made.SetDeferred(true);
+        else
+            Create(made);
     }
     for (const auto& c : components_) c->ApplyVisibility();
     return true;
@@ -391,6 +419,7 @@ bool LoadWindow(int32_t windowId) {
 HWND GetWindowHandle(int32_t windowId, int32_t componentId) {
     LoadedWindow* w = FindLoadedWindow(windowId);
     Component* c = w != nullptr ? w->Find(componentId) : nullptr;
+    if (c != nullptr) w->Realise(*c);
     if (c == nullptr || c->hwnd() == nullptr || !IsWindow(c->hwnd()))
         ReportRuntimeError("指定窗口或窗口组件不存在或尚未载入");
     return c->hwnd();

@@ -31,10 +31,16 @@ class LoadedWindow {
     const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
     // The tab page shown now (0 when the window has no tab control).
     int32_t currentPage() const { return currentPage_; }
+    // Shows the page, making its controls first if it has not been shown before.
     void SelectPage(int32_t page);
+    // Makes the native window of a control left for later (see Build); nothing for the others.
+    void Realise(Component& c);
     HFONT FontFor(const FontDef& font);
     // The system's default GUI font at the window's scale.
     HFONT GuiFont();
+    // Makes the window and the controls it shows now. The controls of a tab page not shown are
+    // made when the page is first shown, or sooner when something needs them: the window
+    // shows sooner.
     bool Build();
 
     // Units of the layout to the window's pixels.
@@ -58,6 +64,7 @@ class LoadedWindow {
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
     void Relayout(Scale scale, POINT margin);
+    void Create(Component& c);
     void ReleaseFonts();
 
     const WindowDef& def_;

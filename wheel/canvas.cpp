@@ -66,6 +66,18 @@ std::vector<std::string> SplitTextLines(const std::string& text) {
     return lines;
 }
 
+SpriteTemplate WithoutPicture(const SpriteTemplate& tmpl) {
+    SpriteTemplate values;
+    values.text = tmpl.text;
+    values.font = tmpl.font;
+    values.textColour = tmpl.textColour;
+    values.zoom = tmpl.zoom;
+    values.layer = tmpl.layer;
+    values.angle = tmpl.angle;
+    values.rotateFollow = tmpl.rotateFollow;
+    return values;
+}
+
 Rect Sprite::Bounds() const {
     const int x = static_cast<int>(std::floor(left));
     const int y = static_cast<int>(std::floor(top));
@@ -81,13 +93,8 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
     sprite.left = left;
     sprite.top = top;
     sprite.visible = visible;
-    sprite.text = tmpl.text;
-    sprite.font = tmpl.font;
-    sprite.textColour = tmpl.textColour;
-    sprite.zoom = tmpl.zoom;
-    sprite.layer = tmpl.layer;
     sprite.angle = NormaliseAngle(tmpl.angle);
-    sprite.rotateFollow = tmpl.rotateFollow;
+    sprite.copied = copies_.Get(WithoutPicture(tmpl));
 
     if (tmpl.text.empty() && tmpl.zoom == 1000) {
         sprite.unturned = tmpl.shared ? Adopt(tmpl.shared, sprite.opaque)
@@ -115,7 +122,7 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
     if (sprite.rendered != sprite.unturned) sprite.opaque = {};
 
     auto at = std::find_if(sprites_.begin(), sprites_.end(),
-                           [&](const Sprite& s) { return s.layer > sprite.layer; });
+                           [&](const Sprite& s) { return s.copied->layer > sprite.copied->layer; });
     at = sprites_.insert(at, std::move(sprite));
     if (at->visible) {
         MarkDirty(at->Bounds());
@@ -200,7 +207,7 @@ void Canvas::SetSpriteAngle(int id, int angle) {
         return;
     }
     sprite->angle = a;
-    if (!sprite->rotateFollow) {
+    if (!sprite->copied->rotateFollow) {
         return;
     }
     const Rect before = sprite->Bounds();
@@ -324,7 +331,7 @@ void Canvas::SetTurnCaching(bool enabled) {
 }
 
 std::shared_ptr<const Image> Canvas::TurnedImage(Sprite& sprite) {
-    if (!sprite.rotateFollow || sprite.angle == 0) {
+    if (!sprite.copied->rotateFollow || sprite.angle == 0) {
         return sprite.unturned;
     }
     Turns* turns = nullptr;

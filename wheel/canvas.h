@@ -26,7 +26,31 @@ struct SpriteTemplate {
     int layer = 0;
     int angle = 0;
     bool rotateFollow = false;
+
+    bool operator==(const SpriteTemplate&) const = default;
 };
+
+// One shared copy of each distinct value among those still held by someone: adding a value
+// equal to one held costs a pointer, not a copy.
+template <typename T>
+class SharedCopies {
+  public:
+    std::shared_ptr<const T> Get(T value) {
+        std::erase_if(held_, [](const std::weak_ptr<const T>& w) { return w.expired(); });
+        for (const std::weak_ptr<const T>& w : held_) {
+            if (std::shared_ptr<const T> p = w.lock(); p != nullptr && *p == value) return p;
+        }
+        auto p = std::make_shared<const T>(std::move(value));
+        held_.push_back(p);
+        return p;
+    }
+
+  private:
+    std::vector<std::weak_ptr<const T>> held_;
+};
+
+// A template's values without its picture, which a sprite holds as an image of its own.
+SpriteTemplate WithoutPicture(const SpriteTemplate& tmpl);
 
 // Draws a text unturned: lines left-aligned, kTextLineGap pixels apart, with transparent
 // surroundings (see ApplyKeyColour). Supplied by the platform layer.
@@ -44,13 +68,11 @@ struct Sprite {
     double left = 0;  // top-left of the current bounding box; drawn at floor(left), floor(top)
     double top = 0;
     bool visible = true;
-    std::string text;
-    FontSpec font;
-    uint32_t textColour = 0;
-    int zoom = 1000;
-    int layer = 0;
     int angle = 0;  // 0..359
-    bool rotateFollow = false;
+    // The template's text, font, colours, zoom, layer, angle and rotate-follow as they were when
+    // the sprite was added; sprites added from equal values share one copy, as a wheel drawn
+    // anew after each save adds the same thirteen sprites over the old ones.
+    std::shared_ptr<const SpriteTemplate> copied;
     std::shared_ptr<const Image> unturned;  // the text or picture at the sprite's zoom
     std::shared_ptr<const Image> rendered;  // as drawn now; its size is the sprite's size
     Rect opaque;  // in the sprite's own coordinates: a centred core where every pixel is opaque
@@ -126,6 +148,7 @@ class Canvas {
         Rect opaque;
     };
     std::vector<Picture> pictures_;
+    SharedCopies<SpriteTemplate> copies_;
     struct Turns {
         std::weak_ptr<const Image> source;
         std::map<int, std::shared_ptr<const Image>> byAngle;

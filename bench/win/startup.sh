@@ -194,6 +194,7 @@ if [ -n "$use" ]; then
   report "after one spin"
   e2e_click "$MAIN" 90 10
   e2e_until 5 "the settings page did not show" e2e_settings_shown
+  report "after showing the settings page"
   t=$SECONDS
   e2e_click "$MAIN" 441 512
   xdotool click --repeat 199 --delay 60 1

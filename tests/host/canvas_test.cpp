@@ -77,8 +77,8 @@ TEST_F(CanvasTest, SpriteCopiesTheTemplateAndShowsTextBeforePicture) {
 
     const Sprite* text = canvas.FindSprite(textId);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->text, "AB");
-    EXPECT_EQ(text->font, Text("").font);
+    EXPECT_EQ(text->copied->text, "AB");
+    EXPECT_EQ(text->copied->font, Text("").font);
     EXPECT_EQ(*text->rendered, Image(24, 24, 0xFFFF0000));
     EXPECT_EQ(text->left, 210);
     EXPECT_EQ(text->top, 60);
@@ -316,6 +316,10 @@ TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole
     EXPECT_EQ(first->unturned, again->unturned) << "one plate picture for every wheel";
     EXPECT_EQ(canvas.FindSprite(5)->unturned, canvas.FindSprite(10)->unturned)
         << "a label drawn again with the same text shares its picture";
+    EXPECT_EQ(canvas.FindSprite(5)->copied, canvas.FindSprite(15)->copied)
+        << "and the values copied from its template";
+    EXPECT_NE(canvas.FindSprite(4)->copied, canvas.FindSprite(5)->copied);
+    EXPECT_EQ(canvas.FindSprite(15)->copied->text, "abc");
 
     Image target(kCanvasW, kCanvasH);
     canvas.Render(target, background, {0, 0, kCanvasW, kCanvasH});

@@ -39,7 +39,8 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     const std::wstring dir = std::wstring(tmp) + L"kelvra-dpi-" + std::to_wstring(dpi);
     CreateDirectoryW(dir.c_str(), nullptr);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
-    std::ofstream((dir + L"\\peizhi.ini").c_str(), std::ios::binary) << "[中奖率]\r\n中奖率7=100\r\n";
+    std::ofstream((dir + L"\\peizhi.ini").c_str(), std::ios::binary)
+        << "[中奖率]\r\n中奖率7=100\r\n";
     ResetStateForTesting();
     InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
     ASSERT_TRUE(LoadWindow(WindowId::Main));
@@ -61,9 +62,9 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     for (int k = 1; k <= 10; ++k) {
         const Sprite* label = canvas->FindSprite(State().labelSpriteIds[k - 1]);
         ASSERT_NE(label, nullptr);
-        FontSpec at96 = label->font;
+        FontSpec at96 = label->copied->font;
         at96.height = -24;
-        const int h96 = RenderTextImage(label->text, at96, 0).height;
+        const int h96 = RenderTextImage(label->copied->text, at96, 0).height;
         EXPECT_NEAR(label->unturned->height, s.Px(h96), 2) << "prize " << k;
         const double x = (label->left + label->Width() / 2.0) / s.num() * s.den() - 262;
         const double y = 262 - (label->top + label->Height() / 2.0) / s.num() * s.den();
@@ -88,8 +89,8 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     EXPECT_EQ(ClientOf(WindowId::Rate).cy, s.Px(kRateClient.cy));
     HWND total = GetWindowHandle(WindowId::Rate, ids::kRateTotal);
     HDC dc = GetDC(total);
-    const HFONT font = FindLoadedWindow(WindowId::Rate)->FontFor(
-        FindControl(RateWindowDef(), ids::kRateTotal)->font);
+    const HFONT font = FindLoadedWindow(WindowId::Rate)
+                           ->FontFor(FindControl(RateWindowDef(), ids::kRateTotal)->font);
     HGDIOBJ old = SelectObject(dc, font);
     const std::wstring text = GbkToWide("当前中奖率：100%");
     SIZE extent;

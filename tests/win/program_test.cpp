@@ -100,7 +100,7 @@ TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
         const Sprite* label = canvas->FindSprite(State().labelSpriteIds[k - 1]);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->angle, 36 * (k - 1) % 360);
-        EXPECT_EQ(label->text, State().prizeTable[k - 1].name);
+        EXPECT_EQ(label->copied->text, State().prizeTable[k - 1].name);
     }
     const Sprite* first = canvas->FindSprite(State().labelSpriteIds[0]);
     EXPECT_EQ(first->left, 210);
@@ -191,7 +191,7 @@ TEST_F(ProgramTest, SavingNamesStoresThemWithoutBlanksAndRedrawsTheWheel) {
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[7]), "讲笑话") << "empty-name default";
     EXPECT_EQ(Wheel()->canvas()->SpriteIds().size(), 26u) << "a new set over the old one";
     EXPECT_EQ(State().pointerSpriteId, 15);
-    EXPECT_EQ(Wheel()->canvas()->FindSprite(State().labelSpriteIds[0])->text, " 一等奖 ");
+    EXPECT_EQ(Wheel()->canvas()->FindSprite(State().labelSpriteIds[0])->copied->text, " 一等奖 ");
     // Every rate reads 0 from a file without rates: no range holds any pick.
     EXPECT_EQ(State().prizeTable[0].high, 0);
 }
@@ -424,19 +424,33 @@ struct ButtonSearch {
     HWND found = nullptr;
 };
 
+// A child whose text, or else class name, is the caption searched for.
 BOOL CALLBACK FindButton(HWND h, LPARAM p) {
     auto* search = reinterpret_cast<ButtonSearch*>(p);
-    wchar_t text[16] = {};
-    GetWindowTextW(h, text, 16);
-    if (search->caption != text) return TRUE;
+    wchar_t text[32] = {}, windowClass[32] = {};
+    GetWindowTextW(h, text, 32);
+    GetClassNameW(h, windowClass, 32);
+    if (search->caption != text && search->caption != windowClass) return TRUE;
     search->found = h;
     return FALSE;
 }
 
-// The settings page's 保存 of a running program, as its tab control hears a click on it.
-void ClickSaveNames(HWND main) {
-    ButtonSearch search{GbkToWide("保存")};
+HWND FindChild(HWND main, const std::wstring& caption) {
+    ButtonSearch search{caption};
     EnumChildWindows(main, &FindButton, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The settings page's 保存 of a running program, as its tab control hears a click on it, once
+// the page is shown (its controls are made when it first shows).
+void ClickSaveNames(HWND main) {
+    HWND tab = FindChild(main, L"SysTabControl32");
+    ASSERT_NE(tab, nullptr);
+    PostMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(90, 10));  // on 软件设置
+    PostMessageW(tab, WM_LBUTTONUP, 0, MAKELPARAM(90, 10));
+    ButtonSearch search{GbkToWide("保存")};
+    for (int i = 0; i < 100 && search.found == nullptr; ++i, Sleep(50))
+        search.found = FindChild(main, search.caption);
     ASSERT_NE(search.found, nullptr);
     PostMessageW(GetParent(search.found), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                  reinterpret_cast<LPARAM>(search.found));

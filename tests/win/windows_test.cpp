@@ -131,6 +131,40 @@ TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
     EXPECT_EQ(Count(ids::kRateBox[1], EventKind::Changed), 0u) << "only the written box";
 }
 
+// The settings page's controls are made when it first shows, or when a property they do not keep
+// is touched: what was written meanwhile is there, and they stand in the table's order above the
+// page's canvas, which is also the order of the tab stops.
+TEST_F(WindowsTest, AHiddenPageIsMadeLateWithWhatWasWrittenMeanwhile) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    LoadedWindow* w = FindLoadedWindow(kMain);
+    Component* first = w->Find(ids::kMainNameBox[0]);
+    Component* second = w->Find(ids::kMainNameBox[1]);
+    ASSERT_EQ(first->hwnd(), nullptr) << "not made while its page is hidden";
+    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一等奖");
+    ASSERT_EQ(Count(ids::kMainNameBox[0], EventKind::Changed), 1u);
+    EXPECT_EQ(g_seen.back().text, "一等奖") << "the handler reads the new content";
+    EXPECT_EQ(first->hwnd(), nullptr) << "the box keeps it until it is made";
+    WriteNumber(WindowId::Main, ids::kMainNameBox[1], 6, -1, 1);
+    ASSERT_NE(second->hwnd(), nullptr) << "a property it does not keep makes it at once";
+    EXPECT_FALSE(IsWindowEnabled(second->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(second->hwnd())) << "its page is still hidden";
+
+    w->SelectPage(1);
+    ASSERT_NE(first->hwnd(), nullptr);
+    EXPECT_EQ(WindowTextOf(first->hwnd()), GbkToWide("一等奖"));
+    EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一等奖");
+    EXPECT_TRUE(IsWindowVisible(first->hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(second->hwnd())) << "what was written stays";
+    std::vector<int32_t> order, table;
+    for (HWND h = GetWindow(GetParent(first->hwnd()), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (const Component* c = Component::FromHwnd(h); c && c->def() && c->def()->page == 1)
+            order.push_back(c->id());
+    for (const ControlDef& d : MainWindowDef().controls)
+        if (d.page == 1 && d.type != ControlType::CartoonBox) table.push_back(d.id);
+    table.push_back(ids::kMainSettingsCanvas);
+    EXPECT_EQ(order, table);
+}
+
 TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
     ASSERT_TRUE(LoadWindow(kRate));
     EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 0u) << "creation raises no change";

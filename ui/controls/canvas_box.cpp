@@ -46,7 +46,7 @@ void CanvasBox::Relayout() {
 
 int CanvasBox::Place(const Placed& p) {
     const Component* source = window_.Find(p.templateId);
-    SpriteTemplate tmpl = p.copy;
+    SpriteTemplate tmpl = *p.copy;
     const Scale& scale = window_.scale();
     if (source != nullptr) tmpl.shared = TemplatePictureAt(*source, scale);
     if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
@@ -57,9 +57,7 @@ int CanvasBox::Place(const Placed& p) {
 int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {
     const SpriteTemplate* tmpl = TemplateOf(window_.Find(templateId));
     if (tmpl == nullptr) return 0;
-    Placed p{nextId_++, templateId, *tmpl, left, top, visible};
-    p.copy.picture = Image();
-    p.copy.shared = nullptr;
+    Placed p{nextId_++, templateId, copies_.Get(WithoutPicture(*tmpl)), left, top, visible};
     Place(p);
     placed_.push_back(std::move(p));
     Flush();
@@ -68,8 +66,7 @@ int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {
 
 void CanvasBox::RemoveSprites(std::initializer_list<int> ids) {
     canvas_->RemoveSprites(ids);
-    for (int id : ids)
-        std::erase_if(placed_, [id](const Placed& p) { return p.id == id; });
+    for (int id : ids) std::erase_if(placed_, [id](const Placed& p) { return p.id == id; });
     Flush();
 }
 
@@ -116,8 +113,7 @@ void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     SetDIBitsToDevice(dc, dx + (in.left - client.left), dy + (in.top - client.top), part.width,
-                      part.height, 0, 0, 0, part.height, part.pixels.data(), &bi,
-                      DIB_RGB_COLORS);
+                      part.height, 0, 0, 0, part.height, part.pixels.data(), &bi, DIB_RGB_COLORS);
 }
 
 LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -33,22 +33,32 @@ class EditBoxComponent : public Component {
         DWORD style = ES_AUTOHSCROLL;
         if (def_->align == Align::Centre) style |= ES_CENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
-        lastGood_ = GbkToWide(def_->text);
+        if (!written_) lastGood_ = GbkToWide(def_->text);
         CreateChild(parent, L"EDIT", lastGood_, style, WS_EX_CLIENTEDGE);
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
         if (def_->maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, def_->maxLength, 0);
         previous_ = Subclass(&Proc);
     }
 
+    // The content is kept until the box is made: a page's boxes are filled before it shows.
+    bool HoldsWhileDeferred(int32_t index) const override { return index == 0; }
+
     PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index == 0) return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
-        return Component::GetTypeProperty(index, member);
+        if (index != 0) return Component::GetTypeProperty(index, member);
+        if (hwnd_ == nullptr)
+            return PropertyValue::Text(written_ ? WideToGbk(lastGood_) : def_->text);
+        return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
     }
 
     // The program's own writes are not judged by the typing rules.
     void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
         if (index != 0) return Component::SetTypeProperty(index, member, value);
-        Replace(GbkToWide(value.text));
+        if (hwnd_ == nullptr) {
+            lastGood_ = GbkToWide(value.text);
+            written_ = true;
+        } else {
+            Replace(GbkToWide(value.text));
+        }
         Raise(EventKind::Changed);
     }
 
@@ -159,6 +169,7 @@ class EditBoxComponent : public Component {
     WNDPROC previous_ = nullptr;
     int suppress_ = 0;
     std::wstring lastGood_;
+    bool written_ = false;  // content written before the box was made
 };
 
 }  // namespace
