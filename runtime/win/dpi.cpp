@@ -1,18 +1,8 @@
 #include "runtime/win/dpi.h"
 
+#include "runtime/win/system_library.h"
+
 namespace kelvra {
-
-namespace {
-
-template <typename Fn>
-Fn Lookup(const wchar_t* module, const char* name) {
-    HMODULE m = GetModuleHandleW(module);
-    if (m == nullptr) m = LoadLibraryW(module);
-    return m != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)))
-                        : nullptr;
-}
-
-}  // namespace
 
 int32_t SystemDpi() {
     static const int32_t dpi = [] {
@@ -27,7 +17,7 @@ int32_t SystemDpi() {
 int32_t DpiAtPoint(POINT point) {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const auto getDpiForMonitor =
-        Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+        SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (getDpiForMonitor != nullptr &&
         SUCCEEDED(getDpiForMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY), 0, &x, &y)) &&
@@ -38,7 +28,8 @@ int32_t DpiAtPoint(POINT point) {
 
 int32_t DpiOfWindow(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto getDpiForWindow =
+        SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr)
         if (const UINT dpi = getDpiForWindow(hwnd); dpi > 0) return static_cast<int32_t>(dpi);
     return SystemDpi();
@@ -46,7 +37,7 @@ int32_t DpiOfWindow(HWND hwnd) {
 
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int32_t dpi) {
     using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjust = Lookup<AdjustFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    static const auto adjust = SystemFunction<AdjustFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     if (adjust != nullptr && adjust(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) return;
     // Without it the frame is the system's, drawn at the system DPI.
     RECT frame{0, 0, 0, 0};

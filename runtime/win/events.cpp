@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include "runtime/win/system_library.h"
+
 namespace kelvra {
 
 namespace {
@@ -53,7 +55,9 @@ int64_t TickCountUs() {
     return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
 
-int64_t TickCountMs() { return TickCountUs() / 1000; }
+int64_t TickCountMs() {
+    return TickCountUs() / 1000;
+}
 
 void Delay(int32_t ms) {
     if (ms <= 0) return;
@@ -76,9 +80,23 @@ void Delay(int32_t ms) {
     }
 }
 
-FineTimerScope::FineTimerScope() : active_(timeBeginPeriod(1) == TIMERR_NOERROR) {}
+namespace {
+
+// The multimedia library is loaded at the first spin, not with the program: it costs start-up.
+using TimerPeriodFn = MMRESULT(WINAPI*)(UINT);
+TimerPeriodFn TimerPeriod(const char* name) {
+    return SystemFunction<TimerPeriodFn>(L"winmm.dll", name);
+}
+
+}  // namespace
+
+FineTimerScope::FineTimerScope() {
+    static const TimerPeriodFn begin = TimerPeriod("timeBeginPeriod");
+    active_ = begin != nullptr && begin(1) == TIMERR_NOERROR;
+}
 FineTimerScope::~FineTimerScope() {
-    if (active_) timeEndPeriod(1);
+    static const TimerPeriodFn end = TimerPeriod("timeEndPeriod");
+    if (active_ && end != nullptr) end(1);
 }
 
 int RunMessageLoop() {
