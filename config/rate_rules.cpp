@@ -49,6 +49,12 @@ std::string SaveFailureText(const SaveResult& result) {
                 "这个文件夹受系统保护，没有写入的权限（例如 Program Files 下的文件夹）。"
                 "请把本程序复制到您可以写入的文件夹（例如桌面或“文档”）再运行。";
             break;
+        case WriteOutcome::TooLarge:
+            why = ConcatText({"这个文件太大（超过 ",
+                              IntToText(static_cast<int32_t>(kMaxEditedFileBytes >> 20)),
+                              " MB），不像本程序的设置文件，没有改动它。请把它移走或换成小的文件，"
+                              "再保存。"});
+            break;
         case WriteOutcome::Failed:
             why = "写入时出错（例如磁盘已满，或文件夹已不存在）。";
             break;

@@ -1,17 +1,19 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes. Paths are GBK byte strings.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace kelvra {
 
-enum class ReadResult { Ok, Missing, Failed, Locked };
+enum class ReadResult { Ok, Missing, Failed, Locked, TooLarge };
 
 // Missing when the file or its folder does not exist; Locked when another program holds it open
-// and lets nobody read; Failed when it exists but cannot be read otherwise (a folder, no
-// permission, an I/O error). `bytes` is empty unless the result is Ok.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+// and lets nobody read, also after a few short waits; TooLarge when it holds more than maxBytes
+// (told before anything is allocated); Failed when it exists but cannot be read otherwise (a
+// folder, no permission, an I/O error). `bytes` is empty unless the result is Ok.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes);
 
 // A read-only view of a whole file, mapped rather than copied: a reader that only looks for one
 // value does not pay for copying a large file. The view stays valid while the object lives.
@@ -38,6 +40,7 @@ enum class WriteOutcome {
     ReadOnlyFile,        // the file is marked read-only (never overwritten)
     HeldByOtherProgram,  // another program has it open and lets nobody write
     NoPermission,        // the folder (and the file) may not be written: a protected folder
+    TooLarge,            // the file is too large to be read into memory for an edit
     Failed,              // anything else: a missing folder, a full disk, an I/O error
 };
 
@@ -45,8 +48,10 @@ enum class WriteOutcome {
 // with it in one step, keeping the file's attributes, owner and security. When the replace
 // cannot be done but the file can be written (held open elsewhere with write sharing, a folder
 // that refuses new files), the file is rewritten in place, and on a failure in the middle gets
-// its old bytes back. Temporary files that an earlier, killed save left in the folder go first.
-// On any failure `path` is left as it was (never torn, never empty) and no temporary file stays.
+// its old bytes back. A path that is a link writes the file the link leads to; the link stays.
+// Temporary files that an earlier, killed save left in the folder go first; one that another
+// running copy of the program is writing stays. On any failure `path` is left as it was (never
+// torn, never empty) and no temporary file stays.
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // The full path of the file `path` names, as GBK text for telling the operator.

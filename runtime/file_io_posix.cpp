@@ -81,12 +81,13 @@ ReadResult OpenForReading(const std::string& path, FileDescriptor& file, struct 
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
     bytes.clear();
     FileDescriptor file(-1);
     struct stat info {};
     if (const ReadResult opened = OpenForReading(path, file, info); opened != ReadResult::Ok)
         return opened;
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) return ReadResult::TooLarge;
     bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];
     for (;;) {
@@ -97,6 +98,10 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
             return ReadResult::Failed;
         }
         if (n == 0) return ReadResult::Ok;
+        if (static_cast<size_t>(n) > maxBytes - bytes.size()) {
+            std::string().swap(bytes);
+            return ReadResult::TooLarge;
+        }
         bytes.append(buffer, static_cast<size_t>(n));
     }
 }

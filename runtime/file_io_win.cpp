@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 #include "runtime/encoding.h"
@@ -44,30 +45,41 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-// "~kv" and eight hex digits: short, so that a path that fits MAX_PATH still fits with it.
+// "~kelvra-", eight hex digits and ".tmp": plainly ours, and with "peizhi.ini" replaced by it a
+// path still fits the room the program leaves below MAX_PATH.
+constexpr std::wstring_view kTempPrefix = L"~kelvra-";
+constexpr std::wstring_view kTempSuffix = L".tmp";
 constexpr wchar_t kHexDigits[] = L"0123456789abcdef";
 std::wstring TempName(unsigned seed) {
-    std::wstring name = L"~kv";
+    std::wstring name(kTempPrefix);
     for (int shift = 28; shift >= 0; shift -= 4) name += kHexDigits[(seed >> shift) & 0xF];
-    return name + L".tmp";
+    return name + std::wstring(kTempSuffix);
 }
 
 bool IsTempName(std::wstring_view name) {
-    if (name.size() != 15 || !name.starts_with(L"~kv") || !name.ends_with(L".tmp")) return false;
-    for (wchar_t c : name.substr(3, 8))
+    if (name.size() != kTempPrefix.size() + 8 + kTempSuffix.size() ||
+        !name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix))
+        return false;
+    for (wchar_t c : name.substr(kTempPrefix.size(), 8))
         if (std::wstring_view(kHexDigits).find(c) == std::wstring_view::npos) return false;
     return true;
 }
 
-// A save killed half-way leaves its temporary file. One still being written by a live save is
-// open without delete sharing, so only the abandoned ones go.
+// A save killed half-way leaves its temporary file. A live save, of this or another copy of the
+// program, holds its own open until it is renamed; an open that shares nothing succeeds only on
+// an abandoned one, and deletes it at the close.
 void RemoveStaleTempFiles(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"~kv*.tmp").c_str(), &data);
+    const std::wstring pattern =
+        folder + std::wstring(kTempPrefix) + L"*" + std::wstring(kTempSuffix);
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (IsTempName(data.cFileName) && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW((folder + data.cFileName).c_str());
+        if (!IsTempName(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
+        HANDLE stale = CreateFileW((folder + data.cFileName).c_str(), DELETE, 0, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (stale != INVALID_HANDLE_VALUE) CloseHandle(stale);
     } while (FindNextFileW(find, &data));
     FindClose(find);
 }
@@ -81,8 +93,24 @@ bool IsSharingError(DWORD error) {
 constexpr int kSharingRetries = 5;
 constexpr DWORD kSharingRetryMs = 40;
 
+// Opens an existing file, sharing everything, waiting a little while another program's sharing
+// refuses the access. On failure the last error is the open's.
+HANDLE OpenExisting(const std::wstring& path, DWORD access) {
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 0) Sleep(kSharingRetryMs);
+        HANDLE h = CreateFileW(path.c_str(), access,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || attempt == kSharingRetries ||
+            !IsSharingError(GetLastError()))
+            return h;
+    }
+}
+
 WriteOutcome OutcomeOf(DWORD error) {
-    if (IsSharingError(error)) return WriteOutcome::HeldByOtherProgram;
+    // A file that another program has mapped into its memory cannot be cut shorter.
+    if (IsSharingError(error) || error == ERROR_USER_MAPPED_FILE)
+        return WriteOutcome::HeldByOtherProgram;
     if (error == ERROR_ACCESS_DENIED) return WriteOutcome::NoPermission;
     return WriteOutcome::Failed;
 }
@@ -93,47 +121,47 @@ bool WriteAt0(HANDLE file, std::string_view bytes) {
            SetEndOfFile(file) && FlushFileBuffers(file);
 }
 
-// The file cannot be replaced but may be written: write it where it is.
+// The file cannot be replaced but may be written: write it where it is, and put the old bytes back
+// when that fails part-way.
 WriteOutcome RewriteInPlace(const std::wstring& target, std::string_view bytes) {
-    FileHandle file;
-    DWORD error = 0;
-    for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
-        if (attempt > 0) Sleep(kSharingRetryMs);
-        file.Reset(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) break;
-        error = GetLastError();
-        if (!IsSharingError(error)) break;
-    }
-    if (!file) return OutcomeOf(error);
+    FileHandle file(OpenExisting(target, GENERIC_READ | GENERIC_WRITE));
+    if (!file) return OutcomeOf(GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) return WriteOutcome::Failed;
-    std::string old(static_cast<size_t>(size.QuadPart), '\0');
+    if (static_cast<unsigned long long>(size.QuadPart) > MAXDWORD) return WriteOutcome::TooLarge;
+    const DWORD oldSize = static_cast<DWORD>(size.QuadPart);
+    // The copy kept for putting the file back may not fit beside the new content: then nothing is
+    // written.
+    std::unique_ptr<char[]> old(new (std::nothrow) char[oldSize == 0 ? 1 : oldSize]);
+    if (!old) return WriteOutcome::TooLarge;
     DWORD got = 0;
-    if (!old.empty() &&
-        (!ReadFile(file.get(), old.data(), static_cast<DWORD>(old.size()), &got, nullptr) ||
-         got != old.size()))
+    if (oldSize != 0 &&
+        (!ReadFile(file.get(), old.get(), oldSize, &got, nullptr) || got != oldSize))
         return WriteOutcome::Failed;
     if (WriteAt0(file.get(), bytes)) return WriteOutcome::Written;
-    WriteAt0(file.get(), old);
-    return WriteOutcome::Failed;
+    const DWORD error = GetLastError();
+    WriteAt0(file.get(), {old.get(), oldSize});
+    return OutcomeOf(error);
 }
 
 // Whether the file may be replaced now: a holder that does not share delete access prevents it.
 bool CanReplace(const std::wstring& target) {
-    for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
-        if (attempt > 0) Sleep(kSharingRetryMs);
-        HANDLE h = CreateFileW(target.c_str(), DELETE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-            return true;
-        }
-        if (!IsSharingError(GetLastError())) return false;
-    }
-    return false;
+    const FileHandle file(OpenExisting(target, DELETE));
+    return static_cast<bool>(file);
+}
+
+// The path of the file itself when `path` is a link to it (a save writes the file and keeps the
+// link); `path` where the system cannot tell.
+std::wstring FinalPath(const std::wstring& path) {
+    FileHandle file(OpenExisting(path, FILE_READ_ATTRIBUTES));
+    if (!file) return path;
+    const DWORD n = GetFinalPathNameByHandleW(file.get(), nullptr, 0, VOLUME_NAME_DOS);
+    if (n == 0) return path;
+    std::wstring resolved(n, L'\0');
+    const DWORD m = GetFinalPathNameByHandleW(file.get(), resolved.data(), n, VOLUME_NAME_DOS);
+    if (m == 0 || m >= n) return path;
+    resolved.resize(m);
+    return resolved;
 }
 
 constexpr SECURITY_INFORMATION kSecurityKept =
@@ -174,6 +202,11 @@ bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD
 
 namespace {
 
+ReadResult OpenFailure(DWORD error) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return ReadResult::Missing;
+    return IsSharingError(error) ? ReadResult::Locked : ReadResult::Failed;
+}
+
 // Opens an existing file for reading, sharing everything, and tells its size.
 ReadResult OpenForReading(const std::string& path, FileHandle& file, LARGE_INTEGER& size) {
     const std::wstring wide = WidePath(path);
@@ -181,39 +214,37 @@ ReadResult OpenForReading(const std::string& path, FileHandle& file, LARGE_INTEG
     file.Reset(CreateFileW(wide.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return ReadResult::Missing;
-        return IsSharingError(error) ? ReadResult::Locked : ReadResult::Failed;
-    }
+    if (!file) return OpenFailure(GetLastError());
     return GetFileSizeEx(file.get(), &size) ? ReadResult::Ok : ReadResult::Failed;
 }
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
     bytes.clear();
-    FileHandle file;
+    const std::wstring wide = WidePath(path);
+    if (wide.empty()) return ReadResult::Missing;
+    // The open waits for a holder that lets nobody read for a moment, as the save's write does.
+    FileHandle file(OpenExisting(wide, GENERIC_READ));
+    if (!file) return OpenFailure(GetLastError());
     LARGE_INTEGER size{};
-    if (const ReadResult opened = OpenForReading(path, file, size); opened != ReadResult::Ok)
-        return opened;
-    try {
-        bytes.reserve(static_cast<size_t>(size.QuadPart));
-        char buffer[1 << 16];
-        for (;;) {
-            DWORD n = 0;
-            if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-                bytes.clear();
-                return ReadResult::Failed;
-            }
-            if (n == 0) return ReadResult::Ok;
-            bytes.append(buffer, n);
+    if (!GetFileSizeEx(file.get(), &size)) return ReadResult::Failed;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return ReadResult::TooLarge;
+    bytes.reserve(static_cast<size_t>(size.QuadPart));
+    char buffer[1 << 16];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+            bytes.clear();
+            return ReadResult::Failed;
         }
-    } catch (const std::bad_alloc&) {
-        // A file larger than the 32-bit address space can hold is no configuration file.
-        std::string().swap(bytes);
-        return ReadResult::Failed;
+        if (n == 0) return ReadResult::Ok;
+        // It grew since its size was asked.
+        if (n > maxBytes - bytes.size()) {
+            std::string().swap(bytes);
+            return ReadResult::TooLarge;
+        }
+        bytes.append(buffer, n);
     }
 }
 
@@ -238,12 +269,14 @@ ReadResult FileView::Open(const std::string& path) {
 }
 
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    const std::wstring target = WidePath(path);
-    if (target.empty()) return WriteOutcome::Failed;
+    const std::wstring given = WidePath(path);
+    if (given.empty()) return WriteOutcome::Failed;
+    DWORD attributes = GetFileAttributesW(given.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    const std::wstring target = exists ? FinalPath(given) : given;
+    if (target != given) attributes = GetFileAttributesW(target.c_str());
     // Windows refuses to replace a read-only file; Wine does not, so the attribute is checked
     // first. The attribute is never cleared: a read-only file is the user's wish.
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return WriteOutcome::Failed;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return WriteOutcome::ReadOnlyFile;
     const size_t cut = target.find_last_of(L"\\/:");
@@ -251,6 +284,8 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
     RemoveStaleTempFiles(folder);
 
+    // The temporary file stays open until it has been renamed, sharing delete access only: the
+    // rename may take it, another copy's clean-up may not.
     static unsigned counter = 0;
     std::wstring temp;
     FileHandle file;
@@ -258,8 +293,8 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         const unsigned seed =
             (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u);
         temp = folder + TempName(seed);
-        file.Reset(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.Reset(CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) break;
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_EXISTS) continue;
@@ -268,22 +303,24 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         return OutcomeOf(error);
     }
     if (!file) return WriteOutcome::Failed;
-
-    bool ok = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-    ok = file.Close() && ok;
-    if (!ok) {
+    const auto discard = [&] {
+        file.Close();
         DeleteFileW(temp.c_str());
+    };
+
+    if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+        discard();
         return WriteOutcome::Failed;
     }
     if (!exists) {
         if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
             return WriteOutcome::Written;
         const DWORD error = GetLastError();
-        DeleteFileW(temp.c_str());
+        discard();
         return OutcomeOf(error);
     }
     if (ReplaceExisting(target, temp, attributes)) return WriteOutcome::Written;
-    DeleteFileW(temp.c_str());
+    discard();
     return RewriteInPlace(target, bytes);
 }
 

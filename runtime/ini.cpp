@@ -53,12 +53,14 @@ WriteOutcome WriteSection(const std::string& path, std::string_view section,
     for (const ini::KeyWrite& w : writes)
         if (!ini::CanStore(section, w.key, w.value)) return WriteOutcome::Failed;
     std::string old;
-    switch (ReadWholeFile(path, old)) {
+    switch (ReadWholeFile(path, old, kMaxEditedFileBytes)) {
         case ReadResult::Ok:
         case ReadResult::Missing:
             break;
         case ReadResult::Locked:
             return WriteOutcome::HeldByOtherProgram;
+        case ReadResult::TooLarge:
+            return WriteOutcome::TooLarge;
         case ReadResult::Failed:
             return WriteOutcome::Failed;
     }

@@ -25,9 +25,16 @@ std::string IniReadText(std::string_view file, std::string_view section, std::st
 bool IniWriteText(std::string_view file, std::string_view section,
                   std::optional<std::string_view> key, std::optional<std::string_view> value);
 
+// The largest file a write edits. The edit holds the old content, the new one and the copies made
+// on the way (a UTF-16 file is edited as UTF-8: up to about five times the file), and the in-place
+// rewrite another copy of the old bytes; at this size they fit in a 32-bit program's address
+// space wherever its libraries lie. A configuration file is a few hundred bytes.
+constexpr size_t kMaxEditedFileBytes = size_t{128} << 20;
+
 // Sets several keys of [section] in one write of the file: it ends byte for byte as the same
 // IniWriteText calls one after another would leave it. Nothing is written unless every pair can
-// be stored (a refusal is Failed), and nothing when no byte changes.
+// be stored (a refusal is Failed), and nothing when no byte changes. A file larger than
+// kMaxEditedFileBytes is TooLarge, found before anything is allocated for it.
 WriteOutcome IniWriteSection(std::string_view file, std::string_view section,
                              std::span<const std::pair<std::string, std::string>> keyValues);
 

@@ -187,7 +187,7 @@ TEST_F(IniFileTest, MissingFolderRefusesTheWrite) {
     const std::string path = (dir_ / "no" / "peizhi.ini").string();
     EXPECT_FALSE(IniWriteText(path, "s", "k", "v"));
     std::string bytes;
-    EXPECT_EQ(ReadWholeFile(path, bytes), ReadResult::Missing);
+    EXPECT_EQ(ReadWholeFile(path, bytes, 100), ReadResult::Missing);
 }
 
 TEST_F(IniFileTest, WriteThatFailsHalfWayLeavesTheOldFile) {
@@ -209,12 +209,14 @@ TEST_F(IniFileTest, WriteThatFailsHalfWayLeavesTheOldFile) {
 
 TEST_F(IniFileTest, ReadWholeFileIsByteExact) {
     std::string bytes;
-    EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Missing);
-    EXPECT_EQ(ReadWholeFile(dir_.string(), bytes), ReadResult::Failed);
+    EXPECT_EQ(ReadWholeFile(path_, bytes, 100), ReadResult::Missing);
+    EXPECT_EQ(ReadWholeFile(dir_.string(), bytes, 100), ReadResult::Failed);
     const std::string binary = "a\0b\r\n\xFF\x81"s;
     ASSERT_EQ(ReplaceFileContents(path_, binary), WriteOutcome::Written);
-    EXPECT_EQ(ReadWholeFile(path_, bytes), ReadResult::Ok);
+    EXPECT_EQ(ReadWholeFile(path_, bytes, 100), ReadResult::Ok);
     EXPECT_EQ(bytes, binary);
+    EXPECT_EQ(ReadWholeFile(path_, bytes, binary.size() - 1), ReadResult::TooLarge);
+    EXPECT_EQ(bytes, "");
 }
 
 std::string Utf8(std::u8string_view s) {

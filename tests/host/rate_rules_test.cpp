@@ -111,6 +111,7 @@ TEST(SaveFailureText, SaysWhichFileAndWhy) {
         {WriteOutcome::ReadOnlyFile, "只读"},
         {WriteOutcome::HeldByOtherProgram, "另一个程序正占用"},
         {WriteOutcome::NoPermission, "复制到您可以写入的文件夹"},
+        {WriteOutcome::TooLarge, "这个文件太大（超过 128 MB）"},
         {WriteOutcome::Failed, "写入时出错"},
     };
     for (const auto& c : cases) {

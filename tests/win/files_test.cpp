@@ -1,7 +1,8 @@
 // The file layer against what Windows does to a file: attributes and access rules kept by a save,
-// a second handle holding the file with each sharing mode, a folder deeper than MAX_PATH or named
-// beyond GBK, a temporary file left by a killed save, the current directory and file existence,
-// and an allocation the heap refuses.
+// a second handle holding or mapping the file, a folder that refuses new files, a file too large
+// to edit, a folder deeper than MAX_PATH or named beyond GBK, temporary files left by a killed
+// save or being written by another copy, the current directory and file existence, and an
+// allocation the heap refuses.
 #include <windows.h>
 #include <sddl.h>
 
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "config/prize_table.h"
@@ -153,54 +156,151 @@ TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
     EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
-// Editors, sync tools and virus scanners hold the file open; what they share decides.
-TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWriting) {
+// The file's identity on its volume: a replace gives a new one, an in-place rewrite keeps it.
+std::pair<DWORD, DWORD> FileId(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return {info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// Editors, sync tools and virus scanners hold the file open; what they share decides, and one that
+// lets go within the save's short waits does not stop it.
+TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
+    // Wine refuses to rename over a file open elsewhere, whatever the holder shares: a file that
+    // Windows replaces may be written in place there.
+    enum Result { Replaced, Written, InPlace, Refused };
     const struct {
         const char* holder;
-        DWORD access, share;
-        WriteOutcome expected;
+        DWORD access, share, letGoAfterMs;
+        Result expected;
     } cases[] = {
         {"reader sharing everything", GENERIC_READ,
-         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, WriteOutcome::Written},
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, Written},
         {"editor sharing read and write but not delete", GENERIC_READ | GENERIC_WRITE,
-         FILE_SHARE_READ | FILE_SHARE_WRITE, WriteOutcome::Written},
-        {"reader sharing read only", GENERIC_READ, FILE_SHARE_READ,
-         WriteOutcome::HeldByOtherProgram},
-        {"reader sharing nothing", GENERIC_READ, 0, WriteOutcome::HeldByOtherProgram},
+         FILE_SHARE_READ | FILE_SHARE_WRITE, 0, InPlace},
+        {"reader sharing read only", GENERIC_READ, FILE_SHARE_READ, 0, Refused},
+        {"reader sharing nothing", GENERIC_READ, 0, 0, Refused},
+        {"reader sharing read only, gone after 60 ms", GENERIC_READ, FILE_SHARE_READ, 60, Replaced},
+        {"scanner sharing nothing, gone after 60 ms", GENERIC_READ, 0, 60, Replaced},
     };
+    const std::string tail = "; " + std::string(1000, 'x') + "\r\n";  // the end must move
     for (const auto& c : cases) {
         SCOPED_TRACE(c.holder);
-        Put(ini_, kOld + "; " + std::string(1000, 'x') + "\r\n");  // longer: the end must move
+        Put(ini_, kOld + tail);
+        const auto idBefore = FileId(ini_);
         HANDLE held =
             CreateFileW(ini_.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::thread letGo;
+        if (c.letGoAfterMs != 0)
+            letGo = std::thread([&] {
+                Sleep(c.letGoAfterMs);
+                CloseHandle(held);
+            });
         const DWORD start = GetTickCount();
-        EXPECT_EQ(Save(), c.expected);
+        EXPECT_EQ(Save(),
+                  c.expected == Refused ? WriteOutcome::HeldByOtherProgram : WriteOutcome::Written);
         const DWORD ms = GetTickCount() - start;
-        CloseHandle(held);
-        const bool written = c.expected == WriteOutcome::Written;
-        EXPECT_EQ(Get(ini_), (written ? kNew : kOld) + "; " + std::string(1000, 'x') + "\r\n");
+        if (letGo.joinable())
+            letGo.join();
+        else
+            CloseHandle(held);
+        EXPECT_EQ(Get(ini_), (c.expected == Refused ? kOld : kNew) + tail);
+        if (c.expected != Written) EXPECT_EQ(FileId(ini_) != idBefore, c.expected == Replaced);
         EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
         std::printf("[ files    ] %s: %lu ms\n", c.holder, ms);
     }
 }
 
+// An editor that maps the file into its memory shares writing but not delete, so the save writes
+// the file in place; the system then refuses to cut the mapped file shorter, after the new bytes
+// went over its start.
+TEST_F(Files, AnInPlaceRewriteThatFailsPartWayPutsTheOldBytesBack) {
+    const std::string old = "[奖项]\r\n奖项1=" + std::string(5000, 'x') + "\r\n";
+    Put(ini_, old);
+    HANDLE held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE mapping = CreateFileMappingW(held, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Save(), WriteOutcome::HeldByOtherProgram);
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(held);
+    EXPECT_EQ(Get(ini_), old);
+    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+}
+
+// Program Files for a user: a folder whose access rules refuse new files. Wine turns access rules
+// into Unix permissions, which root passes; the kernel's /sys refuses new files to root too.
+TEST_F(Files, AFolderThatRefusesNewFilesIsToldAsNoPermission) {
+    std::wstring folder = dir_ + L"\\denied";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    PSECURITY_DESCRIPTOR sd = nullptr;  // everyone: all but adding a file
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(D;;0x2;;;WD)(A;OICI;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+    SetFileSecurityW(folder.c_str(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    HANDLE probe = CreateFileW((folder + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        folder = L"Z:\\sys";
+        if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no folder here refuses new files";
+    }
+    SetProgramFolder(folder);
+    const SaveResult r = SaveSection("奖项", "奖项", {"甲"});
+    EXPECT_EQ(r.outcome, WriteOutcome::NoPermission);
+    EXPECT_NE(SaveFailureText(r).find("没有写入的权限"), std::string::npos);
+    EXPECT_FALSE(FileExists(ConfigPath()));
+}
+
+// A hostile or broken file far larger than a configuration file: the save is refused with its
+// own message and the file stays as it was.
+TEST_F(Files, AFileTooLargeToEditIsLeftAloneAndTold) {
+    Put(ini_, kOld);
+    HANDLE h = CreateFileW(ini_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = kMaxEditedFileBytes + 1;
+    ASSERT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+    CloseHandle(h);
+    SetProgramFolder(dir_);
+    const SaveResult r = SaveSection("奖项", "奖项", {"新"});
+    EXPECT_EQ(r.outcome, WriteOutcome::TooLarge);
+    EXPECT_NE(SaveFailureText(r).find("这个文件太大"), std::string::npos);
+    h = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    char start[32] = {};
+    DWORD n = 0;
+    ReadFile(h, start, static_cast<DWORD>(kOld.size()), &n, nullptr);
+    EXPECT_TRUE(GetFileSizeEx(h, &size));
+    CloseHandle(h);
+    EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(kMaxEditedFileBytes + 1));
+    EXPECT_EQ(std::string(start, n), kOld);
+    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+}
+
+// Another copy of the program saving in the same folder holds its temporary file, sharing delete
+// access so that its rename may take it; a file of the operator's is no temporary file.
 TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
     Put(ini_, kOld);
-    for (const wchar_t* name : {L"~kv0badf00d.tmp", L"~kv12345678.tmp", L"~kvnotours.tmp",
-                                L"~kv0badf00d.tmp.bak", L"other.tmp"})
+    for (const wchar_t* name :
+         {L"~kelvra-0badf00d.tmp", L"~kelvra-12345678.tmp", L"~kv0badf00d.tmp",
+          L"~kelvra-notours.tmp", L"~kelvra-0badf00d.tmp.bak", L"other.tmp"})
         Put(dir_ + L"\\" + name, "x");
-    // A save still writing its temporary file holds it without delete sharing.
-    HANDLE live = CreateFileW((dir_ + L"\\~kv12345678.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE live = CreateFileW((dir_ + L"\\~kelvra-12345678.tmp").c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     const std::wstring outside = NewFolder(L"kelvra-files-outside-");
-    Put(outside + L"\\~kvdeadbeef.tmp", "x");
+    Put(outside + L"\\~kelvra-deadbeef.tmp", "x");
     EXPECT_EQ(Save(), WriteOutcome::Written);
     CloseHandle(live);
-    EXPECT_EQ(Names(dir_),
-              (std::set<std::wstring>{L"peizhi.ini", L"~kv12345678.tmp", L"~kvnotours.tmp",
-                                      L"~kv0badf00d.tmp.bak", L"other.tmp"}));
-    EXPECT_EQ(Names(outside), std::set<std::wstring>{L"~kvdeadbeef.tmp"});
+    EXPECT_EQ(Names(dir_), (std::set<std::wstring>{L"peizhi.ini", L"~kelvra-12345678.tmp",
+                                                   L"~kv0badf00d.tmp", L"~kelvra-notours.tmp",
+                                                   L"~kelvra-0badf00d.tmp.bak", L"other.tmp"}));
+    EXPECT_EQ(Names(outside), std::set<std::wstring>{L"~kelvra-deadbeef.tmp"});
     RemoveTree(outside);
 }
 
