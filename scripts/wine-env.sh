@@ -5,7 +5,10 @@ KELVRA_ROOT=${KELVRA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=win32
-export WINEPREFIX=${WINEPREFIX:-$KELVRA_ROOT/build/wineprefix}
+# KELVRA_PREFIX_BASE names the prefixes (the default one and those of other code pages and DPIs
+# get suffixes): two runs on one machine each give their own.
+export KELVRA_PREFIX_BASE=${KELVRA_PREFIX_BASE:-$KELVRA_ROOT/build/wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$KELVRA_PREFIX_BASE}
 KELVRA_SCREEN=${KELVRA_SCREEN:-1280x1024x24}
 KELVRA_DPI=96
 KELVRA_WINE_ENV=()
@@ -35,7 +38,7 @@ kelvra_wine_select() {
   [ "$(env "${KELVRA_WINE_ENV[@]}" locale charmap 2>/dev/null)" = UTF-8 ] ||
     { echo "wine-env: the locale ${KELVRA_WINE_ENV[*]} does not load" >&2; return 1; }
   KELVRA_DPI=$dpi
-  export WINEPREFIX=$KELVRA_ROOT/build/wineprefix$suffix
+  export WINEPREFIX=$KELVRA_PREFIX_BASE$suffix
 }
 
 # kelvra_make_locale NAME: a locale of our own under build/locale (glibc finds it by LOCPATH), so
