@@ -1,4 +1,4 @@
-// Property numbering and the conversions of written values, fonts included.
+// The property tables and the conversions of written values, fonts included.
 #include "ui/model/properties.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +17,17 @@ constexpr ControlType kAllTypes[] = {
 
 constexpr int32_t kScreenDpi = 96;
 
-TEST(PropertyTable, IndexOutsideTheTableReadsAsText) {
+// The lookup takes entry `number` of the type's table: each entry must carry its own number.
+TEST(PropertyTable, EveryNumberFindsItsOwnEntry) {
     for (ControlType t : kAllTypes) {
-        EXPECT_EQ(PropertyKindOf(t, -1), PropertyKind::Text);
-        EXPECT_EQ(PropertyKindOf(t, PropertyTableSize(t)), PropertyKind::Text);
-        EXPECT_EQ(PropertyKindOf(t, INT32_MAX), PropertyKind::Text);
+        const auto size = static_cast<int32_t>(PropertyTable(t).size());
+        for (int32_t n = 0; n < size; ++n) {
+            const PropertyInfo* p = FindProperty(t, n);
+            ASSERT_NE(p, nullptr) << "type " << static_cast<int>(t) << " property " << n;
+            EXPECT_EQ(p->number, n) << "type " << static_cast<int>(t);
+        }
+        EXPECT_EQ(FindProperty(t, -1), nullptr);
+        EXPECT_EQ(FindProperty(t, size), nullptr);
     }
 }
 
@@ -46,42 +52,33 @@ TEST(Clamp, PositionsAndSizesStayWithinTheLimits) {
     }
 }
 
-TEST(ConvertForWrite, NumbersByKind) {
+TEST(ConvertForWrite, KeepsWhatEachKindHolds) {
+    using K = PropertyKind;
+    using V = PropertyValue;
+    V png = V::Number(5), pngOnly;
+    png.bytes = pngOnly.bytes = {0x89, 'P', 'N', 'G'};
     struct Case {
         const char* name;
         PropertyKind kind;
-        int64_t in, stored;
+        PropertyValue in, out;
     } cases[] = {
-        {"bool 5 is stored as 1", PropertyKind::Bool, 5, 1},
-        {"bool -1 is stored as 1", PropertyKind::Bool, -1, 1},
-        {"bool 0 stays 0", PropertyKind::Bool, 0, 0},
-        {"bool looks at the low word only", PropertyKind::Bool, INT64_C(0x100000000), 0},
-        {"choice -3 is stored as 0", PropertyKind::Choice, -3, 0},
-        {"choice 7 stays", PropertyKind::Choice, 7, 7},
-        {"choice low word negative", PropertyKind::Choice, INT64_C(0x1FFFFFFFF), 0},
-        {"integer keeps the low word, signed", PropertyKind::Int32, INT64_C(0x1FFFFFFFF), -1},
-        {"integer 1000 as well", PropertyKind::Integer, INT64_C(0x200000005), 5},
-        {"integer 1015 as well", PropertyKind::Integer2, -7, -7},
-        {"colour keeps the low word, unsigned", PropertyKind::Colour, INT64_C(0x7000000FF), 0xFF},
-        {"colour 1017 as well", PropertyKind::Colour2, -1, INT64_C(0xFFFFFFFF)},
-        {"8-byte number whole", PropertyKind::Int64, INT64_C(0x123456789A), INT64_C(0x123456789A)},
-        {"date-time whole", PropertyKind::DateTime, -2, -2},
+        {"bool -1 is stored as 1", K::Bool, V::Number(-1), V::Number(1)},
+        {"bool looks at the low word only", K::Bool, V::Number(INT64_C(0x100000000)), {}},
+        {"choice -3 is stored as 0", K::Choice, V::Number(-3), {}},
+        {"choice low word negative", K::Choice, V::Number(INT64_C(0x1FFFFFFFF)), {}},
+        {"integer: the low word, signed", K::Integer2, V::Number(0x1FFFFFFFF), V::Number(-1)},
+        {"colour: the low word, unsigned", K::Colour2, V::Number(-1), V::Number(0xFFFFFFFF)},
+        {"date-time whole", K::DateTime, V::Number(0x123456789A), V::Number(0x123456789A)},
+        {"a picture keeps its bytes only", K::Picture, png, pngOnly},
+        {"a cursor as well", K::Cursor, png, pngOnly},
+        {"unlisted codes are texts", static_cast<K>(1007), V::Text(" a "), V::Text(" a ")},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ConvertForWrite(c.kind, PropertyValue::Number(c.in)).number, c.stored) << c.name;
+        const PropertyValue out = ConvertForWrite(c.kind, c.in);
+        EXPECT_EQ(out.number, c.out.number) << c.name;
+        EXPECT_EQ(out.bytes, c.out.bytes) << c.name;
+        EXPECT_EQ(out.text, c.out.text) << c.name;
     }
-}
-
-TEST(ConvertForWrite, TextsAndBytesPassUnchanged) {
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Text, PropertyValue::Text("谢谢参与")).text,
-              "谢谢参与");
-    EXPECT_EQ(ConvertForWrite(static_cast<PropertyKind>(1007), PropertyValue::Text(" a ")).text,
-              " a ")
-        << "unlisted codes are texts";
-    PropertyValue picture;
-    picture.bytes = {0x89, 'P', 'N', 'G'};
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Picture, picture).bytes, picture.bytes);
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Cursor, picture).bytes, picture.bytes);
 }
 
 TEST(MulDivRounded, RoundsHalfAwayFromZero) {
