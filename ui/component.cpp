@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 #include "ui/window.h"
 
 namespace kelvra {
@@ -117,14 +118,86 @@ void Component::ApplyCursor() {
         SetCursor(cursor_);
 }
 
-PropertyValue Component::GetTypeProperty(int32_t index, int32_t) {
-    // Properties the program never uses keep what was last written to them.
-    auto it = extra_.find(index);
+PixelRect Component::Bounds() const {
+    if (Live()) return window_.UnitsOf(*this);
+    return {common_.left, common_.top, common_.width, common_.height};
+}
+
+void Component::SetBounds(const PixelRect& units, UINT keep) {
+    common_.left = units.left;
+    common_.top = units.top;
+    common_.width = units.width;
+    common_.height = units.height;
+    if (!Live()) return;
+    const PixelRect r = def_ != nullptr ? window_.PixelsOf(*this) : units;
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
+                 keep | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A live window moves or resizes from where it is.
+void Component::SetLeft(int32_t left) {
+    PixelRect r = Bounds();
+    r.left = ClampPosition(left);
+    SetBounds(r, SWP_NOSIZE);
+}
+
+void Component::SetTop(int32_t top) {
+    PixelRect r = Bounds();
+    r.top = ClampPosition(top);
+    SetBounds(r, SWP_NOSIZE);
+}
+
+void Component::SetWidth(int32_t width) {
+    PixelRect r = Bounds();
+    r.width = ClampSize(width);
+    SetBounds(r, SWP_NOMOVE);
+}
+
+void Component::SetHeight(int32_t height) {
+    PixelRect r = Bounds();
+    r.height = ClampSize(height);
+    SetBounds(r, SWP_NOMOVE);
+}
+
+void Component::SetTag(std::string_view tag) {
+    common_.tag = std::string(TextView(tag));
+}
+
+bool Component::Visible() const {
+    if (Live() && type() != ControlType::CartoonObject) return IsWindowVisible(hwnd_) != FALSE;
+    return common_.visible;
+}
+
+void Component::SetVisible(bool visible) {
+    common_.visible = visible;
+    if (!Live()) return;
+    if (def_ == nullptr)
+        ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+    else
+        ApplyVisibility();
+}
+
+bool Component::Disabled() const {
+    return Live() ? IsWindowEnabled(hwnd_) == FALSE : common_.disabled;
+}
+
+void Component::SetDisabled(bool disabled) {
+    common_.disabled = disabled;
+    if (Live()) EnableWindow(hwnd_, !disabled);
+}
+
+void Component::SetCursorData(const std::vector<uint8_t>& data) {
+    common_.cursor = data;
+    ApplyCursor();
+}
+
+PropertyValue Component::ReadTypeProperty(int32_t number, int32_t) {
+    auto it = extra_.find(number);
     return it != extra_.end() ? it->second : PropertyValue{};
 }
 
-void Component::SetTypeProperty(int32_t index, int32_t, const PropertyValue& value) {
-    extra_[index] = value;
+void Component::WriteTypeProperty(int32_t number, int32_t, const PropertyValue& value) {
+    extra_[number] = value;
 }
 
 int32_t Component::Raise(EventKind event, EventArgs args) {
@@ -176,15 +249,26 @@ bool Component::RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
 }
 
-PropertyValue NativeCaptionComponent::GetTypeProperty(int32_t index, int32_t member) {
-    if (index == 0) return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
-    return Component::GetTypeProperty(index, member);
+std::string NativeCaptionComponent::Caption() const {
+    return WideToGbk(WindowTextOf(hwnd_));
 }
 
-void NativeCaptionComponent::SetTypeProperty(int32_t index, int32_t member,
-                                             const PropertyValue& value) {
-    if (index != 0) return Component::SetTypeProperty(index, member, value);
-    SetWindowTextW(hwnd_, GbkToWide(value.text).c_str());
+void NativeCaptionComponent::SetCaption(std::string_view text) {
+    SetWindowTextW(hwnd_, GbkToWide(text).c_str());
+}
+
+// The window's caption and the button's have one number.
+static_assert(int32_t{WindowProperty::Caption} == int32_t{ButtonProperty::Caption});
+
+PropertyValue NativeCaptionComponent::ReadTypeProperty(int32_t number, int32_t member) {
+    if (number == WindowProperty::Caption) return PropertyValue::Text(Caption());
+    return Component::ReadTypeProperty(number, member);
+}
+
+void NativeCaptionComponent::WriteTypeProperty(int32_t number, int32_t member,
+                                               const PropertyValue& value) {
+    if (number == WindowProperty::Caption) return SetCaption(value.text);
+    Component::WriteTypeProperty(number, member, value);
 }
 
 COLORREF OrBlack(uint32_t colour) {

@@ -13,6 +13,7 @@
 
 #include "ui/model/layout.h"
 #include "ui/model/properties.h"
+#include "ui/model/scale.h"
 
 namespace kelvra {
 
@@ -64,15 +65,29 @@ class Component {
     // A control whose native window is left for later (LoadedWindow::Build) has none yet.
     bool deferred() const { return deferred_; }
     void SetDeferred(bool deferred) { deferred_ = deferred; }
-    // Whether type property `index` (as for GetTypeProperty) is kept by the component itself
-    // while its native window is left for later; for any other the window is made first.
-    virtual bool HoldsWhileDeferred(int32_t /*index*/) const { return false; }
     // Puts the native window where the window's scale puts it, in its font at that scale.
     virtual void Relayout();
 
-    // Type properties (index 8 and up, passed here as index - 8).
-    virtual PropertyValue GetTypeProperty(int32_t index, int32_t member);
-    virtual void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value);
+    // The common properties. Places are in units of the layout, read back from the native
+    // window while there is one; a position is clamped to ±kMaxPosition, a size to 0..it.
+    PixelRect Bounds() const;
+    void SetLeft(int32_t left);
+    void SetTop(int32_t top);
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+    const std::string& Tag() const { return common_.tag; }
+    void SetTag(std::string_view tag);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Disabled() const;
+    void SetDisabled(bool disabled);
+    const std::vector<uint8_t>& CursorData() const { return common_.cursor; }
+    void SetCursorData(const std::vector<uint8_t>& data);
+
+    // The type's own properties by number (kFirstTypeProperty and up): a type hands those it
+    // acts on to its named getters and setters; the others keep what was last written to them.
+    virtual PropertyValue ReadTypeProperty(int32_t number, int32_t member);
+    virtual void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value);
 
     // Notifications routed from the parent window.
     virtual void OnCommand(WORD /*code*/) {}
@@ -104,6 +119,7 @@ class Component {
     static bool RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
   protected:
+    bool Live() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
     void Attach(HWND hwnd);
     // Creates this control's native child window at its layout rectangle and attaches it.
     HWND CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style,
@@ -119,15 +135,20 @@ class Component {
     HCURSOR cursor_ = nullptr;
     std::map<int32_t, PropertyValue> extra_;
     bool deferred_ = false;
+
+  private:
+    // Stores `units` and moves the native window there; `keep` is SWP_NOMOVE or SWP_NOSIZE.
+    void SetBounds(const PixelRect& units, UINT keep);
 };
 
-// A component whose caption, its type property 0, is its native window's text (the window
-// itself, a button).
+// A component whose caption is its native window's text (the window itself, a button).
 class NativeCaptionComponent : public Component {
   public:
     using Component::Component;
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override;
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override;
+    std::string Caption() const;
+    void SetCaption(std::string_view text);
+    PropertyValue ReadTypeProperty(int32_t number, int32_t member) override;
+    void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value) override;
 };
 
 // Shared by the control types.

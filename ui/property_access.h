@@ -1,7 +1,7 @@
 #pragma once
 // The properties of the program's windows and controls: by number, as ReadProperty and
-// WriteProperty address them (window, component, property, member), and by name for the few
-// the program itself uses.
+// WriteProperty address them (window, component, property, member; the numbers are named in
+// ui/model/property_tables.h), and by name for the few the program itself uses.
 
 #include <cstdint>
 #include <string>
@@ -14,10 +14,10 @@ namespace kelvra {
 
 // A window that is not loaded, or a type property of a component without its native window,
 // ends the program with the runtime error box.
-PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
+PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t number,
                            int32_t memberIndex);
-void WriteProperty(int32_t windowId, int32_t componentId, int32_t propertyIndex,
-                   int32_t memberIndex, const PropertyValue& value);
+void WriteProperty(int32_t windowId, int32_t componentId, int32_t number, int32_t memberIndex,
+                   const PropertyValue& value);
 
 // An edit box's content; a write raises the box's change event once.
 std::string ReadContent(WindowId window, int32_t editBox);

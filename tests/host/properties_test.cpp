@@ -1,4 +1,4 @@
-// Property numbering and the conversions of written values, fonts included.
+// The property tables and the conversions of written values, fonts included.
 #include "ui/model/properties.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +17,17 @@ constexpr ControlType kAllTypes[] = {
 
 constexpr int32_t kScreenDpi = 96;
 
-TEST(PropertyTable, IndexOutsideTheTableReadsAsText) {
+// The lookup takes entry `number` of the type's table: each entry must carry its own number.
+TEST(PropertyTable, EveryNumberFindsItsOwnEntry) {
     for (ControlType t : kAllTypes) {
-        EXPECT_EQ(PropertyKindOf(t, -1), PropertyKind::Text);
-        EXPECT_EQ(PropertyKindOf(t, PropertyTableSize(t)), PropertyKind::Text);
-        EXPECT_EQ(PropertyKindOf(t, INT32_MAX), PropertyKind::Text);
+        const auto size = static_cast<int32_t>(PropertyTable(t).size());
+        for (int32_t n = 0; n < size; ++n) {
+            const PropertyInfo* p = FindProperty(t, n);
+            ASSERT_NE(p, nullptr) << "type " << static_cast<int>(t) << " property " << n;
+            EXPECT_EQ(p->number, n) << "type " << static_cast<int>(t);
+        }
+        EXPECT_EQ(FindProperty(t, -1), nullptr);
+        EXPECT_EQ(FindProperty(t, size), nullptr);
     }
 }
 
@@ -30,15 +36,8 @@ TEST(Clamp, PositionsAndSizesStayWithinTheLimits) {
         int64_t in;
         int32_t position, size;
     } cases[] = {
-        {0, 0, 0},
-        {32627, 32627, 32627},
-        {32628, 32627, 32627},
-        {40000, 32627, 32627},
-        {-5, -5, 0},
-        {-32627, -32627, 0},
-        {-32628, -32627, 0},
-        {INT64_MAX, 32627, 32627},
-        {INT64_MIN, -32627, 0},
+        {32627, 32627, 32627}, {32628, 32627, 32627},  {-5, -5, 0},
+        {-32628, -32627, 0},   {INT64_MIN, -32627, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ClampPosition(c.in), c.position) << c.in;
@@ -46,42 +45,33 @@ TEST(Clamp, PositionsAndSizesStayWithinTheLimits) {
     }
 }
 
-TEST(ConvertForWrite, NumbersByKind) {
+TEST(ConvertForWrite, KeepsWhatEachKindHolds) {
+    using K = PropertyKind;
+    using V = PropertyValue;
+    V png = V::Number(5), pngOnly;
+    png.bytes = pngOnly.bytes = {0x89, 'P', 'N', 'G'};
     struct Case {
         const char* name;
         PropertyKind kind;
-        int64_t in, stored;
+        PropertyValue in, out;
     } cases[] = {
-        {"bool 5 is stored as 1", PropertyKind::Bool, 5, 1},
-        {"bool -1 is stored as 1", PropertyKind::Bool, -1, 1},
-        {"bool 0 stays 0", PropertyKind::Bool, 0, 0},
-        {"bool looks at the low word only", PropertyKind::Bool, INT64_C(0x100000000), 0},
-        {"choice -3 is stored as 0", PropertyKind::Choice, -3, 0},
-        {"choice 7 stays", PropertyKind::Choice, 7, 7},
-        {"choice low word negative", PropertyKind::Choice, INT64_C(0x1FFFFFFFF), 0},
-        {"integer keeps the low word, signed", PropertyKind::Int32, INT64_C(0x1FFFFFFFF), -1},
-        {"integer 1000 as well", PropertyKind::Integer, INT64_C(0x200000005), 5},
-        {"integer 1015 as well", PropertyKind::Integer2, -7, -7},
-        {"colour keeps the low word, unsigned", PropertyKind::Colour, INT64_C(0x7000000FF), 0xFF},
-        {"colour 1017 as well", PropertyKind::Colour2, -1, INT64_C(0xFFFFFFFF)},
-        {"8-byte number whole", PropertyKind::Int64, INT64_C(0x123456789A), INT64_C(0x123456789A)},
-        {"date-time whole", PropertyKind::DateTime, -2, -2},
+        {"bool -1 is stored as 1", K::Bool, V::Number(-1), V::Number(1)},
+        {"bool looks at the low word only", K::Bool, V::Number(INT64_C(0x100000000)), {}},
+        {"choice -3 is stored as 0", K::Choice, V::Number(-3), {}},
+        {"choice low word negative", K::Choice, V::Number(INT64_C(0x1FFFFFFFF)), {}},
+        {"integer: the low word, signed", K::Integer2, V::Number(0x1FFFFFFFF), V::Number(-1)},
+        {"colour: the low word, unsigned", K::Colour2, V::Number(-1), V::Number(0xFFFFFFFF)},
+        {"date-time whole", K::DateTime, V::Number(0x123456789A), V::Number(0x123456789A)},
+        {"a picture keeps its bytes only", K::Picture, png, pngOnly},
+        {"a cursor as well", K::Cursor, png, pngOnly},
+        {"unlisted codes are texts", static_cast<K>(1007), V::Text(" a "), V::Text(" a ")},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ConvertForWrite(c.kind, PropertyValue::Number(c.in)).number, c.stored) << c.name;
+        const PropertyValue out = ConvertForWrite(c.kind, c.in);
+        EXPECT_EQ(out.number, c.out.number) << c.name;
+        EXPECT_EQ(out.bytes, c.out.bytes) << c.name;
+        EXPECT_EQ(out.text, c.out.text) << c.name;
     }
-}
-
-TEST(ConvertForWrite, TextsAndBytesPassUnchanged) {
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Text, PropertyValue::Text("谢谢参与")).text,
-              "谢谢参与");
-    EXPECT_EQ(ConvertForWrite(static_cast<PropertyKind>(1007), PropertyValue::Text(" a ")).text,
-              " a ")
-        << "unlisted codes are texts";
-    PropertyValue picture;
-    picture.bytes = {0x89, 'P', 'N', 'G'};
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Picture, picture).bytes, picture.bytes);
-    EXPECT_EQ(ConvertForWrite(PropertyKind::Cursor, picture).bytes, picture.bytes);
 }
 
 TEST(MulDivRounded, RoundsHalfAwayFromZero) {
@@ -105,26 +95,11 @@ TEST(MulDivRounded, RoundsHalfAwayFromZero) {
     }
 }
 
-FontSpec SomeFont() {
-    FontSpec f;
-    f.set = true;
-    f.height = -16;
-    f.weight = 400;
-    f.face = "黑体";
-    return f;
-}
-
-FontSpec GuiFont() {
-    FontSpec f;
-    f.set = true;
-    f.height = -11;
-    f.weight = 400;
-    f.face = "Tahoma";
-    return f;
-}
+const FontSpec kSomeFont{true, -16, 400, false, false, false, 0, "黑体"};
+const FontSpec kGuiFont{true, -11, 400, false, false, false, 0, "Tahoma"};
 
 FontSpec WriteMember(FontMember m, const PropertyValue& v, int32_t dpi = kScreenDpi) {
-    return WriteFontMember(SomeFont(), GuiFont(), static_cast<int32_t>(m), v, dpi);
+    return WriteFontMember(kSomeFont, kGuiFont, static_cast<int32_t>(m), v, dpi);
 }
 
 // A font in one line: height, weight, angle, italic/underline/strike-out, face.
@@ -134,55 +109,45 @@ std::string Describe(const FontSpec& f) {
            (f.strikeOut ? "s" : "-") + " " + f.face;
 }
 
-// Each case writes one member onto SomeFont() (-16 400 0 --- 黑体): only that member changes.
+// Each case writes one member onto kSomeFont (-16 400 0 --- 黑体): only that member changes.
 TEST(FontMember, EachMemberConvertsItsValue) {
     const std::string face31(31, 'F');
+    using M = FontMember;
+    using V = PropertyValue;
     struct Case {
         const char* what;
         FontMember member;
         PropertyValue value;
-        int32_t dpi;
         std::string font;
     } cases[] = {
-        {"18 points", FontMember::Size, PropertyValue::Number(18), 96, "-24 400 0 --- 黑体"},
-        {"18 points at 120 dpi", FontMember::Size, PropertyValue::Number(18), 120,
-         "-30 400 0 --- 黑体"},
-        {"9 points", FontMember::Size, PropertyValue::Number(9), 96, "-12 400 0 --- 黑体"},
-        {"a negative size is 0", FontMember::Size, PropertyValue::Number(-4), 96,
-         "0 400 0 --- 黑体"},
-        {"31-byte face", FontMember::Face, PropertyValue::Text(face31), 96,
-         "-16 400 0 --- " + face31},
-        {"32-byte face", FontMember::Face, PropertyValue::Text(face31 + "F"), 96,
-         "-16 400 0 --- 宋体"},
-        {"empty face", FontMember::Face, PropertyValue::Text(""), 96, "-16 400 0 --- 宋体"},
-        {"face up to its NUL", FontMember::Face, PropertyValue::Text(std::string("Arial\0x", 7)),
-         96, "-16 400 0 --- Arial"},
-        {"angle -1", FontMember::Angle, PropertyValue::Number(-1), 96, "-16 400 3599 --- 黑体"},
-        {"angle 3600", FontMember::Angle, PropertyValue::Number(3600), 96, "-16 400 0 --- 黑体"},
-        {"angle 7201", FontMember::Angle, PropertyValue::Number(7201), 96, "-16 400 1 --- 黑体"},
-        {"angle -7201", FontMember::Angle, PropertyValue::Number(-7201), 96,
-         "-16 400 3599 --- 黑体"},
-        {"bold", FontMember::Bold, PropertyValue::Number(3), 96, "-16 700 0 --- 黑体"},
-        {"not bold", FontMember::Bold, PropertyValue::Number(0), 96, "-16 0 0 --- 黑体"},
-        {"italic", FontMember::Italic, PropertyValue::Number(2), 96, "-16 400 0 i-- 黑体"},
-        {"underline", FontMember::Underline, PropertyValue::Number(-1), 96, "-16 400 0 -u- 黑体"},
-        {"strike-out", FontMember::StrikeOut, PropertyValue::Number(1), 96, "-16 400 0 --s 黑体"},
-        {"member -1", static_cast<FontMember>(-1), PropertyValue::Number(1), 96,
-         "-16 400 0 --- 黑体"},
-        {"member 7", static_cast<FontMember>(7), PropertyValue::Number(1), 96,
-         "-16 400 0 --- 黑体"},
+        {"18 points", M::Size, V::Number(18), "-24 400 0 --- 黑体"},
+        {"a negative size is 0", M::Size, V::Number(-4), "0 400 0 --- 黑体"},
+        {"31-byte face", M::Face, V::Text(face31), "-16 400 0 --- " + face31},
+        {"32-byte face", M::Face, V::Text(face31 + "F"), "-16 400 0 --- 宋体"},
+        {"empty face", M::Face, V::Text(""), "-16 400 0 --- 宋体"},
+        {"face up to its NUL", M::Face, V::Text(std::string("Arial\0x", 7)), "-16 400 0 --- Arial"},
+        {"angle -1", M::Angle, V::Number(-1), "-16 400 3599 --- 黑体"},
+        {"angle 7201", M::Angle, V::Number(7201), "-16 400 1 --- 黑体"},
+        {"angle -7201", M::Angle, V::Number(-7201), "-16 400 3599 --- 黑体"},
+        {"bold", M::Bold, V::Number(3), "-16 700 0 --- 黑体"},
+        {"not bold", M::Bold, V::Number(0), "-16 0 0 --- 黑体"},
+        {"italic", M::Italic, V::Number(2), "-16 400 0 i-- 黑体"},
+        {"underline", M::Underline, V::Number(-1), "-16 400 0 -u- 黑体"},
+        {"strike-out", M::StrikeOut, V::Number(1), "-16 400 0 --s 黑体"},
+        {"member -1", static_cast<M>(-1), V::Number(1), "-16 400 0 --- 黑体"},
+        {"member 7", static_cast<M>(7), V::Number(1), "-16 400 0 --- 黑体"},
     };
     for (const Case& c : cases) {
-        const FontSpec f = WriteMember(c.member, c.value, c.dpi);
+        const FontSpec f = WriteMember(c.member, c.value);
         EXPECT_EQ(Describe(f), c.font) << c.what;
         EXPECT_TRUE(f.set) << c.what;
     }
+    EXPECT_EQ(Describe(WriteMember(M::Size, V::Number(18), 120)), "-30 400 0 --- 黑体");
 }
 
 TEST(FontMember, StartsFromTheDefaultGuiFontWhenNoneIsSet) {
-    const FontSpec f =
-        WriteFontMember(FontSpec{}, GuiFont(), static_cast<int32_t>(FontMember::Bold),
-                        PropertyValue::Number(1), kScreenDpi);
+    const FontSpec f = WriteFontMember(FontSpec{}, kGuiFont, static_cast<int32_t>(FontMember::Bold),
+                                       PropertyValue::Number(1), kScreenDpi);
     EXPECT_EQ(Describe(f), "-11 700 0 --- Tahoma");
     EXPECT_TRUE(f.set);
 }
@@ -200,8 +165,8 @@ TEST(FontRecord, WholeRecordStartsFromZeroAndReadsBack) {
         r.size = size;
         EXPECT_EQ(ReadFontRecord(WriteFontRecord(r, kScreenDpi), kScreenDpi), r) << size;
     }
-    EXPECT_FALSE(ReadFontRecord(SomeFont(), kScreenDpi).bold);
-    EXPECT_EQ(ReadFontRecord(SomeFont(), kScreenDpi).size, 12);
+    EXPECT_FALSE(ReadFontRecord(kSomeFont, kScreenDpi).bold);
+    EXPECT_EQ(ReadFontRecord(kSomeFont, kScreenDpi).size, 12);
 }
 
 }  // namespace

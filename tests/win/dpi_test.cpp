@@ -55,7 +55,8 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
                     reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ((PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}),
               s.Px(box->left, box->top, box->width, box->height));
-    EXPECT_EQ(ReadProperty(1, box->id, 0, -1).number, box->left) << "read back in units";
+    EXPECT_EQ(ReadProperty(1, box->id, CommonProperty::Left, -1).number, box->left)
+        << "read back in units";
 
     // Each name is drawn at 18 points of the screen, centred in its own sector of the plate.
     const Canvas* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();

@@ -138,7 +138,7 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[3]), "谢谢参与") << "empty-name default";
     PressHotKey();
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：100%");
-    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0);
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, LabelProperty::TextColour, -1).number, 0);
     EXPECT_EQ(State().currentRateTotal, 100);
 
     const std::string before = Ini();
@@ -146,7 +146,9 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
          {std::tuple{"40", "当前中奖率：120%", 0xFF}, std::tuple{"19", "当前中奖率：99%", 0}}) {
         TypeRate(2, rate2);
         EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), total);
-        EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, colour) << "red above 100";
+        EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, LabelProperty::TextColour, -1).number,
+                  colour)
+            << "red above 100";
         std::wstring boxText;
         {
             test::BoxWatcher watcher(GbkToWide("信息："), IDOK,
@@ -180,8 +182,8 @@ TEST_F(ProgramTest, RateWindowShowsAndSavesOnlyATotalOfHundred) {
 
 TEST_F(ProgramTest, SavingNamesStoresThemWithoutBlanksAndRedrawsTheWheel) {
     ASSERT_TRUE(LoadWindow(kMain));
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一 等奖");
-    WriteText(WindowId::Main, ids::kMainNameBox[7], 8, "　");
+    WriteContent(WindowId::Main, ids::kMainNameBox[0], "一 等奖");
+    WriteContent(WindowId::Main, ids::kMainNameBox[7], "　");
     SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
     const std::string saved = Ini();
     EXPECT_NE(saved.find("[奖项]\r\n奖项1=一等奖\r\n"), std::string::npos);

@@ -202,7 +202,7 @@ class RobustProgram : public testing::Test {
         return ReadText(WindowId::Main, ids::kMainNameBox[prize - 1]);
     }
     static void SetNameBox(int prize, std::string_view gbk) {
-        WriteText(WindowId::Main, ids::kMainNameBox[prize - 1], 8, gbk);
+        WriteContent(WindowId::Main, ids::kMainNameBox[prize - 1], gbk);
     }
     static void ClickSaveNames() {
         SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);

@@ -47,8 +47,8 @@ std::wstring BoxMessage(HWND box);
 // Pumps messages for `ms` milliseconds.
 void Pump(DWORD ms);
 
-// Whole-value properties by number, as the tests address them.
-inline std::string ReadText(WindowId w, int32_t c, int32_t p = 8) {
+// Whole-value properties by number, as the tests address them; by default a caption or content.
+inline std::string ReadText(WindowId w, int32_t c, int32_t p = kFirstTypeProperty) {
     return ReadProperty(static_cast<int32_t>(w), c, p, -1).text;
 }
 inline void WriteText(WindowId w, int32_t c, int32_t p, std::string_view text) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/state.h"
@@ -121,12 +123,12 @@ TEST_F(WindowsTest, LoadingCreatesOnceAndRaisesCreated) {
 TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
     ASSERT_TRUE(LoadWindow(kRate));
     g_seen.clear();
-    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "35");
+    WriteText(WindowId::Rate, ids::kRateBox[0], EditBoxProperty::Content, "35");
     ASSERT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 1u);
     EXPECT_EQ(g_seen.back().text, "35") << "the handler sees the new text";
-    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "35");
+    WriteText(WindowId::Rate, ids::kRateBox[0], EditBoxProperty::Content, "35");
     EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 2u) << "also when nothing changed";
-    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "");
+    WriteText(WindowId::Rate, ids::kRateBox[0], EditBoxProperty::Content, "");
     EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "");
     EXPECT_EQ(Count(ids::kRateBox[1], EventKind::Changed), 0u) << "only the written box";
 }
@@ -139,14 +141,11 @@ TEST_F(WindowsTest, AHiddenPageIsMadeLateWithWhatWasWrittenMeanwhile) {
     LoadedWindow* w = FindLoadedWindow(kMain);
     Component* first = w->Find(ids::kMainNameBox[0]);
     Component* second = w->Find(ids::kMainNameBox[1]);
-    ASSERT_EQ(first->hwnd(), nullptr) << "not made while its page is hidden";
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一等奖");
+    WriteText(WindowId::Main, ids::kMainNameBox[0], EditBoxProperty::Content, "一等奖");
     ASSERT_EQ(Count(ids::kMainNameBox[0], EventKind::Changed), 1u);
     EXPECT_EQ(g_seen.back().text, "一等奖") << "the handler reads the new content";
-    EXPECT_EQ(first->hwnd(), nullptr) << "the box keeps it until it is made";
-    WriteNumber(WindowId::Main, ids::kMainNameBox[1], 6, -1, 1);
-    ASSERT_NE(second->hwnd(), nullptr) << "a property it does not keep makes it at once";
-    EXPECT_FALSE(IsWindowEnabled(second->hwnd()));
+    WriteNumber(WindowId::Main, ids::kMainNameBox[1], CommonProperty::Disabled, -1, 1);
+    ASSERT_NE(second->hwnd(), nullptr);
     EXPECT_FALSE(IsWindowVisible(second->hwnd())) << "its page is still hidden";
 
     w->SelectPage(1);
@@ -178,7 +177,7 @@ TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
 TEST_F(WindowsTest, EditBoxesApplyTheirTypingRules) {
     ASSERT_TRUE(LoadWindow(kRate));
     HWND rate = Hwnd(kRate, ids::kRateBox[0]);
-    WriteText(WindowId::Rate, ids::kRateBox[0], 8, "");
+    WriteText(WindowId::Rate, ids::kRateBox[0], EditBoxProperty::Content, "");
     g_seen.clear();
     Type(rate, L"a5");
     EXPECT_EQ(Content(WindowId::Rate, ids::kRateBox[0]), "5") << "a letter is refused";
@@ -195,7 +194,7 @@ TEST_F(WindowsTest, EditBoxesApplyTheirTypingRules) {
 
     // A text from the file beyond the limit: a swap that shrinks it and a deletion are taken,
     // growth is not.
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "一二三四五六");
+    WriteText(WindowId::Main, ids::kMainNameBox[0], EditBoxProperty::Content, "一二三四五六");
     SendMessageW(name, EM_SETSEL, 0, 1);
     Type(name, L"x");
     SendMessageW(name, EM_SETSEL, 6, 6);
@@ -203,7 +202,7 @@ TEST_F(WindowsTest, EditBoxesApplyTheirTypingRules) {
     Type(name, L"y");
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "x二三四五");
 
-    WriteText(WindowId::Main, ids::kMainNameBox[0], 8, "ab");
+    WriteText(WindowId::Main, ids::kMainNameBox[0], EditBoxProperty::Content, "ab");
     SendMessageW(name, EM_SETSEL, 2, 2);
     // As an input method does: straight into the box, no WM_CHAR.
     for (const char* input : {"一二三四", "一二三"})
@@ -219,7 +218,7 @@ TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
         size_t events;  // change events raised by leaving the box
     } cases[] = {{"07", "7", 1}, {"42", "42", 0}};
     for (const Case& c : cases) {
-        WriteText(WindowId::Rate, ids::kRateBox[0], 8, c.typed);
+        WriteText(WindowId::Rate, ids::kRateBox[0], EditBoxProperty::Content, c.typed);
         SetFocus(Hwnd(kRate, ids::kRateBox[0]));
         g_seen.clear();
         SetFocus(Hwnd(kRate, ids::kRateBox[1]));
@@ -228,13 +227,9 @@ TEST_F(WindowsTest, RateBoxIsNormalisedWhenItLosesTheFocus) {
     }
 }
 
-TEST_F(WindowsTest, LabelCaptionColourAndFeedback) {
+TEST_F(WindowsTest, LabelNullCaptionAndFeedback) {
     ASSERT_TRUE(LoadWindow(kRate));
-    WriteText(WindowId::Rate, ids::kRateTotal, 8, "当前中奖率：120%");
-    WriteNumber(WindowId::Rate, ids::kRateTotal, 16, -1, 0xFF);
-    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "当前中奖率：120%");
-    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, 16, -1).number, 0xFF);
-    WriteProperty(kRate, ids::kRateTotal, 8, -1, PropertyValue{});
+    WriteProperty(kRate, ids::kRateTotal, LabelProperty::Caption, -1, PropertyValue{});
     EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal), "") << "a null text empties it";
 
     ASSERT_TRUE(LoadWindow(kMain));
@@ -246,61 +241,94 @@ TEST_F(WindowsTest, LabelCaptionColourAndFeedback) {
 }
 
 TEST_F(WindowsTest, CommonPropertiesAreClampedAndApplied) {
+    using P = CommonProperty;
     ASSERT_TRUE(LoadWindow(kMain));
     const int32_t box = ids::kMainNameBox[0];
-    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 209);
-    EXPECT_EQ(ReadProperty(kMain, box, 1, -1).number, 52);
-    WriteNumber(WindowId::Main, box, 2, -1, -5);
-    EXPECT_EQ(ReadProperty(kMain, box, 2, -1).number, 0);
-    EXPECT_EQ(ReadProperty(kMain, box, 1, -1).number, 52) << "resizing keeps the position";
-    WriteNumber(WindowId::Main, box, 0, -1, 40000);
-    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 32627);
-    WriteNumber(WindowId::Main, box, 3, -1, 40000);
-    EXPECT_EQ(ReadProperty(kMain, box, 3, -1).number, 32627);
-    WriteText(WindowId::Main, box, 4, "tag");
-    EXPECT_EQ(ReadText(WindowId::Main, box, 4), "tag");
-    WriteNumber(WindowId::Main, box, 0, -1, 0x100000000LL + 5);
-    EXPECT_EQ(ReadProperty(kMain, box, 0, -1).number, 5) << "the int32 written is clamped";
-    WriteNumber(WindowId::Main, box, 6, -1, 5);
-    EXPECT_EQ(ReadProperty(kMain, box, 6, -1).number, 1);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Left, -1).number, 209);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Top, -1).number, 52);
+    WriteNumber(WindowId::Main, box, P::Width, -1, -5);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Width, -1).number, 0);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Top, -1).number, 52) << "resizing keeps the position";
+    WriteNumber(WindowId::Main, box, P::Left, -1, 40000);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Left, -1).number, 32627);
+    WriteNumber(WindowId::Main, box, P::Height, -1, 40000);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Height, -1).number, 32627);
+    WriteText(WindowId::Main, box, P::Tag, "tag");
+    EXPECT_EQ(ReadText(WindowId::Main, box, P::Tag), "tag");
+    WriteNumber(WindowId::Main, box, P::Disabled, -1, 5);
+    EXPECT_EQ(ReadProperty(kMain, box, P::Disabled, -1).number, 1);
     EXPECT_FALSE(IsWindowEnabled(Hwnd(kMain, box)));
-    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 6, -1).number, 0) << "no template is disabled";
-
-    WriteText(WindowId::Main, ids::kMainSelf, 8, "标题");
-    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainSelf), "标题") << "the window's caption";
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, P::Disabled, -1).number, 0)
+        << "no template is disabled";
 
     // A written mouse pointer is the one the control shows: four bytes name a system cursor.
     Component* label = FindLoadedWindow(kMain)->Find(ids::kMainFeedback);
     PropertyValue cursor;
     cursor.bytes = {0x89, 0x7F, 0, 0};  // IDC_HAND, 32649
-    WriteProperty(kMain, ids::kMainFeedback, 7, -1, cursor);
+    WriteProperty(kMain, ids::kMainFeedback, P::Cursor, -1, cursor);
     EXPECT_EQ(label->Cursor(), LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_EQ(ReadProperty(kMain, ids::kMainFeedback, 7, -1).bytes, cursor.bytes);
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainFeedback, P::Cursor, -1).bytes, cursor.bytes);
     EXPECT_EQ(FindLoadedWindow(kMain)->Find(ids::kMainStart)->Cursor(),
               LoadCursorW(nullptr, IDC_HAND))
         << "the start control has the hand of its layout";
 }
 
 TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
+    using P = CartoonObjectProperty;
     ASSERT_TRUE(LoadWindow(kMain));
-    WriteProperty(kMain, ids::kMainText, 9, 6, PropertyValue::Text("宋体"));
-    WriteNumber(WindowId::Main, ids::kMainText, 9, 5, 18);
+    WriteTemplateFontFace(WindowId::Main, ids::kMainText, "宋体");
+    WriteTemplateFontSize(WindowId::Main, ids::kMainText, 18);
     const SpriteTemplate* text = FindTemplate(WindowId::Main, ids::kMainText);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->font.height, -24) << "18 points at 96 pixels per inch";
     EXPECT_EQ(text->font.face, "宋体");
-    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, 5).number, 18);
+    const auto size = static_cast<int32_t>(FontMember::Size);
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, P::Font, size).number, 18);
 
-    PropertyValue record;
-    record.font = {4000, true, true, false, true, 12, ""};
-    WriteProperty(kMain, ids::kMainText, 9, -1, record);
-    EXPECT_EQ(text->font.height, -16);
-    record.font.face = "宋体";  // an empty face is taken as this one
-    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 9, -1).font, record.font);
-
-    WriteNumber(WindowId::Main, ids::kMainText, 10, -1, 0x12345678);
-    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, 10, -1).number, 0x12345678) << "kept as written";
+    WriteTemplateTextColour(WindowId::Main, ids::kMainText, 0x12345678);
     EXPECT_EQ(text->textColour, 0x345678u) << "drawn in its red, green and blue";
+}
+
+// Through the numbers, a control of each type reads back every property of its own as written,
+// converted to the property's kind: each number reaches its own getter and setter, or is kept.
+TEST_F(WindowsTest, EveryTypePropertyReadsBackWhatWasWritten) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    std::set<ControlType> types;
+    for (const auto& c : FindLoadedWindow(kMain)->components()) {
+        if (!types.insert(c->type()).second) continue;
+        for (const PropertyInfo& p : PropertyTable(c->type()).subspan(kFirstTypeProperty)) {
+            PropertyValue v;  // every field, but a font alone for a font: it is kept whole
+            if (ClassOf(p.kind) != ValueClass::Font) {
+                v = PropertyValue::Text("值" + std::to_string(p.number));
+                v.number = 0x12340000 + p.number;
+                v.bytes = {static_cast<uint8_t>(p.number), 1};
+            }
+            v.font = {900, true, false, true, false, p.number, "黑体"};
+            WriteProperty(kMain, c->id(), p.number, -1, v);
+            const PropertyValue read = ReadProperty(kMain, c->id(), p.number, -1);
+            const PropertyValue expected = ConvertForWrite(p.kind, v);
+            SCOPED_TRACE("control " + std::to_string(c->id()) + " property " +
+                         std::to_string(p.number));
+            EXPECT_EQ(read.number, expected.number);
+            EXPECT_EQ(read.text, expected.text);
+            EXPECT_EQ(read.bytes, expected.bytes);
+            EXPECT_EQ(read.font, expected.font);
+        }
+    }
+    EXPECT_EQ(types.size(), 8u) << "the main window has a control of every type";
+}
+
+// A hidden page's box is made for exactly the properties it does not keep itself.
+TEST_F(WindowsTest, AHiddenBoxIsMadeForWhatItDoesNotKeep) {
+    for (const PropertyInfo& p : PropertyTable(ControlType::EditBox)) {
+        ASSERT_TRUE(LoadWindow(kMain));
+        LoadedWindow* w = FindLoadedWindow(kMain);
+        WriteProperty(kMain, ids::kMainNameBox[0], p.number, -1, PropertyValue{});
+        ReadProperty(kMain, ids::kMainNameBox[1], p.number, -1);
+        for (int32_t box : {ids::kMainNameBox[0], ids::kMainNameBox[1]})
+            EXPECT_EQ(w->Find(box)->hwnd() == nullptr, p.keptWhileDeferred) << p.number;
+        DestroyWindow(w->hwnd());
+    }
 }
 
 TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
@@ -315,7 +343,7 @@ TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainStart)));
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainNameBox[0])));
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainSettingsCanvas)));
-    WriteNumber(WindowId::Main, ids::kMainText, 5, -1, 1);
+    WriteNumber(WindowId::Main, ids::kMainText, CommonProperty::Visible, -1, 1);
     SendMessageW(Hwnd(kMain, ids::kMainTab), TCM_SETCURFOCUS, 0, 0);
     EXPECT_TRUE(IsWindowVisible(Hwnd(kMain, ids::kMainCanvas)));
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainSaveNames)));
@@ -343,10 +371,10 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
         << "an enabled start control takes presses";
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseUp), 1u);
     EXPECT_EQ(g_seen[g_seen.size() - 2].args.a, (r.right - r.left) / 2);
-    WriteNumber(WindowId::Main, ids::kMainStart, 6, -1, 1);
+    WriteNumber(WindowId::Main, ids::kMainStart, CommonProperty::Disabled, -1, 1);
     click();
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "a disabled one does not";
-    WriteNumber(WindowId::Main, ids::kMainStart, 6, -1, 0);
+    WriteNumber(WindowId::Main, ids::kMainStart, CommonProperty::Disabled, -1, 0);
     click();
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 2u);
 }

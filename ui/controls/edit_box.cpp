@@ -41,25 +41,27 @@ class EditBoxComponent : public Component {
     }
 
     // The content is kept until the box is made: a page's boxes are filled before it shows.
-    bool HoldsWhileDeferred(int32_t index) const override { return index == 0; }
-
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index != 0) return Component::GetTypeProperty(index, member);
-        if (hwnd_ == nullptr)
-            return PropertyValue::Text(written_ ? WideToGbk(lastGood_) : def_->text);
-        return PropertyValue::Text(WideToGbk(WindowTextOf(hwnd_)));
+    std::string Content() const {
+        if (hwnd_ == nullptr) return written_ ? WideToGbk(lastGood_) : def_->text;
+        return WideToGbk(WindowTextOf(hwnd_));
     }
-
     // The program's own writes are not judged by the typing rules.
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        if (index != 0) return Component::SetTypeProperty(index, member, value);
+    void SetContent(std::string_view text) {
         if (hwnd_ == nullptr) {
-            lastGood_ = GbkToWide(value.text);
+            lastGood_ = GbkToWide(text);
             written_ = true;
         } else {
-            Replace(GbkToWide(value.text));
+            Replace(GbkToWide(text));
         }
         Raise(EventKind::Changed);
+    }
+    PropertyValue ReadTypeProperty(int32_t number, int32_t member) override {
+        if (number == EditBoxProperty::Content) return PropertyValue::Text(Content());
+        return Component::ReadTypeProperty(number, member);
+    }
+    void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value) override {
+        if (number == EditBoxProperty::Content) return SetContent(value.text);
+        Component::WriteTypeProperty(number, member, value);
     }
 
     void OnCommand(WORD code) override {

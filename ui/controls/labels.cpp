@@ -31,21 +31,34 @@ class LabelComponent : public Component {
         textColour_ = OrBlack(def_->textColour);
         CreateChild(parent, kLabelClass, L"", 0);
     }
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index == 0) return PropertyValue::Text(caption_);
-        if (index == 8) return PropertyValue::Number(static_cast<int32_t>(textColour_));
-        return Component::GetTypeProperty(index, member);
+    void SetCaption(std::string_view text) {
+        caption_ = std::string(TextView(text));
+        Repaint();
     }
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        if (index == 0) {
-            caption_ = std::string(TextView(value.text));
-        } else if (index == 8) {
-            textColour_ = static_cast<uint32_t>(value.number);
-        } else {
-            return Component::SetTypeProperty(index, member, value);
+    // A COLORREF; the caption is drawn in its red, green and blue.
+    void SetTextColour(uint32_t colour) {
+        textColour_ = colour;
+        Repaint();
+    }
+    PropertyValue ReadTypeProperty(int32_t number, int32_t member) override {
+        switch (number) {
+            case LabelProperty::Caption:
+                return PropertyValue::Text(caption_);
+            case LabelProperty::TextColour:
+                return PropertyValue::Number(static_cast<int32_t>(textColour_));
+            default:
+                return Component::ReadTypeProperty(number, member);
         }
-        InvalidateRect(hwnd_, nullptr, TRUE);
-        UpdateWindow(hwnd_);
+    }
+    void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value) override {
+        switch (number) {
+            case LabelProperty::Caption:
+                return SetCaption(value.text);
+            case LabelProperty::TextColour:
+                return SetTextColour(static_cast<uint32_t>(value.number));
+            default:
+                return Component::WriteTypeProperty(number, member, value);
+        }
     }
     void Paint(HDC dc) {
         RECT rc;
@@ -63,6 +76,10 @@ class LabelComponent : public Component {
     }
 
   private:
+    void Repaint() {
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        UpdateWindow(hwnd_);
+    }
     std::string caption_;
     uint32_t textColour_ = 0;
 };
@@ -82,14 +99,17 @@ class TransLabelComponent : public Component {
         PaintCaption(dc, Font(), caption_, def_->textColour, rc,
                      DT_CENTER | DT_SINGLELINE | DT_VCENTER);
     }
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        if (index == 0) return PropertyValue::Text(caption_);
-        return Component::GetTypeProperty(index, member);
-    }
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        if (index != 0) return Component::SetTypeProperty(index, member, value);
-        caption_ = std::string(TextView(value.text));
+    void SetCaption(std::string_view text) {
+        caption_ = std::string(TextView(text));
         InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+    PropertyValue ReadTypeProperty(int32_t number, int32_t member) override {
+        if (number == TransLabelProperty::Caption) return PropertyValue::Text(caption_);
+        return Component::ReadTypeProperty(number, member);
+    }
+    void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value) override {
+        if (number == TransLabelProperty::Caption) return SetCaption(value.text);
+        Component::WriteTypeProperty(number, member, value);
     }
 
   private:

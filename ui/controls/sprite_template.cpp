@@ -30,35 +30,40 @@ class TemplateComponent : public Component {
                                   scale.Px(tmpl_.shared->height));
     }
     void Relayout() override {}  // never shown
-    PropertyValue GetTypeProperty(int32_t index, int32_t member) override {
-        switch (index) {
-            case 0:
+    void SetText(std::string_view text) { tmpl_.text = std::string(TextView(text)); }
+    // `member` as for WriteFontMember; -1 writes the whole record.
+    void SetFont(int32_t member, const PropertyValue& value) {
+        tmpl_.font = member < 0 ? WriteFontRecord(value.font, kUnitsPerInch)
+                                : WriteFontMember(tmpl_.font, DefaultGuiFont(), member, value,
+                                                  kUnitsPerInch);
+    }
+    // The value is kept as written; the picture uses its red, green and blue.
+    void SetTextColour(uint32_t colour) {
+        colour_ = colour;
+        tmpl_.textColour = colour_ & 0xFFFFFFu;
+    }
+    PropertyValue ReadTypeProperty(int32_t number, int32_t member) override {
+        switch (number) {
+            case CartoonObjectProperty::Text:
                 return PropertyValue::Text(tmpl_.text);
-            case 1:
+            case CartoonObjectProperty::Font:
                 return ReadFont(member);
-            case 2:
+            case CartoonObjectProperty::TextColour:
                 return PropertyValue::Number(static_cast<int32_t>(colour_));
             default:
-                return Component::GetTypeProperty(index, member);
+                return Component::ReadTypeProperty(number, member);
         }
     }
-    void SetTypeProperty(int32_t index, int32_t member, const PropertyValue& value) override {
-        switch (index) {
-            case 0:
-                tmpl_.text = std::string(TextView(value.text));
-                break;
-            case 1:
-                tmpl_.font = member < 0 ? WriteFontRecord(value.font, kUnitsPerInch)
-                                        : WriteFontMember(tmpl_.font, DefaultGuiFont(), member,
-                                                          value, kUnitsPerInch);
-                break;
-            case 2:
-                // The value is kept as written; the picture uses its red, green and blue.
-                colour_ = static_cast<uint32_t>(value.number);
-                tmpl_.textColour = colour_ & 0xFFFFFFu;
-                break;
+    void WriteTypeProperty(int32_t number, int32_t member, const PropertyValue& value) override {
+        switch (number) {
+            case CartoonObjectProperty::Text:
+                return SetText(value.text);
+            case CartoonObjectProperty::Font:
+                return SetFont(member, value);
+            case CartoonObjectProperty::TextColour:
+                return SetTextColour(static_cast<uint32_t>(value.number));
             default:
-                Component::SetTypeProperty(index, member, value);
+                return Component::WriteTypeProperty(number, member, value);
         }
     }
 

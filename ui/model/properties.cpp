@@ -1,105 +1,12 @@
 #include "ui/model/properties.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
-#include <span>
 
 namespace kelvra {
 namespace {
 
 using K = PropertyKind;
-
-// Every table starts with left, top, width, height, tag, visible, disabled, cursor.
-template <size_t N>
-constexpr std::array<PropertyKind, 8 + N> WithCommon(const PropertyKind (&own)[N]) {
-    std::array<PropertyKind, 8 + N> kinds{K::Int32, K::Int32, K::Int32, K::Int32,
-                                          K::Text,  K::Bool,  K::Bool,  K::Cursor};
-    for (size_t i = 0; i < N; ++i) kinds[8 + i] = own[i];
-    return kinds;
-}
-
-// 8 caption, border, back colour, back picture, picture mode, icon, close box, maximize box,
-// 16 minimize box, position, movable, in taskbar, topmost, Esc closes, Enter moves focus,
-// 23 help file, help id, background sound.
-constexpr auto kWindowKinds = WithCommon(
-    {K::Text, K::Choice, K::Colour, K::Picture, K::Choice, K::Data, K::Bool, K::Bool, K::Bool,
-     K::Choice, K::Bool, K::Bool, K::Bool, K::Bool, K::Bool, K::Text, K::Integer, K::Sound});
-
-// 8 tab titles, current page, font, multi-line, tab position, tab width, tab height, icons.
-constexpr auto kTabKinds =
-    WithCommon({K::Text, K::Int32, K::Font, K::Bool, K::Choice, K::Int32, K::Int32, K::Picture});
-
-// 8 content, border, text colour, back colour, font, hide selection, max length, multi-line,
-// 16 scroll bars, alignment, input mode, password character, case, caret position,
-// 22 selection start, selection length, selected text, spin minimum, spin maximum,
-// 27 data source, data column.
-constexpr auto kEditBoxKinds =
-    WithCommon({K::Text,  K::Choice, K::Colour, K::Colour, K::Font,  K::Bool,   K::Int32,
-                K::Bool,  K::Choice, K::Choice, K::Choice, K::Text,  K::Choice, K::Int32,
-                K::Int32, K::Int32,  K::Text,   K::Int32,  K::Int32, K::Text,   K::Text});
-
-// 8 caption, effect, border, gradient, gradient colours 1 and 2, back picture, picture mode,
-// 16 text colour, back colour, font, horizontal alignment, wrap, vertical alignment,
-// 22 line spacing, data source, data column, tooltip, shadow colour, border width,
-// 28 notifications.
-constexpr auto kLabelKinds =
-    WithCommon({K::Text,   K::Choice, K::Choice, K::Choice, K::Colour,  K::Colour, K::Picture,
-                K::Choice, K::Colour, K::Colour, K::Font,   K::Choice,  K::Bool,   K::Choice,
-                K::Int32,  K::Text,   K::Text,   K::Text,   K::Colour2, K::Int32,  K::Bool});
-
-// 8 caption, style, font, horizontal alignment, vertical alignment, picture, default, text colour.
-constexpr auto kButtonKinds =
-    WithCommon({K::Text, K::Choice, K::Font, K::Choice, K::Choice, K::Picture, K::Bool, K::Colour});
-
-// 8 caption, font, text colour, horizontal alignment, vertical alignment, wrap, shadow effect.
-constexpr auto kTransLabelKinds =
-    WithCommon({K::Text, K::Font, K::Colour, K::Choice, K::Choice, K::Bool, K::Choice});
-
-// 8 back colour, back picture, picture mode, border, frame interval, auto redraw, mouse
-// capture, sounds on, 16 background sound, clip, scroll x, scroll y.
-constexpr auto kCartoonBoxKinds =
-    WithCommon({K::Colour, K::Picture, K::Choice, K::Choice, K::Integer2, K::Bool, K::Bool, K::Bool,
-                K::Sound, K::Bool, K::Int32, K::Int32});
-
-// 8 text, font, text colour, picture, layer, angle, zoom, opacity, 16 transparent colour,
-// rotate follows, appear sound, hit sound, lifetime, x speed, y speed, turn speed,
-// 24 bounce, mirrored, flipped, frame count, frame interval, frames, user data, created.
-constexpr auto kCartoonObjectKinds = WithCommon(
-    {K::Text,   K::Font, K::Colour, K::Picture, K::Int32, K::Int32, K::Int32, K::Int32,
-     K::Colour, K::Bool, K::Sound,  K::Sound,   K::Int32, K::Int32, K::Int32, K::Int32,
-     K::Bool,   K::Bool, K::Bool,   K::Int32,   K::Int32, K::Data,  K::Int64, K::DateTime});
-
-static_assert(std::size(kWindowKinds) == 26);
-static_assert(std::size(kTabKinds) == 16);
-static_assert(std::size(kEditBoxKinds) == 29);
-static_assert(std::size(kLabelKinds) == 29);
-static_assert(std::size(kButtonKinds) == 16);
-static_assert(std::size(kTransLabelKinds) == 15);
-static_assert(std::size(kCartoonBoxKinds) == 20);
-static_assert(std::size(kCartoonObjectKinds) == 32);
-
-std::span<const PropertyKind> KindsOf(ControlType type) {
-    switch (type) {
-        case ControlType::Window:
-            return kWindowKinds;
-        case ControlType::Tab:
-            return kTabKinds;
-        case ControlType::EditBox:
-            return kEditBoxKinds;
-        case ControlType::Label:
-            return kLabelKinds;
-        case ControlType::Button:
-            return kButtonKinds;
-        case ControlType::TransLabel:
-            return kTransLabelKinds;
-        case ControlType::CartoonBox:
-            return kCartoonBoxKinds;
-        case ControlType::CartoonObject:
-            return kCartoonObjectKinds;
-    }
-    return {};
-}
 
 constexpr const char* kFallbackFace = "宋体";
 constexpr size_t kMaxFaceBytes = 31;
@@ -164,16 +71,6 @@ PropertyValue PropertyValue::Text(std::string_view t) {
     PropertyValue v;
     v.text = std::string(t);
     return v;
-}
-
-int32_t PropertyTableSize(ControlType type) {
-    return static_cast<int32_t>(KindsOf(type).size());
-}
-
-PropertyKind PropertyKindOf(ControlType type, int32_t index) {
-    const std::span<const PropertyKind> kinds = KindsOf(type);
-    if (index < 0 || static_cast<size_t>(index) >= kinds.size()) return K::Text;
-    return kinds[index];
 }
 
 int32_t ClampPosition(int64_t v) {

@@ -1,49 +1,16 @@
 #pragma once
-// Properties of the controls by number, as ReadProperty and WriteProperty address them, and the
-// conversions of the values written and read. Platform-free.
+// The values of the controls' properties, as ReadProperty and WriteProperty pass them, and their
+// conversions. Platform-free.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ui/model/layout.h"
+#include "ui/model/property_tables.h"
 #include "wheel/font_spec.h"
 
 namespace kelvra {
-
-// Index 0..7 of every control type: left, top, width, height, tag, visible, disabled, cursor.
-enum class PropertyIndex : int32_t {
-    Left = 0,
-    Top = 1,
-    Width = 2,
-    Height = 3,
-    Tag = 4,
-    Visible = 5,
-    Disabled = 6,
-    Cursor = 7
-};
-
-// Codes not listed here (1007, 1016, ...) are texts, as is Text itself.
-enum class PropertyKind : int32_t {
-    Integer = 1000,
-    Int32 = 1001,
-    Int64 = 1002,
-    Bool = 1003,
-    DateTime = 1004,
-    Text = 1005,
-    Choice = 1006,
-    Picture = 1009,
-    Sound = 1010,
-    Cursor = 1011,
-    Data = 1012,
-    Font = 1013,
-    Colour = 1014,
-    Integer2 = 1015,
-    Colour2 = 1017,
-    Data2 = 1023,
-    Data3 = 1024,
-};
 
 // What a kind's value is made of; the conversions depend only on this.
 enum class ValueClass { Int32, Int64, Bool, Choice, Colour, Bytes, Cursor, Font, Text };
@@ -68,13 +35,6 @@ struct PropertyValue {
     static PropertyValue Number(int64_t n);
     static PropertyValue Text(std::string_view t);
 };
-
-// Table sizes, common entries included: EditBox 29, Label 29, CartoonObject 32, TransLabel 15;
-// Window 26, Tab 16, Button 16 and CartoonBox 20 are this program's choice.
-int32_t PropertyTableSize(ControlType type);
-// The kind of entry `index` of the type's table. An index outside the table (negative, or at
-// or past the table size) gives Text: the caller decides whether that is an error.
-PropertyKind PropertyKindOf(ControlType type, int32_t index);
 
 constexpr int32_t kMaxPosition = 32627;
 // left/top: above 32627 -> 32627, below -32627 -> -32627.
