@@ -39,8 +39,8 @@ bool IsSurrogateFormAt(std::string_view s, size_t i) {
 
 }  // namespace
 
-// Left to the platform, a surrogate form is three bad bytes: Windows makes more than one '?' of
-// it, glibc one.
+// Left to the platform, the three bytes of a surrogate form are bad UTF-8: Wine makes two '?' of
+// them, glibc one.
 std::string Utf8ToGbk(std::string_view utf8) {
     std::string out;
     size_t start = 0;
