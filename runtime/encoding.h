@@ -15,9 +15,19 @@ std::string WideToGbk(std::wstring_view wide, bool* lossy = nullptr);
 bool FitsGbk(std::wstring_view wide);
 #endif
 
-// GBK <-> UTF-8. Bytes that are no GBK character and characters GBK cannot hold become '?'.
+// GBK <-> UTF-8. Bytes that are no GBK character and characters GBK cannot hold become '?'; so
+// does a lone surrogate (the three-byte form Utf16ToUtf8 gives it), one '?' each.
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
+
+// Whether `text` is UTF-8 as the standard allows it: no overlong forms, no surrogates, nothing
+// beyond U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
+namespace detail {
+// Each platform's converter, given UTF-8 without surrogate forms.
+std::string Utf8ToGbkPiece(std::string_view utf8);
+}  // namespace detail
 
 // UTF-16 code units as bytes (little- or big-endian) <-> UTF-8, without loss in either direction:
 // a lone surrogate takes the three-byte form it would have as a character, and an odd last byte

@@ -43,7 +43,7 @@ std::string GbkToUtf8(std::string_view gbk) {
     return Convert("UTF-8", "CP936", gbk);
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
+std::string detail::Utf8ToGbkPiece(std::string_view utf8) {
     return Convert("CP936", "UTF-8", utf8);
 }
 

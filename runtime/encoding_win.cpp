@@ -43,7 +43,7 @@ std::string GbkToUtf8(std::string_view gbk) {
     return utf8;
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
+std::string detail::Utf8ToGbkPiece(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int n =
         MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);

@@ -259,6 +259,32 @@ std::string_view ClipUtf8(std::string_view text, size_t maxBytes) {
     return text.substr(0, n);
 }
 
+// The program's sections, 奖项 and 中奖率, in UTF-8: Notepad saves UTF-8 without a byte-order mark.
+// A GBK file that holds these bytes as a header names sections of its own, which the program never
+// reads.
+constexpr std::string_view kSectionsInUtf8[] = {"\xE5\xA5\x96\xE9\xA1\xB9",
+                                                "\xE4\xB8\xAD\xE5\xA5\x96\xE7\x8E\x87"};
+constexpr std::string_view kJiangInUtf8 = "\xE5\xA5\x96";  // 奖, in both names
+
+bool Contains(std::string_view text, std::string_view piece) {
+    const char* end = text.data() + text.size();
+    for (const char* p = text.data(); (p = FindByte(p, end, piece.front())) != nullptr; ++p)
+        if (std::string_view(p, static_cast<size_t>(end - p)).starts_with(piece)) return true;
+    return false;
+}
+
+bool NamesASectionInUtf8(std::string_view file) {
+    LineReader lines(file, 0);
+    Line line;
+    while (lines.Next(line)) {
+        const auto name = HeaderName(file.substr(line.begin, line.end - line.begin), false);
+        if (!name) continue;
+        for (std::string_view section : kSectionsInUtf8)
+            if (*name == section) return true;
+    }
+    return false;
+}
+
 std::optional<std::string_view> Utf8(std::optional<std::string_view> gbk, std::string& store) {
     if (!gbk) return std::nullopt;
     store = GbkToUtf8(*gbk);
@@ -283,7 +309,11 @@ FileEncoding DetectEncoding(std::string_view file) {
     if (file.starts_with(kBom)) return FileEncoding::Utf8;
     if (file.starts_with(kUtf16LeBom)) return FileEncoding::Utf16Le;
     if (file.starts_with(kUtf16BeBom)) return FileEncoding::Utf16Be;
-    return FileEncoding::Gbk;
+    // Most files lack the bytes of 奖 in UTF-8, and GBK text is rarely valid UTF-8 for long: the
+    // lines are read only after both.
+    return Contains(file, kJiangInUtf8) && IsValidUtf8(file) && NamesASectionInUtf8(file)
+               ? FileEncoding::Utf8
+               : FileEncoding::Gbk;
 }
 
 std::optional<std::string> ReadFileValue(std::string_view file, std::string_view section,

@@ -13,9 +13,11 @@
 // trail byte is never read as '[', ']' or a letter to fold. Query names are taken without their
 // surrounding blanks. Only the first section of a name counts, and in it the first line of a key.
 //
-// A whole file is GBK unless it begins with a byte-order mark: then it is UTF-8, UTF-16LE or
-// UTF-16BE, read as the text it holds and written back in the same encoding (ReadFileValue,
-// WriteFileValues). Names and values given and returned are GBK in every case.
+// A whole file is GBK unless it begins with a byte-order mark, or is valid UTF-8 without one and
+// holds a header of the program's sections (奖项 or 中奖率) in UTF-8: then it is UTF-8, UTF-16LE or
+// UTF-16BE, read as the text it holds and written back in the same encoding, with its mark or
+// without (ReadFileValue, WriteFileValues). A file of ASCII alone is GBK, so what is added to it
+// is GBK. Names and values given and returned are GBK in every case.
 
 #include <cstddef>
 #include <optional>

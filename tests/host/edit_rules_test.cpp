@@ -65,7 +65,7 @@ TEST(EditRules, PasteTakesTheLongestFittingStartOfTheFirstLine) {
         EXPECT_EQ(PastedPiece(c.rules, c.text, c.start, c.end, c.clip), c.piece) << c.what;
 }
 
-TEST(NormaliseRateText, KeepsTheNumberWithoutZerosOrLoneSigns) {
+TEST(NormaliseRateText, KeepsTheNumberWithoutZerosOrLoneSignsAndFoldsFullWidthForms) {
     struct Case {
         const char* text;
         const char* expected;
@@ -82,6 +82,9 @@ TEST(NormaliseRateText, KeepsTheNumberWithoutZerosOrLoneSigns) {
         {"+3", "3"},
         {" \t12", "12"},
         {"12x3", "12"},
+        {"２０", "20"},
+        {"　－５", "-5"},
+        {"１２ｘ", "12"},
         {"x5", ""},
         {"--5", ""},
         {"2147483647", "2147483647"},

@@ -232,7 +232,8 @@ std::string Utf16(std::u16string_view s, bool bigEndian) {
     return bytes;
 }
 
-// Files an editor saved: Notepad's "UTF-8" and "Unicode", and the byte order few use. The comment
+// Files an editor saved: Notepad's "UTF-8" (with a mark before 2019, without since) and "Unicode",
+// and the byte order few use. The comment
 // holds a character GBK has not (한), which must come through a save unchanged.
 struct EncodedFile {
     const char* name;
@@ -245,6 +246,8 @@ const EncodedFile kEncodedFiles[] = {
      "; x\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n"},
     {"UTF-8", Utf8(u8"\uFEFF; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n"),
      Utf8(u8"\uFEFF; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n")},
+    {"UTF-8 without a mark", Utf8(u8"; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n"),
+     Utf8(u8"; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n")},
     {"UTF-16LE", Utf16(u"; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n", false),
      Utf16(u"; 한\r\n[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n", false)},
     {"UTF-16BE", Utf16(u"; 한\r\n[奖项]\r\n奖项1=旧\r\n奖项2=二\r\n", true),
@@ -253,7 +256,7 @@ const EncodedFile kEncodedFiles[] = {
      Utf16(u"[奖项]\r\n奖项1=新\r\n奖项2=二\r\n奖项3=三\r\n", false) + "\x01"},
 };
 
-TEST_F(IniFileTest, FilesWithAByteOrderMarkReadAndSaveInTheirEncoding) {
+TEST_F(IniFileTest, FilesAnEditorSavedReadAndSaveInTheirEncoding) {
     for (const EncodedFile& f : kEncodedFiles) {
         SCOPED_TRACE(f.name);
         Put(path_, f.before);

@@ -18,6 +18,7 @@ namespace {
 #define JIA "\x8A\x41"             // 夾, trail byte 'A'
 #define LUAN "\x8A\x61"            // 奱, the same lead byte with trail byte 'a'
 #define PRIZES "\xBD\xB1\xCF\xEE"  // 奖项
+#define NEW "\xD0\xC2"             // 新
 #define BOM "\xEF\xBB\xBF"
 
 using std::nullopt;
@@ -204,6 +205,43 @@ TEST(ClipText, CutsOnlyBetweenWholeCharacters) {
     EXPECT_EQ(ClipText("9\xFF", 10), "9\xFF");
     EXPECT_EQ(ClipText("a\x81 b", 10), "a\x81 b");  // a broken lead byte inside is just a byte
     EXPECT_EQ(ClipText("", 10), "");
+}
+
+std::string Utf8(std::u8string_view s) {
+    return {reinterpret_cast<const char*>(s.data()), s.size()};
+}
+
+// Notepad saves UTF-8 without a mark; only the program's own sections in UTF-8 tell such a file
+// from a GBK one. Whatever a file is read as, a save adds to it in that encoding.
+TEST(DetectEncoding, UnmarkedUtf8NeedsAProgramSectionInUtf8) {
+    struct Case {
+        const char* what;
+        std::string file;
+        FileEncoding expected;
+    } cases[] = {
+        {"Notepad UTF-8 with the names", Utf8(u8"[奖项]\r\n奖项1=旧\r\n"), FileEncoding::Utf8},
+        {"Notepad UTF-8 with the rates only", Utf8(u8"; x\n [ 中奖率 ] \n中奖率1=5\n"),
+         FileEncoding::Utf8},
+        {"UTF-8 with a mark", BOM "[s]\r\nk=v\r\n", FileEncoding::Utf8},
+        {"ASCII", "[s]\r\nk=v\r\n", FileEncoding::Gbk},
+        {"GBK", "[" PRIZES "]\r\n" PRIZES "1=" NEW "\r\n", FileEncoding::Gbk},
+        {"GBK that is valid UTF-8 by chance", "[s]\r\nk=\xC4\xA3\r\n", FileEncoding::Gbk},
+        {"UTF-8 without the program's sections", Utf8(u8"[其他]\r\n奖项=1\r\n"), FileEncoding::Gbk},
+        {"UTF-8 with a GBK section added", Utf8(u8"[奖项]\r\n奖项1=旧\r\n") + "[" PRIZES "]\r\n",
+         FileEncoding::Gbk},
+        {"UTF-8 cut inside a character", Utf8(u8"[奖项]\r\n奖项1=旧").substr(0, 20),
+         FileEncoding::Gbk},
+    };
+    const KeyWrite write{PRIZES "9", NEW};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(DetectEncoding(c.file), c.expected);
+        const std::string saved = WriteFileValues(c.file, PRIZES, {&write, 1});
+        EXPECT_TRUE(saved.starts_with(c.file));
+        EXPECT_TRUE(saved.ends_with(c.expected == FileEncoding::Utf8 ? Utf8(u8"奖项9=新\r\n")
+                                                                     : PRIZES "9=" NEW "\r\n"));
+        EXPECT_EQ(ReadFileValue(saved, PRIZES, PRIZES "9", 100), NEW);
+    }
 }
 
 // SetValue followed by FindValue gives back the value set, whatever the file held before.

@@ -80,6 +80,13 @@ std::string Get(const std::wstring& path) {
     return bytes.substr(0, n);
 }
 
+// A "Unicode" file as Notepad saves it: the mark, then the units little-endian.
+std::string Utf16LeFile(std::wstring_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+
 class Files : public testing::Test {
   protected:
     void SetUp() override {
@@ -331,6 +338,16 @@ TEST_F(Files, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
         EXPECT_EQ(IniReadText(ConfigPath(), "奖项", "奖项1"), "乙") << "an existing file replaced";
     }
     EXPECT_TRUE(Names(dir_).count(L"peizhi.ini") == 0) << "nothing written elsewhere";
+}
+
+// Windows turns the three bytes that stand for a lone surrogate on the way to GBK into a '?'
+// each unless told otherwise; a save keeps the surrogates.
+TEST_F(Files, EachLoneSurrogateOfAUnicodeFileReadsAsOneQuestionMark) {
+    Put(ini_, Utf16LeFile(L"[奖项]\r\n奖项1=a\xD800z\r\n奖项2=\xDC00\xD800\r\n"));
+    EXPECT_EQ(IniReadText(path_, "奖项", "奖项1"), "a?z");
+    EXPECT_EQ(IniReadText(path_, "奖项", "奖项2"), "??");
+    ASSERT_EQ(Save(), WriteOutcome::Written);
+    EXPECT_EQ(Get(ini_), Utf16LeFile(L"[奖项]\r\n奖项1=新\r\n奖项2=\xDC00\xD800\r\n"));
 }
 
 TEST_F(Files, CurrentDirectoryAndFileExists) {

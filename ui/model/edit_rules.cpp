@@ -73,8 +73,9 @@ std::u16string PastedPiece(const BoxRules& rules, std::u16string_view text, size
     return piece;
 }
 
-std::string NormaliseRateText(std::string_view text) {
-    text = TextView(text);
+std::string NormaliseRateText(std::string_view gbk) {
+    // A rate written in full-width digits by hand counts in the total, so it must not vanish here.
+    const std::string text = FoldFullWidth(gbk);
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;

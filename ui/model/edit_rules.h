@@ -31,9 +31,10 @@ bool AcceptsChange(const BoxRules& rules, std::u16string_view from, std::u16stri
 std::u16string PastedPiece(const BoxRules& rules, std::u16string_view text, size_t start,
                            size_t end, std::u16string_view clip);
 
-// The text a rate box holds after losing the focus: leading white space, an optional sign and
-// the digits up to the first other byte, read in 64 bits (saturating), clamped to int32 and
-// written in decimal; 0 becomes the empty text.
-std::string NormaliseRateText(std::string_view text);
+// The text a rate box holds after losing the focus, from its GBK text with the full-width forms
+// folded (FoldFullWidth): leading white space, an optional sign and the digits up to the first
+// other byte, read in 64 bits (saturating), clamped to int32 and written in decimal; 0 becomes the
+// empty text.
+std::string NormaliseRateText(std::string_view gbk);
 
 }  // namespace kelvra
