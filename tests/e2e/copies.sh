@@ -2,7 +2,8 @@
 # Two copies of the program in two folders, the first holding the Ctrl+F12 hot key: Ctrl+F12 in
 # the second's main window opens the second's own rate window (its process owns it, and a save
 # there writes the second's folder) and nothing in the first; Ctrl+F12 in the first's main
-# window then opens the first's own.
+# window then opens the first's own. Once the first has ended, the second, which never got the
+# hot key, still opens its rate window with Ctrl+F12 in its main window.
 source "$(dirname "$0")/lib.sh"
 e2e_begin copies "${1:-}"
 
@@ -65,3 +66,19 @@ e2e_wait_window "$E2E_RATE_RE" 10
 [ "$(rate_windows "$SECOND_PID")" -eq 1 ] ||
   e2e_fail "Ctrl+F12 in the first copy changed the second's rate windows"
 e2e_ok "Ctrl+F12 in the first copy's main window opens the first's own rate window"
+
+# The first copy gone, nobody holds the hot key: the second sees Ctrl+F12 in its main window
+# itself. (The copies' windows lie on one another: the first's are ended, not clicked.)
+kill -KILL "$FIRST_PID"
+wait "$FIRST_PID" 2>/dev/null
+E2E_PID=$SECOND_PID
+sleep 1
+# Its main window may lie over it now.
+xdotool windowraise "$SECOND_RATE"
+e2e_activate "$SECOND_RATE" 300 224
+e2e_key Escape
+e2e_wait_gone "$SECOND_RATE"
+e2e_activate "$SECOND_MAIN" 40 540
+e2e_hotkey "$SECOND_MAIN"
+e2e_wait_window "$E2E_RATE_RE" 10
+e2e_ok "with the first copy gone, Ctrl+F12 in the second's main window opens its rate window"
