@@ -25,8 +25,10 @@ void OnMainWindowCreated() {
     DrawWheel();
 }
 
-void OnHotKeyNotify(int32_t param1, int32_t) {
-    if (param1 != 0 && param1 == State().hotKeyId) LoadWindow(WindowId::Rate);
+void OnHotKeyNotify(int32_t param1, int32_t param2) {
+    // A press another copy passed on is ours, whether or not this copy holds the hot key.
+    if ((param1 != 0 && param1 == State().hotKeyId) || param2 == kHotKeyPassedOn)
+        LoadWindow(WindowId::Rate);
 }
 
 void OnHelpClicked() {

@@ -11,7 +11,13 @@ constexpr UINT kHotKeyNotifyMessage = 0x8075;
 // Claims a system-wide hot key for `window` and routes its presses to `target` as
 // kHotKeyNotifyMessage (wParam = id). Modifier codes 1..6 are Ctrl, Shift, Ctrl+Shift, Alt,
 // Ctrl+Alt, Shift+Alt; others pass as the platform's bits. Ids start at 33001; 0 on failure.
+//
+// Copies of one program ask for the same key and only the first gets it. A press while a window
+// of another process with the class of `window` is in front is meant for that copy: it is passed
+// on to that process's hot-key window, not routed here. A press passed on to `window` is routed
+// with lParam kHotKeyPassedOn, also when the claim failed.
 int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_t virtualKey);
+constexpr LPARAM kHotKeyPassedOn = 1;
 
 // What the hot keys keep: the one target, the id counter and the window whose procedure routes
 // the presses. The program owns it and hands it over once; until then a default is used.

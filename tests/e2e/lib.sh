@@ -31,6 +31,7 @@ E2E_NAME=
 E2E_DIR=
 E2E_START_DIR=
 E2E_PID=
+E2E_MORE_PIDS=()  # other copies a test started; ended with it
 E2E_RC=
 E2E_OWN_DISPLAY=
 E2E_CX=
@@ -74,11 +75,13 @@ e2e_begin() {
 }
 
 e2e_cleanup() {
-  local status=$?
-  if [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null; then
-    kill -KILL "$E2E_PID" 2>/dev/null
-    wait "$E2E_PID" 2>/dev/null
-  fi
+  local status=$? pid
+  for pid in "$E2E_PID" "${E2E_MORE_PIDS[@]}"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill -KILL "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+    fi
+  done
   [ -n "$E2E_OWN_DISPLAY" ] && kelvra_wine_down
   exit "$status"
 }

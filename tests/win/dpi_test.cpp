@@ -30,6 +30,25 @@ SIZE ClientOf(WindowId w) {
     return {r.right, r.bottom};
 }
 
+LONG FontHeight(HFONT font) {
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    return lf.lfHeight;
+}
+
+// The fonts the main window's controls hold, and the system's GUI font, at the scale `s`.
+void ExpectFontsAtScale(const Scale& s, const char* when) {
+    for (int32_t id : {ids::kMainTab, ids::kMainNameBox[0], ids::kMainSaveNames}) {
+        const auto held = reinterpret_cast<HFONT>(
+            SendMessageW(GetWindowHandle(WindowId::Main, id), WM_GETFONT, 0, 0));
+        EXPECT_EQ(FontHeight(held), -s.Px(FindControl(MainWindowDef(), id)->font.height))
+            << when << ": control " << id;
+    }
+    EXPECT_NEAR(FontHeight(FindLoadedWindow(WindowId::Main)->GuiFont()),
+                s.Px(DefaultGuiFont().height), 1)
+        << when << ": the GUI font";
+}
+
 TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     const int32_t dpi = SystemDpi();
     ASSERT_NE(dpi, 96) << "runs in a prefix of another DPI";
@@ -57,6 +76,7 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
               s.Px(box->left, box->top, box->width, box->height));
     EXPECT_EQ(ReadProperty(1, box->id, CommonProperty::Left, -1).number, box->left)
         << "read back in units";
+    ExpectFontsAtScale(s, "at start");
 
     // Each name is drawn at 18 points of the screen, centred in its own sector of the plate.
     const Canvas* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();
@@ -111,6 +131,7 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     const Canvas* moved = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();
     EXPECT_EQ(moved->Width(), twice.Px(528));
     EXPECT_EQ(moved->GetSpriteAngle(State().pointerSpriteId), 216) << "the wheel as it was";
+    ExpectFontsAtScale(twice, "moved");
 
     ResetStateForTesting();
     SetCurrentDirectoryW(tmp);

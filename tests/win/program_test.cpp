@@ -1,6 +1,7 @@
 // The program as a whole, in this process: start-up with and without a configuration file, the
 // hot key, the rate window, saving names and rates, and spins.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +269,59 @@ TEST_F(ProgramTest, EachWinnerGetsSevenTurnsAndTheSlowingWaits) {
         EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), totalMs[winner - 1]) << winner;
         EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 36 * (winner - 1));
     }
+    State().spinHooks = {};
+}
+
+// The keys as the message loop hands them on. A presentation remote's keys spin on the wheel
+// page, also with the tab strip focused, where the arrows move between the pages instead; the
+// settings page keeps its keys; Ctrl+F12 that no hot key took opens the rate window.
+TEST_F(ProgramTest, KeysOfTheMainWindow) {
+    WriteIni("[中奖率]\r\n中奖率5=100\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    State().spinHooks = {&RecordedWaits::Wait, nullptr};
+    LoadedWindow* main = FindLoadedWindow(kMain);
+    HWND tab = GetWindowHandle(kMain, ids::kMainTab);
+    struct Case {
+        const char* name;
+        int32_t page;
+        bool tabFocused, ctrl;
+        WPARAM key;
+        bool spins;
+        int32_t pageAfter;
+        bool rateOpens;
+    } cases[] = {
+        {"Space", 0, false, false, VK_SPACE, true, 0, false},
+        {"Enter", 0, false, false, VK_RETURN, true, 0, false},
+        {"Page Down", 0, false, false, VK_NEXT, true, 0, false},
+        {"Right arrow", 0, false, false, VK_RIGHT, true, 0, false},
+        {"Space, tab strip focused", 0, true, false, VK_SPACE, true, 0, false},
+        {"Enter, tab strip focused", 0, true, false, VK_RETURN, true, 0, false},
+        {"Page Down, tab strip focused", 0, true, false, VK_NEXT, true, 0, false},
+        {"Right arrow, tab strip focused", 0, true, false, VK_RIGHT, false, 1, false},
+        {"Left arrow, tab strip focused", 1, true, false, VK_LEFT, false, 0, false},
+        {"Space on the settings page", 1, true, false, VK_SPACE, false, 1, false},
+        {"Page Down on the settings page", 1, false, false, VK_NEXT, false, 1, false},
+        {"F12", 0, false, false, VK_F12, false, 0, false},
+        {"Ctrl+F12", 0, false, true, VK_F12, false, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendMessageW(tab, TCM_SETCURFOCUS, c.page, 0);
+        ASSERT_EQ(main->currentPage(), c.page);
+        SetFocus(c.tabFocused ? tab : main->hwnd());
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = c.ctrl ? 0x80 : 0;
+        SetKeyboardState(keys);
+        RecordedWaits::waits.clear();
+        PostMessageW(GetFocus(), WM_KEYDOWN, c.key, 1);
+        ProcessPendingEvents();
+        EXPECT_EQ(!RecordedWaits::waits.empty(), c.spins);
+        EXPECT_EQ(main->currentPage(), c.pageAfter);
+        EXPECT_EQ(FindLoadedWindow(kRate) != nullptr, c.rateOpens);
+        if (LoadedWindow* rate = FindLoadedWindow(kRate)) DestroyWindow(rate->hwnd());
+    }
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
     State().spinHooks = {};
 }
 

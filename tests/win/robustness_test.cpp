@@ -530,7 +530,8 @@ Usage MeasureUsage(int spins) {
     u.userHeld =
         -FreeHandles([&] { return CreateAcceleratorTableW(const_cast<ACCEL*>(&accel), 1); },
                      [](HACCEL h) { DestroyAcceleratorTable(h); });
-    PROCESS_MEMORY_COUNTERS pmc{sizeof pmc};
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
     u.privateBytes = pmc.PagefileUsage;  // the commit charge; Wine leaves PrivateUsage 0
     u.heapBytes = HeapBytesInUse();

@@ -379,9 +379,27 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 2u);
 }
 
-TEST_F(WindowsTest, EscClosesTheWindowWithTheFocus) {
-    ASSERT_TRUE(LoadWindow(kRate));
+TEST_F(WindowsTest, EscLeavesFullScreenFirstThenClosesTheWindowWithTheFocus) {
     ASSERT_TRUE(LoadWindow(kHelp));
+    ASSERT_TRUE(LoadWindow(kMain));
+    LoadedWindow* main = FindLoadedWindow(kMain);
+    RECT before, during, after;
+    GetWindowRect(main->hwnd(), &before);
+    main->ToggleFullScreen();
+    GetWindowRect(main->hwnd(), &during);
+    ASSERT_TRUE(main->fullScreen());
+    ASSERT_NE(during.right - during.left, before.right - before.left);
+    PostMessageW(Hwnd(kMain, ids::kMainStart), WM_KEYDOWN, VK_ESCAPE, 1);
+    ProcessPendingEvents();
+    ASSERT_EQ(FindLoadedWindow(kMain), main) << "the window stays open";
+    EXPECT_FALSE(main->fullScreen());
+    GetWindowRect(main->hwnd(), &after);
+    EXPECT_TRUE(EqualRect(&after, &before)) << "back at its old place";
+    PostMessageW(main->hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ProcessPendingEvents();
+    EXPECT_EQ(FindLoadedWindow(kMain), nullptr) << "the next Esc closes it";
+
+    ASSERT_TRUE(LoadWindow(kRate));
     HWND box = Hwnd(kRate, ids::kRateBox[2]);
     PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     ProcessPendingEvents();
