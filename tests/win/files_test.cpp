@@ -216,7 +216,9 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
         else
             CloseHandle(held);
         EXPECT_EQ(Get(ini_), (c.expected == Refused ? kOld : kNew) + tail);
-        if (c.expected != Written) EXPECT_EQ(FileId(ini_) != idBefore, c.expected == Replaced);
+        if (c.expected != Written) {
+            EXPECT_EQ(FileId(ini_) != idBefore, c.expected == Replaced);
+        }
         EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
         std::printf("[ files    ] %s: %lu ms\n", c.holder, ms);
     }
