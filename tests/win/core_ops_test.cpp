@@ -220,10 +220,11 @@ TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
         << "milliseconds since 1970, as the system clock counts them";
 }
 
-// Each size is made once, from the 200 % master where there is one. A picture baked in at one
-// size is what would be made there, pixel for pixel: a new source picture or a changed stretch
-// needs tools/bake-pictures.sh.
+// Each size is made once until the reset, from the 200 % master where there is one. A picture
+// baked in at one size is what would be made there, pixel for pixel: a new source picture or a
+// changed stretch needs tools/bake-pictures.sh.
 TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
+    ResetStateForTesting();
     const struct {
         Asset asset;
         int width, height;
@@ -232,8 +233,11 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
         const std::shared_ptr<const Image> picture = PictureAt(s.asset, s.width, s.height);
         ASSERT_NE(picture, nullptr);
         EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(s.width, s.height));
-        EXPECT_EQ(PictureAt(s.asset, s.width, s.height), picture) << "made once";
+        EXPECT_EQ(PictureAt(s.asset, s.width, s.height).get(), picture.get()) << "made once";
     }
+    const std::shared_ptr<const Image> before = PictureAt(Asset::Hub, 144, 144);
+    ResetStateForTesting();
+    EXPECT_NE(PictureAt(Asset::Hub, 144, 144), before) << "made again after the reset";
     const auto decoded = [](const wchar_t* resource) {
         Image image;
         const std::string_view bytes = ResourceBytes(resource);
