@@ -1,8 +1,8 @@
 // CartoonObject: a sprite template. It is never shown; the canvas places copies of it.
 #include "runtime/text.h"
-#include "ui/pictures.h"
 #include "ui/canvas_box.h"
 #include "ui/controls/controls.h"
+#include "ui/pictures.h"
 #include "ui/text_render.h"
 #include "ui/window.h"
 
