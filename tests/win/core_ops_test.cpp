@@ -225,15 +225,13 @@ TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
 // changed stretch needs tools/bake-pictures.sh.
 TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
     ResetStateForTesting();
-    const struct {
-        Asset asset;
-        int width, height;
-    } sizes[] = {{Asset::Hub, 144, 144}, {Asset::Hub, 144, 145}, {Asset::Sunburst, 660, 685}};
-    for (const auto& s : sizes) {
-        const std::shared_ptr<const Image> picture = PictureAt(s.asset, s.width, s.height);
+    const std::tuple<Asset, int, int> sizes[] = {
+        {Asset::Hub, 144, 144}, {Asset::Hub, 144, 145}, {Asset::Sunburst, 660, 685}};
+    for (const auto& [asset, w, h] : sizes) {
+        const std::shared_ptr<const Image> picture = PictureAt(asset, w, h);
         ASSERT_NE(picture, nullptr);
-        EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(s.width, s.height));
-        EXPECT_EQ(PictureAt(s.asset, s.width, s.height).get(), picture.get()) << "made once";
+        EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(w, h));
+        EXPECT_EQ(PictureAt(asset, w, h).get(), picture.get()) << "made once";
     }
     const std::shared_ptr<const Image> before = PictureAt(Asset::Hub, 144, 144);
     ResetStateForTesting();
