@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "runtime/files.h"
+
 namespace kelvra {
 
 namespace {
@@ -11,6 +13,7 @@ ProgramState* Bind(ProgramState& s) {
     BindHotKeyState(&s.hotKeys);
     BindEventPumpState(&s.eventPump);
     BindSkinState(&s.skin);
+    BindPictureCache(&s.pictures);
     return &s;
 }
 
@@ -39,6 +42,7 @@ void ResetStateForTesting() {
     s.windows.instance = instance;
     s.windows.bindings = bindings;
     s.eventPump = pump;
+    SetProgramFolder(L"");
     // Quitting after the last window closed is not for the next test.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {

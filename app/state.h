@@ -1,7 +1,7 @@
 #pragma once
 // Everything the program keeps while it runs, in one place: the prize table and the wheel's
 // sprite ids, the start time and hot key, the running rate total, the spin, and what the lower
-// layers keep for the program (its windows, hot keys, message hook and skin).
+// layers keep for the program (its windows, hot keys, message hook, skin and pictures).
 
 #include <array>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "config/prize_table.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
+#include "ui/pictures.h"
 #include "ui/skin.h"
 #include "ui/window.h"
 
@@ -36,13 +37,15 @@ struct ProgramState {
     HotKeyState hotKeys;
     EventPumpState eventPump;
     SkinTheme skin;
+    PictureCache pictures;
 };
 
 // The program's state, handed to the lower layers on first use.
 ProgramState& State();
 
 // Closes every window the program has open and starts again from a fresh state, as a new
-// process would; the window classes and the handlers stay as InitWindowSystem set them.
+// process would, with no program folder and no picture made yet; the window classes and the
+// handlers stay as InitWindowSystem set them.
 void ResetStateForTesting();
 
 }  // namespace kelvra

@@ -18,7 +18,8 @@ void EnterProgramFolder();
 
 #ifdef _WIN32
 // The folder (full UTF-16 path, no trailing backslash) that relative program paths and "." name;
-// empty: the current directory, as the system resolves it.
+// empty: the current directory, as the system resolves it. The process keeps it, not the
+// program's state: it is set before that exists. The test reset empties it.
 void SetProgramFolder(std::wstring folder);
 // The UTF-16 path the system is given for a program path (GBK, '\' separators): relative paths
 // resolved in the program folder, and long paths in the form that has no MAX_PATH limit.

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Bakes the pictures the program shows at one size at every start (kBakedPictures in
-# ui/assets.h) into ui/assets/, made by the program's own decoder and stretch under Wine, then
+# ui/pictures.h) into ui/assets/, made by the program's own decoder and stretch under Wine, then
 # squeezes them with zopflipng when it is installed. Run it after changing a source picture or
-# the stretch; the Windows test Assets.* fails until then.
+# the stretch; the Windows test Pictures.* fails until then.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KELVRA_BUILD_DIR:-build/win32}
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win32 -B "$build" >/dev/null
 # The tool embeds the pictures it replaces: an empty one stands in for a missing one.
-for b in $(grep -o "L\"[A-Z0-9_]*_PNG\"" ui/assets.h | tr -d "L\""); do
+for b in $(grep -o "L\"[A-Z0-9_]*_PNG\"" ui/pictures.h | tr -d "L\""); do
   f=ui/assets/$(echo "${b%_PNG}" | tr -d _ | tr "A-Z" "a-z").png
   [ -f "$f" ] || : >"$f"
 done

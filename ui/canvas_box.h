@@ -46,9 +46,11 @@ class CanvasBox : public Component {
     void Build();
     int Place(const Placed& p);
     void Flush();
+    // One pool for the records and every canvas built from them: at 100 % a sprite and its
+    // record share one copy.
+    std::shared_ptr<TemplateCopies> copies_ = std::make_shared<TemplateCopies>();
     std::unique_ptr<Canvas> canvas_;
     std::vector<Placed> placed_;
-    SharedCopies<SpriteTemplate> copies_;
     int nextId_ = 1;
     std::shared_ptr<const Image> background_;  // often the program's shared picture itself
 };

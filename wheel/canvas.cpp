@@ -84,8 +84,12 @@ Rect Sprite::Bounds() const {
     return {x, y, x + Width(), y + Height()};
 }
 
-Canvas::Canvas(int width, int height, TextRenderer renderText)
-    : width_(width), height_(height), renderText_(std::move(renderText)) {}
+Canvas::Canvas(int width, int height, TextRenderer renderText,
+               std::shared_ptr<TemplateCopies> copies)
+    : width_(width),
+      height_(height),
+      renderText_(std::move(renderText)),
+      copies_(copies != nullptr ? std::move(copies) : std::make_shared<TemplateCopies>()) {}
 
 int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool visible) {
     Sprite sprite;
@@ -94,7 +98,7 @@ int Canvas::AddSprite(const SpriteTemplate& tmpl, double left, double top, bool 
     sprite.top = top;
     sprite.visible = visible;
     sprite.angle = NormaliseAngle(tmpl.angle);
-    sprite.copied = copies_.Get(WithoutPicture(tmpl));
+    sprite.copied = copies_->Get(WithoutPicture(tmpl));
 
     if (tmpl.text.empty() && tmpl.zoom == 1000) {
         sprite.unturned = tmpl.shared ? Adopt(tmpl.shared, sprite.opaque)

@@ -49,6 +49,8 @@ class SharedCopies {
     std::vector<std::weak_ptr<const T>> held_;
 };
 
+using TemplateCopies = SharedCopies<SpriteTemplate>;
+
 // A template's values without its picture, which a sprite holds as an image of its own.
 SpriteTemplate WithoutPicture(const SpriteTemplate& tmpl);
 
@@ -84,7 +86,9 @@ struct Sprite {
 
 class Canvas {
   public:
-    Canvas(int width, int height, TextRenderer renderText = {});
+    // Sprites copy their templates' values into `copies`, a pool of the canvas's own when null.
+    Canvas(int width, int height, TextRenderer renderText = {},
+           std::shared_ptr<TemplateCopies> copies = nullptr);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -148,7 +152,7 @@ class Canvas {
         Rect opaque;
     };
     std::vector<Picture> pictures_;
-    SharedCopies<SpriteTemplate> copies_;
+    std::shared_ptr<TemplateCopies> copies_;
     struct Turns {
         std::weak_ptr<const Image> source;
         std::map<int, std::shared_ptr<const Image>> byAngle;

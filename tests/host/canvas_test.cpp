@@ -301,7 +301,8 @@ Image ComposeEverything(const Canvas& canvas, const Image& background) {
 }
 
 TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole) {
-    Canvas canvas(kCanvasW, kCanvasH, FakeText);
+    const auto copies = std::make_shared<TemplateCopies>();
+    Canvas canvas(kCanvasW, kCanvasH, FakeText, copies);
     const Image background = Striped(kCanvasW, kCanvasH);
     std::vector<int> pointers;
     for (int round = 0; round < 3; round++) {  // as after two saves of the names
@@ -321,7 +322,8 @@ TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole
     EXPECT_EQ(canvas.FindSprite(5)->copied, canvas.FindSprite(15)->copied)
         << "and the values copied from its template";
     EXPECT_NE(canvas.FindSprite(4)->copied, canvas.FindSprite(5)->copied);
-    EXPECT_EQ(canvas.FindSprite(15)->copied->text, "abc");
+    EXPECT_EQ(canvas.FindSprite(15)->copied, copies->Get(WithoutPicture(Text("abc"))))
+        << "from the pool the canvas was given";
 
     Image target(kCanvasW, kCanvasH);
     canvas.Render(target, background, {0, 0, kCanvasW, kCanvasH});

@@ -1,5 +1,5 @@
 // Writes each picture the program has baked in at one size (kBakedPictures) as the program makes
-// it at that size now: the source decoded and stretched. Run by tools/bake-pictures.sh under Wine.
+// it at that size now (MakePictureAt). Run by tools/bake-pictures.sh under Wine.
 // Usage: kelvra_bake_pictures.exe FOLDER
 #include <windows.h>
 #include <objbase.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/assets.h"
+#include "ui/pictures.h"
 
 namespace {
 
@@ -53,8 +53,7 @@ int wmain(int argc, wchar_t** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int failures = 0;
     for (const kelvra::BakedPicture& baked : kelvra::kBakedPictures) {
-        const kelvra::Image image =
-            kelvra::StretchAssetImage(baked.asset, baked.width, baked.height);
+        const kelvra::Image image = kelvra::MakePictureAt(baked.asset, baked.width, baked.height);
         std::wstring name = baked.resource;  // SUNBURST_528X548_PNG -> sunburst528x548.png
         std::wstring file;
         for (wchar_t c : name.substr(0, name.size() - 4))

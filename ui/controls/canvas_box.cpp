@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/assets.h"
 #include "ui/controls/controls.h"
+#include "ui/pictures.h"
+#include "ui/text_render.h"
 #include "ui/window.h"
 
 namespace kelvra {
@@ -17,10 +18,10 @@ void CanvasBox::Build() {
     const PixelRect size = window_.PixelsOf(*this);
     const int w = std::max(1, size.width), h = std::max(1, size.height);
     std::unique_ptr<Canvas> old = std::move(canvas_);
-    canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage);
+    canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
     // The background is stretched from its own large source, whatever the scale. An opaque one
     // is shown as it is, shared with every canvas of its size.
-    std::shared_ptr<const Image> scaled = ScaledAssetImage(def_->picture, w, h);
+    std::shared_ptr<const Image> scaled = PictureAt(def_->picture, w, h);
     if (scaled != nullptr && std::all_of(scaled->pixels.begin(), scaled->pixels.end(),
                                          [](uint32_t p) { return p >> 24 == 0xFF; })) {
         background_ = std::move(scaled);
@@ -57,7 +58,7 @@ int CanvasBox::Place(const Placed& p) {
 int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {
     const SpriteTemplate* tmpl = TemplateOf(window_.Find(templateId));
     if (tmpl == nullptr) return 0;
-    Placed p{nextId_++, templateId, copies_.Get(WithoutPicture(*tmpl)), left, top, visible};
+    Placed p{nextId_++, templateId, copies_->Get(WithoutPicture(*tmpl)), left, top, visible};
     Place(p);
     placed_.push_back(std::move(p));
     Flush();

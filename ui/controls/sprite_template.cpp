@@ -1,8 +1,9 @@
 // CartoonObject: a sprite template. It is never shown; the canvas places copies of it.
 #include "runtime/text.h"
-#include "ui/assets.h"
 #include "ui/canvas_box.h"
 #include "ui/controls/controls.h"
+#include "ui/pictures.h"
+#include "ui/text_render.h"
 #include "ui/window.h"
 
 namespace kelvra {
@@ -16,7 +17,7 @@ class TemplateComponent : public Component {
   public:
     using Component::Component;
     void Create(HWND parent) override {
-        tmpl_.shared = SharedAssetImage(def_->picture);
+        tmpl_.shared = Picture(def_->picture);
         tmpl_.text = def_->text;
         tmpl_.rotateFollow = def_->rotateFollow;
         colour_ = OrBlack(def_->textColour);
@@ -26,8 +27,8 @@ class TemplateComponent : public Component {
     const SpriteTemplate& Template() const { return tmpl_; }
     std::shared_ptr<const Image> PictureAt(const Scale& scale) const {
         if (scale.IsIdentity() || tmpl_.shared == nullptr) return tmpl_.shared;
-        return SharedAssetImageAt(def_->picture, scale.Px(tmpl_.shared->width),
-                                  scale.Px(tmpl_.shared->height));
+        return kelvra::PictureAt(def_->picture, scale.Px(tmpl_.shared->width),
+                                 scale.Px(tmpl_.shared->height));
     }
     void Relayout() override {}  // never shown
     void SetText(std::string_view text) { tmpl_.text = std::string(TextView(text)); }

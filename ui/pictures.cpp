@@ -1,0 +1,153 @@
+#include "ui/pictures.h"
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include "ui/resources.h"
+#include "wheel/png_decode.h"
+
+namespace kelvra {
+
+namespace {
+
+PictureCache* g_cache = nullptr;
+
+PictureCache& Cache() {
+    static PictureCache fallback;
+    return g_cache != nullptr ? *g_cache : fallback;
+}
+
+struct PictureResources {
+    const wchar_t* source = nullptr;
+    const wchar_t* master = nullptr;  // at 200 %; sizes are reduced from it
+    bool kept = true;
+};
+
+PictureResources ResourcesOf(Asset asset) {
+    switch (asset) {
+        case Asset::Plate:
+            return {L"PLATE_PNG", L"PLATE2X_PNG"};
+        case Asset::Pointer:
+            return {L"POINTER_PNG", L"POINTER2X_PNG"};
+        case Asset::Hub:
+            return {L"HUB_PNG", L"HUB2X_PNG"};
+        case Asset::Sunburst:
+            return {L"SUNBURST_JPG", nullptr, false};
+        case Asset::None:
+            break;
+    }
+    return {};
+}
+
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+Image DecodeJpeg(std::string_view bytes) {
+    Image out;
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+        return out;
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(&stream)) ||
+        FAILED(
+            stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                         static_cast<DWORD>(bytes.size()))))
+        return out;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                &decoder)))
+        return out;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, &frame))) return out;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA,
+                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
+        return out;
+    UINT w = 0, h = 0;
+    converter->GetSize(&w, &h);
+    Image image(static_cast<int>(w), static_cast<int>(h));
+    if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4,
+                                     reinterpret_cast<BYTE*>(image.pixels.data()))))
+        return out;
+    return image;
+}
+
+Image Decode(const wchar_t* resource) {
+    Image image;
+    if (resource == nullptr) return image;
+    const std::string_view bytes = ResourceBytes(resource);
+    if (bytes.starts_with("\xFF\xD8")) {
+        image = DecodeJpeg(bytes);
+        // The platform decoder is needed again only for another size.
+        CoFreeUnusedLibrariesEx(0, 0);
+    } else {
+        DecodePng(bytes.data(), bytes.size(), image);
+    }
+    return image;
+}
+
+std::shared_ptr<const Image> Share(Image image) {
+    return image.IsEmpty() ? nullptr : std::make_shared<const Image>(std::move(image));
+}
+
+std::shared_ptr<const Image> Sized(Asset asset, int w, int h) {
+    std::shared_ptr<const Image> source = Picture(asset);
+    if (source == nullptr || (source->width == w && source->height == h)) return source;
+    // The master is decoded for this size only and not kept.
+    const Image master = Decode(ResourcesOf(asset).master);
+    return Share(master.IsEmpty() ? ScaleImage(*source, w, h) : ReduceImage(master, w, h));
+}
+
+Image Baked(Asset asset, int w, int h) {
+    Image image;
+    for (const BakedPicture& baked : kBakedPictures) {
+        if (baked.asset != asset || baked.width != w || baked.height != h) continue;
+        image = Decode(baked.resource);
+        if (image.width != w || image.height != h) image = Image();
+    }
+    return image;
+}
+
+}  // namespace
+
+void BindPictureCache(PictureCache* cache) {
+    g_cache = cache;
+}
+
+std::shared_ptr<const Image> Picture(Asset asset) {
+    const PictureResources resources = ResourcesOf(asset);
+    if (!resources.kept) return Share(Decode(resources.source));
+    auto& sources = Cache().sources;
+    auto it = sources.find(asset);
+    if (it == sources.end()) it = sources.emplace(asset, Share(Decode(resources.source))).first;
+    return it->second;
+}
+
+std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h) {
+    auto& sizes = Cache().sizes;
+    const auto key = std::make_tuple(asset, w, h);
+    auto it = sizes.find(key);
+    if (it == sizes.end()) {
+        Image baked = Baked(asset, w, h);
+        it = sizes.emplace(key, baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked)))
+                 .first;
+    }
+    return it->second;
+}
+
+Image MakePictureAt(Asset asset, int w, int h) {
+    const std::shared_ptr<const Image> picture = Sized(asset, w, h);
+    return picture != nullptr ? *picture : Image();
+}
+
+}  // namespace kelvra

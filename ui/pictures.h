@@ -1,0 +1,47 @@
+#pragma once
+// The pictures compiled into the program, decoded and sized when first shown, and the cache that
+// keeps them.
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "ui/model/layout.h"
+#include "wheel/image.h"
+
+namespace kelvra {
+
+// Each picture decoded at its source size, and each size made from it, shared by whoever shows
+// it. The program owns the cache and hands it over once; until then a default is used.
+struct PictureCache {
+    std::map<Asset, std::shared_ptr<const Image>> sources;
+    std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> sizes;
+};
+void BindPictureCache(PictureCache* cache);
+
+// The picture at its source size; null when the resource is missing or cannot be decoded. The
+// background's source is large and only ever shown at other sizes: it is decoded anew, not kept.
+std::shared_ptr<const Image> Picture(Asset asset);
+
+// The picture at w x h, made once per size: the baked one when the program has one of that
+// size, else as MakePictureAt makes it.
+std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
+
+// The picture at w x h made now and not kept: the source itself at its own size, else reduced
+// from the 200 % master (enlarged from it beyond 200 %), or the source stretched where there is
+// no master. Baking keeps what this makes.
+Image MakePictureAt(Asset asset, int w, int h);
+
+// The sizes shown at every start at 100 %, compiled in exactly as MakePictureAt makes them
+// (tools/bake-pictures.sh writes them): decoding one takes a few milliseconds where decoding the
+// source and stretching it take tens. A test holds each to what it stands for.
+struct BakedPicture {
+    Asset asset;
+    int width, height;
+    const wchar_t* resource;
+};
+inline constexpr BakedPicture kBakedPictures[] = {
+    {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_PNG"},  // both canvases of the main window
+};
+
+}  // namespace kelvra

@@ -1,0 +1,24 @@
+#pragma once
+// GDI fonts for font descriptions, and texts drawn into pictures for the sprites.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "wheel/font_spec.h"
+#include "wheel/image.h"
+
+namespace kelvra {
+
+// A text drawn in `font` and `colour` with the key-colour rule: lines split at line feeds,
+// 2 pixels between lines, hard edges, transparent elsewhere.
+Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour);
+
+// A GDI font for a font description; null for "no font" (the default GUI font applies).
+HFONT CreateFontFor(const FontSpec& font, BYTE quality = DEFAULT_QUALITY);
+// The system's default GUI font as a description, its height in units of the layout (pixels at
+// 96 DPI).
+FontSpec DefaultGuiFont();
+
+}  // namespace kelvra
