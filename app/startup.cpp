@@ -8,7 +8,7 @@
 #include "app/state.h"
 #include "app/wheel_drawing.h"
 #include "runtime/win/hotkey.h"
-#include "ui/assets.h"
+#include "ui/resources.h"
 #include "ui/model/ids.h"
 #include "ui/skin.h"
 

@@ -6,7 +6,7 @@
 #include "runtime/fatal.h"
 #include "runtime/win/dpi.h"
 #include "runtime/win/events.h"
-#include "ui/assets.h"
+#include "ui/text_render.h"
 #include "ui/controls/controls.h"
 
 namespace kelvra {
