@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2046,SC2086
+# (Lists of names and box coordinates split on purpose.)
+#
 # No library beside the program runs. A copy of a small library that leaves a marker file when
 # loaded lies beside kelvra.exe under the name of each library that the program, or a system
 # library for it, loads by name during a start, a spin, a save of the names, 说明, Ctrl+F12 and
@@ -119,13 +122,14 @@ grep -q 'winsxs\\x86_microsoft.windows.common-controls_[^\\]*_6\.0\.[^\\]*\\comc
   <<<"$loads" || e2e_fail "the common controls are not version 6: $(grep comctl32 <<<"$loads")"
 e2e_ok "the common controls are version 6 from the side-by-side store"
 
+listed="$(printf ' %s' $checked $at_start $wine_late kelvra.exe) "
 unlisted=
-for path in $loads; do
+while read -r path; do
   name=${path##*\\}
-  case " $(echo $checked $at_start $wine_late) kelvra.exe " in
+  case $listed in
     *" $name "*) ;;
     *) unlisted+=" $name" ;;
   esac
-done
+done <<<"$loads"
 [ -z "$unlisted" ] || e2e_fail "the program loaded libraries this test does not plant:$unlisted"
 e2e_ok "every library loaded is planted or loaded as the process starts"
