@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "runtime/win/system_library.h"
+
 namespace kelvra {
 
 namespace {
@@ -40,7 +42,9 @@ int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t, const char*, int
     for (uint32_t i = 0; i < count && i < 3; ++i)
         *slots[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
     theme.loaded = true;
-    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT);
+    if (const auto allow = SystemFunction<decltype(&SetThemeAppProperties)>(
+            L"uxtheme.dll", "SetThemeAppProperties"))
+        allow(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT);
     return 1;
 }
 

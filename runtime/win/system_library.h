@@ -1,6 +1,8 @@
 #pragma once
-// Functions of system libraries the program does not import: looked up when first needed, so a
-// library is loaded only when used, and never from the program's own folder.
+// Libraries come from the system folder only. The program imports statically only what Windows
+// always takes from there; everything else is looked up when first needed, so a library is loaded
+// only when used, and a file of the same name beside the program (a Downloads folder, a USB
+// stick) never runs.
 
 #include <windows.h>
 
@@ -8,9 +10,24 @@
 
 namespace kelvra {
 
+// Limits the search of every library loaded by name from now on, the program's and those the
+// system libraries load for it, to the system folder. The first thing the program does. Where
+// SetDefaultDllDirectories is missing (Windows 7 without its 2011 update) the current folder at
+// least is left out of the search.
+inline void RestrictLibrarySearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
+
 // The library, already loaded or loaded now from the system folder; null when it is missing.
+// Loaded by name, so that the side-by-side store still supplies the version the manifest asks for
+// (common controls 6); by full path where the search flag is unknown.
 inline HMODULE SystemLibrary(const wchar_t* name) {
     if (HMODULE loaded = GetModuleHandleW(name)) return loaded;
+    if (HMODULE m = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return m;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
     wchar_t folder[MAX_PATH];
     const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
