@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "app/state.h"
 #include "runtime/fatal.h"
 #include "runtime/files.h"

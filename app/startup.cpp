@@ -1,16 +1,14 @@
 #include "app/startup.h"
 
 #include "app/clock.h"
-#include "app/keys.h"
 #include "app/prize_names.h"
-#include "app/rate_window.h"
-#include "app/spin.h"
 #include "app/state.h"
 #include "app/wheel_drawing.h"
 #include "runtime/win/hotkey.h"
 #include "ui/resources.h"
 #include "ui/model/ids.h"
 #include "ui/skin.h"
+#include "ui/window.h"
 
 namespace kelvra {
 
@@ -33,62 +31,6 @@ void OnHotKeyNotify(int32_t param1, int32_t param2) {
 
 void OnHelpClicked() {
     LoadWindow(WindowId::Help);
-}
-
-namespace {
-
-template <void (*F)()>
-int32_t NoArgs(const EventArgs&) {
-    F();
-    return 0;
-}
-int32_t Total(const EventArgs&) {
-    ShowTotal();
-    return 0;
-}
-int32_t HotKey(const EventArgs& a) {
-    OnHotKeyNotify(a.a, a.b);
-    return 0;
-}
-int32_t StartPressed(const EventArgs& a) {
-    OnStartPressed(a.a, a.b, a.c);
-    return 0;
-}
-int32_t Key(const EventArgs& a) {
-    return OnMainWindowKey(a.a);
-}
-int32_t StartReleased(const EventArgs& a) {
-    OnStartReleased(a.a, a.b, a.c);
-    return 0;
-}
-
-constexpr Binding kBindings[] = {
-    {WindowId::Main, ids::kMainSelf, EventKind::Created, &NoArgs<OnMainWindowCreated>},
-    {WindowId::Main, ids::kMainSelf, EventKind::Destroying, &NoArgs<OnMainWindowDestroyed>},
-    {WindowId::Main, ids::kMainSelf, EventKind::KeyDown, &Key},
-    {WindowId::Main, ids::kMainStart, EventKind::MouseDown, &StartPressed},
-    {WindowId::Main, ids::kMainStart, EventKind::MouseUp, &StartReleased},
-    {WindowId::Main, ids::kMainSaveNames, EventKind::Clicked, &NoArgs<SaveNames>},
-    {WindowId::Main, ids::kMainHelp, EventKind::Clicked, &NoArgs<OnHelpClicked>},
-    {WindowId::Main, ids::kMainFeedback, EventKind::Feedback, &HotKey},
-    {WindowId::Rate, ids::kRateSelf, EventKind::Created, &NoArgs<LoadRateBoxes>},
-    {WindowId::Rate, ids::kRateBox[0], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[1], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[2], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[3], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[4], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[5], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[6], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[7], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[8], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateBox[9], EventKind::Changed, &Total},
-    {WindowId::Rate, ids::kRateSave, EventKind::Clicked, &NoArgs<SaveRates>},
-};
-
-}  // namespace
-
-std::span<const Binding> ProgramBindings() {
-    return kBindings;
 }
 
 }  // namespace kelvra

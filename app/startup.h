@@ -1,8 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <span>
-
-#include "ui/component.h"
 
 namespace kelvra {
 
@@ -14,8 +11,5 @@ void OnMainWindowCreated();
 void OnHotKeyNotify(int32_t param1, int32_t param2);
 // The "说明" button: the instructions window opens (or comes forward).
 void OnHelpClicked();
-
-// Which handler runs for which event of which control.
-std::span<const Binding> ProgramBindings();
 
 }  // namespace kelvra

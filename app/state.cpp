@@ -3,17 +3,18 @@
 #include <vector>
 
 #include "runtime/files.h"
+#include "runtime/layer_state.h"
 
 namespace kelvra {
 
 namespace {
 
 ProgramState* Bind(ProgramState& s) {
-    BindWindowSystem(&s.windows);
-    BindHotKeyState(&s.hotKeys);
-    BindEventPumpState(&s.eventPump);
-    BindSkinState(&s.skin);
-    BindPictureCache(&s.pictures);
+    BindLayerState(&s.windows);
+    BindLayerState(&s.hotKeys);
+    BindLayerState(&s.eventPump);
+    BindLayerState(&s.skin);
+    BindLayerState(&s.pictures);
     return &s;
 }
 
@@ -28,20 +29,19 @@ ProgramState& State() {
 void ResetStateForTesting() {
     ProgramState& s = State();
     std::vector<HWND> open;
-    for (const auto& [id, window] : s.windows.windows) open.push_back(window->hwnd());
+    for (const auto& [id, window] : s.windows.open) open.push_back(window->hwnd());
     for (HWND hwnd : open)
         if (IsWindow(hwnd)) DestroyWindow(hwnd);
-    s.windows.windows.clear();
+    s.windows.open.clear();
     RestoreHotKeyWindow(s.hotKeys);
     const HINSTANCE instance = s.windows.instance;
     const auto bindings = s.windows.bindings;
     const EventPumpState pump = s.eventPump;
     s = ProgramState{};
-    // The window classes and the keyboard hook are set up once per process; the handlers stay
-    // those last given to InitWindowSystem.
     s.windows.instance = instance;
     s.windows.bindings = bindings;
     s.eventPump = pump;
+    // Kept by the process rather than here: start-up sets it before this state exists.
     SetProgramFolder(L"");
     // Quitting after the last window closed is not for the next test.
     MSG msg;

@@ -33,19 +33,21 @@ struct ProgramState {
     bool spinning = false;
     SpinHooks spinHooks;
 
-    WindowSystem windows;
+    // What the lower layers keep for the program, each reached there with LayerState<T>().
+    WindowRegistry windows;
     HotKeyState hotKeys;
     EventPumpState eventPump;
     SkinTheme skin;
     PictureCache pictures;
 };
 
-// The program's state, handed to the lower layers on first use.
+// The program's state. On first use it binds its parts to the lower layers (BindLayerState).
 ProgramState& State();
 
 // Closes every window the program has open and starts again from a fresh state, as a new
-// process would, with no program folder and no picture made yet; the window classes and the
-// handlers stay as InitWindowSystem set them.
+// process would, with no program folder and no picture made yet; the window classes, the
+// keyboard pre-translation and the handlers stay as InitWindowSystem set them, once per
+// process.
 void ResetStateForTesting();
 
 }  // namespace kelvra

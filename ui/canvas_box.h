@@ -15,12 +15,12 @@
 namespace kelvra {
 
 // The sprite operations of a canvas, repainting what they change at once. Positions are in
-// units of the layout; the canvas draws at its window's scale, and is built again when that
+// units of the layout; the canvas draws at its window's scale, and is made again when that
 // changes.
 class CanvasBox : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override;
+    void CreateNative(HWND parent) override;
     void Relayout() override;
     // A copy of the sprite template `templateId` of the same window, as it is now, at (left,
     // top); 0 when there is no such template.
@@ -43,7 +43,8 @@ class CanvasBox : public Component {
         int left, top;
         bool visible;
     };
-    void Build();
+    // The canvas and its background at the window's scale now, with the sprites placed so far.
+    void MakeCanvas();
     int Place(const Placed& p);
     void Flush();
     // One pool for the records and every canvas built from them: at 100 % a sprite and its
@@ -54,10 +55,5 @@ class CanvasBox : public Component {
     int nextId_ = 1;
     std::shared_ptr<const Image> background_;  // often the program's shared picture itself
 };
-
-// The canvas of a CartoonBox, and the template of a CartoonObject; null when the window or the
-// component is missing or of another type.
-CanvasBox* FindCanvas(WindowId w, int32_t componentId);
-const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId);
 
 }  // namespace kelvra

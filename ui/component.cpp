@@ -4,7 +4,6 @@
 
 #include "runtime/encoding.h"
 #include "runtime/text.h"
-#include "ui/window.h"
 
 namespace kelvra {
 
@@ -32,7 +31,7 @@ HCURSOR CursorFromData(const std::vector<uint8_t>& data) {
 
 }  // namespace
 
-Component::Component(LoadedWindow& window, const ControlDef* def) : window_(window), def_(def) {
+Component::Component(WindowHost& window, const ControlDef* def) : window_(window), def_(def) {
     if (def != nullptr) {
         common_.left = def->left;
         common_.top = def->top;
@@ -52,7 +51,7 @@ ControlType Component::type() const {
 }
 
 int32_t Component::id() const {
-    return def_ ? def_->id : window_.def().selfId;
+    return def_ ? def_->id : window_.selfId();
 }
 
 void Component::Attach(HWND hwnd) {
@@ -66,7 +65,7 @@ HWND Component::CreateChild(HWND parent, const wchar_t* windowClass, std::wstrin
     const PixelRect r = window_.PixelsOf(*this);
     HWND hwnd = CreateWindowExW(exStyle, windowClass, caption.c_str(),
                                 WS_CHILD | WS_CLIPSIBLINGS | style, r.left, r.top, r.width,
-                                r.height, parent, nullptr, ProgramInstance(), nullptr);
+                                r.height, parent, nullptr, window_.instance(), nullptr);
     Attach(hwnd);
     return hwnd;
 }
@@ -88,10 +87,13 @@ HFONT Component::Font() const {
 void Component::Relayout() {
     if (hwnd_ == nullptr || def_ == nullptr) return;
     const PixelRect r = window_.PixelsOf(*this);
-    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetNativeFont();
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Component::SetNativeFont() {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
 }
 
 bool Component::ShouldShow() const {
@@ -113,8 +115,7 @@ void Component::ApplyCursor() {
         cursor_ = def_ != nullptr && def_->handCursor ? LoadCursorW(nullptr, IDC_HAND) : nullptr;
     }
     POINT p;
-    if (hwnd_ != nullptr && cursor_ != nullptr && GetCursorPos(&p) &&
-        WindowFromPoint(p) == hwnd_)
+    if (hwnd_ != nullptr && cursor_ != nullptr && GetCursorPos(&p) && WindowFromPoint(p) == hwnd_)
         SetCursor(cursor_);
 }
 
@@ -201,11 +202,7 @@ void Component::WriteTypeProperty(int32_t number, int32_t, const PropertyValue& 
 }
 
 int32_t Component::Raise(EventKind event, EventArgs args) {
-    const WindowId w = window_.id();
-    const int32_t c = id();
-    for (const Binding& b : CurrentBindings())
-        if (b.window == w && b.component == c && b.event == event) return b.handler(args);
-    return 0;
+    return window_.Raise(id(), event, args);
 }
 
 bool Component::RouteToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -1,7 +1,7 @@
 #pragma once
-// One control of a loaded window (or the window itself) at run time: its common properties, the
-// events it raises to the handlers bound in the binding table, and the helpers every control
-// type shares to create its native window and paint its caption.
+// One control of a window (or the window itself) at run time: its common properties, the events
+// it raises to the handlers bound in the binding table, and the helpers every control type shares
+// to create its native window and paint its caption.
 
 #include <windows.h>
 
@@ -11,45 +11,17 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/binding.h"
 #include "ui/model/layout.h"
 #include "ui/model/properties.h"
 #include "ui/model/scale.h"
+#include "ui/window_host.h"
 
 namespace kelvra {
 
-enum class EventKind {
-    Created,
-    Destroying,
-    MouseDown,
-    MouseUp,
-    Clicked,
-    Changed,
-    Feedback,
-    KeyDown,  // of a window: a key pressed anywhere in it; a handler's non-zero result takes it
-};
-
-// Mouse events: x, y (units of the layout), keys (1 Ctrl, 2 Shift, 4 Alt); the label feedback
-// event: wParam, lParam; a window's key event: the virtual key.
-struct EventArgs {
-    int32_t a = 0;
-    int32_t b = 0;
-    int32_t c = 0;
-};
-
-using EventHandler = int32_t (*)(const EventArgs& args);
-
-struct Binding {
-    WindowId window;
-    int32_t component;  // the window's own id for window events
-    EventKind event;
-    EventHandler handler;
-};
-
-class LoadedWindow;
-
 class Component {
   public:
-    Component(LoadedWindow& window, const ControlDef* def);
+    Component(WindowHost& window, const ControlDef* def);
     virtual ~Component();
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
@@ -58,11 +30,11 @@ class Component {
     ControlType type() const;
     int32_t id() const;
     HWND hwnd() const { return hwnd_; }
-    LoadedWindow& window() const { return window_; }
+    WindowHost& window() const { return window_; }
 
     // Creates the native window under `parent`.
-    virtual void Create(HWND parent) = 0;
-    // A control whose native window is left for later (LoadedWindow::Build) has none yet.
+    virtual void CreateNative(HWND parent) = 0;
+    // A control whose native window is left for later (LoadedWindow::Open) has none yet.
     bool deferred() const { return deferred_; }
     void SetDeferred(bool deferred) { deferred_ = deferred; }
     // Puts the native window where the window's scale puts it, in its font at that scale.
@@ -127,8 +99,11 @@ class Component {
     // Replaces the native window's procedure with `proc`; returns the previous one.
     WNDPROC Subclass(WNDPROC proc);
     HFONT Font() const;
+    // Gives the native window its font at the window's scale (controls of the platform's
+    // classes; the program's own draw with Font()).
+    void SetNativeFont();
 
-    LoadedWindow& window_;
+    WindowHost& window_;
     const ControlDef* def_;
     HWND hwnd_ = nullptr;
     Common common_;

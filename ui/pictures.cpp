@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include "runtime/layer_state.h"
 #include "ui/resources.h"
 #include "wheel/png_decode.h"
 
@@ -10,11 +11,8 @@ namespace kelvra {
 
 namespace {
 
-PictureCache* g_cache = nullptr;
-
 PictureCache& Cache() {
-    static PictureCache fallback;
-    return g_cache != nullptr ? *g_cache : fallback;
+    return LayerState<PictureCache>();
 }
 
 struct PictureResources {
@@ -119,10 +117,6 @@ Image Baked(Asset asset, int w, int h) {
 }
 
 }  // namespace
-
-void BindPictureCache(PictureCache* cache) {
-    g_cache = cache;
-}
 
 std::shared_ptr<const Image> Picture(Asset asset) {
     const PictureResources resources = ResourcesOf(asset);

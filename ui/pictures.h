@@ -12,12 +12,11 @@
 namespace kelvra {
 
 // Each picture decoded at its source size, and each size made from it, shared by whoever shows
-// it. The program owns the cache and hands it over once; until then a default is used.
+// it. The program owns the cache (LayerState).
 struct PictureCache {
     std::map<Asset, std::shared_ptr<const Image>> sources;
     std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> sizes;
 };
-void BindPictureCache(PictureCache* cache);
 
 // The picture at its source size; null when the resource is missing or cannot be decoded. The
 // background's source is large and only ever shown at other sizes: it is decoded anew, not kept.

@@ -21,7 +21,7 @@ Component& ComponentFor(int32_t windowId, int32_t componentId) {
 // needs the native window.
 void Prepare(Component& c, const PropertyInfo& p) {
     if (c.deferred() && p.keptWhileDeferred) return;
-    c.window().Realise(c);
+    c.window().EnsureCreated(c);
     if (p.number >= kFirstTypeProperty && (c.hwnd() == nullptr || !IsWindow(c.hwnd())))
         ReportRuntimeError("指定窗口尚未载入");
 }

@@ -7,6 +7,7 @@
 
 namespace kelvra {
 
+// The skin taken last; the program owns it (LayerState).
 struct SkinTheme {
     uint32_t face = 0, text = 0, accent = 0;  // COLORREF
     bool loaded = false;
@@ -16,9 +17,5 @@ struct SkinTheme {
 // the block was taken, 0 when it is not a skin block.
 int32_t __stdcall SkinH_AttachRes(const uint8_t* data, int32_t mode, const char* password,
                                   int32_t reserved1, int32_t reserved2, int32_t reserved3);
-
-const SkinTheme& CurrentSkin();
-// The program owns the skin state and hands it over once; until then a default is used.
-void BindSkinState(SkinTheme* state);
 
 }  // namespace kelvra

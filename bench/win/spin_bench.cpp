@@ -22,6 +22,7 @@
 
 #include "app/clock.h"
 #include "app/state.h"
+#include "app/bindings.h"
 #include "app/startup.h"
 #include "runtime/encoding.h"
 #include "runtime/win/events.h"

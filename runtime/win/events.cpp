@@ -2,22 +2,16 @@
 
 #include <mmsystem.h>
 
+#include "runtime/layer_state.h"
 #include "runtime/win/system_library.h"
 
 namespace kelvra {
 
 namespace {
-EventPumpState* g_state = nullptr;
-
 EventPumpState& Pump() {
-    static EventPumpState fallback;
-    return g_state != nullptr ? *g_state : fallback;
+    return LayerState<EventPumpState>();
 }
 }  // namespace
-
-void BindEventPumpState(EventPumpState* state) {
-    g_state = state;
-}
 
 void SetPreTranslate(PreTranslateFn fn) {
     Pump().preTranslate = fn;
@@ -67,7 +61,6 @@ void Delay(int32_t ms) {
     // rather than by whole timer periods.
     const int64_t dueUs = (end + 1) * 1000;
     for (;;) {
-        ProcessPendingEvents();
         ProcessPendingEvents();
         if (TickCountMs() > end) return;
         const int64_t leftUs = dueUs - TickCountUs();

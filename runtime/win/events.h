@@ -40,10 +40,9 @@ int RunMessageLoop();
 using PreTranslateFn = bool (*)(MSG& msg);
 void SetPreTranslate(PreTranslateFn fn);
 
-// What the event pump keeps; the program owns it and hands it over once.
+// What the event pump keeps; the program owns it (LayerState).
 struct EventPumpState {
     PreTranslateFn preTranslate = nullptr;
 };
-void BindEventPumpState(EventPumpState* state);
 
 }  // namespace kelvra

@@ -2,15 +2,14 @@
 
 #include <cwchar>
 
+#include "runtime/layer_state.h"
+
 namespace kelvra {
 
 namespace {
 
-HotKeyState* g_state = nullptr;
-
 HotKeyState& HotKeys() {
-    static HotKeyState fallback;
-    return g_state != nullptr ? *g_state : fallback;
+    return LayerState<HotKeyState>();
 }
 
 constexpr int32_t kFirstIdBase = 33000;
@@ -87,10 +86,6 @@ UINT PlatformModifiers(int32_t code) {
 }
 
 }  // namespace
-
-void BindHotKeyState(HotKeyState* state) {
-    g_state = state;
-}
 
 int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_t virtualKey) {
     HotKeyState& s = HotKeys();

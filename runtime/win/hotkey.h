@@ -20,7 +20,7 @@ int32_t RegisterNotifyHotKey(HWND window, HWND target, int32_t modifiers, int32_
 constexpr LPARAM kHotKeyPassedOn = 1;
 
 // What the hot keys keep: the one target, the id counter and the window whose procedure routes
-// the presses. The program owns it and hands it over once; until then a default is used.
+// the presses. The program owns it (LayerState).
 struct HotKeyState {
     HWND target = nullptr;
     HWND subclassed = nullptr;
@@ -28,7 +28,6 @@ struct HotKeyState {
     int32_t highestId = 0;
     WNDPROC previous = nullptr;
 };
-void BindHotKeyState(HotKeyState* state);
 // Gives the subclassed window its own procedure back and forgets everything.
 void RestoreHotKeyWindow(HotKeyState& state);
 

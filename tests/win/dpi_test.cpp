@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "app/spin.h"
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"

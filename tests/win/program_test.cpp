@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "app/state.h"
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "app/prize_names.h"
 #include "app/rate_window.h"
 #include "runtime/encoding.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/state.h"
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "config/prize_table.h"
 #include "app/prize_names.h"
 #include "app/rate_window.h"

@@ -236,8 +236,8 @@ TEST_F(WindowsTest, LabelNullCaptionAndFeedback) {
     const LRESULT r = SendMessageW(Hwnd(kMain, ids::kMainFeedback), kHotKeyNotifyMessage, 33001, 5);
     EXPECT_EQ(r, 77) << "the handler's result comes back";
     ASSERT_EQ(Count(ids::kMainFeedback, EventKind::Feedback), 1u);
-    EXPECT_EQ(g_seen.back().args.a, 33001);
-    EXPECT_EQ(g_seen.back().args.b, 5);
+    EXPECT_EQ(g_seen.back().args.wParam, 33001);
+    EXPECT_EQ(g_seen.back().args.lParam, 5);
 }
 
 TEST_F(WindowsTest, CommonPropertiesAreClampedAndApplied) {
@@ -370,7 +370,7 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
     ASSERT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u)
         << "an enabled start control takes presses";
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseUp), 1u);
-    EXPECT_EQ(g_seen[g_seen.size() - 2].args.a, (r.right - r.left) / 2);
+    EXPECT_EQ(g_seen[g_seen.size() - 2].args.x, (r.right - r.left) / 2);
     WriteNumber(WindowId::Main, ids::kMainStart, CommonProperty::Disabled, -1, 1);
     click();
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "a disabled one does not";

@@ -8,11 +8,11 @@ namespace {
 class ButtonComponent : public NativeCaptionComponent {
   public:
     using NativeCaptionComponent::NativeCaptionComponent;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         DWORD style = BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
         CreateChild(parent, L"BUTTON", GbkToWide(def_->text), style);
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        SetNativeFont();
     }
     void OnCommand(WORD code) override {
         if (code == BN_CLICKED) Raise(EventKind::Clicked);
@@ -21,7 +21,7 @@ class ButtonComponent : public NativeCaptionComponent {
 
 }  // namespace
 
-std::unique_ptr<Component> MakeButton(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeButton(WindowHost& window, const ControlDef& def) {
     return std::make_unique<ButtonComponent>(window, &def);
 }
 

@@ -5,16 +5,15 @@
 #include "ui/controls/controls.h"
 #include "ui/pictures.h"
 #include "ui/text_render.h"
-#include "ui/window.h"
 
 namespace kelvra {
 
-void CanvasBox::Create(HWND parent) {
-    Build();
+void CanvasBox::CreateNative(HWND parent) {
+    MakeCanvas();
     CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
 }
 
-void CanvasBox::Build() {
+void CanvasBox::MakeCanvas() {
     const PixelRect size = window_.PixelsOf(*this);
     const int w = std::max(1, size.width), h = std::max(1, size.height);
     std::unique_ptr<Canvas> old = std::move(canvas_);
@@ -42,7 +41,7 @@ void CanvasBox::Build() {
 
 void CanvasBox::Relayout() {
     Component::Relayout();
-    if (canvas_) Build();
+    if (canvas_) MakeCanvas();
 }
 
 int CanvasBox::Place(const Placed& p) {
@@ -126,14 +125,7 @@ LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     });
 }
 
-CanvasBox* FindCanvas(WindowId w, int32_t componentId) {
-    LoadedWindow* window = FindLoadedWindow(w);
-    Component* c = window != nullptr ? window->Find(componentId) : nullptr;
-    return c != nullptr && c->type() == ControlType::CartoonBox ? static_cast<CanvasBox*>(c)
-                                                                : nullptr;
-}
-
-std::unique_ptr<Component> MakeCanvasBox(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeCanvasBox(WindowHost& window, const ControlDef& def) {
     return std::make_unique<CanvasBox>(window, &def);
 }
 

@@ -2,7 +2,7 @@
 
 namespace kelvra {
 
-std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeControl(WindowHost& window, const ControlDef& def) {
     switch (def.type) {
         case ControlType::Tab:
             return MakeTab(window, def);

@@ -13,19 +13,19 @@
 namespace kelvra {
 
 // Null for a type that is no control.
-std::unique_ptr<Component> MakeControl(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeControl(WindowHost& window, const ControlDef& def);
 
 // The window classes of the controls the program draws itself.
 void RegisterControlClasses(HINSTANCE instance, HICON icon);
 
 // One factory per type (MakeControl picks).
-std::unique_ptr<Component> MakeTab(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeEditBox(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeLabel(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeTransLabel(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeButton(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeCanvasBox(LoadedWindow& window, const ControlDef& def);
-std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def);
+std::unique_ptr<Component> MakeTab(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeEditBox(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeLabel(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeTransLabel(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeButton(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeCanvasBox(WindowHost& window, const ControlDef& def);
+std::unique_ptr<Component> MakeSpriteTemplate(WindowHost& window, const ControlDef& def);
 
 // A sprite template control's template, and its picture at a scale (null / empty for others).
 const SpriteTemplate* TemplateOf(const Component* c);

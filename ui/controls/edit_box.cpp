@@ -28,14 +28,14 @@ std::wstring Wide(std::u16string_view u) {
 class EditBoxComponent : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         rules_ = {def_->integerInput, def_->maxLength, &GbkWidth};
         DWORD style = ES_AUTOHSCROLL;
         if (def_->align == Align::Centre) style |= ES_CENTER;
         if (def_->tabStop) style |= WS_TABSTOP;
         if (!written_) lastGood_ = GbkToWide(def_->text);
         CreateChild(parent, L"EDIT", lastGood_, style, WS_EX_CLIENTEDGE);
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        SetNativeFont();
         if (def_->maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, def_->maxLength, 0);
         previous_ = Subclass(&Proc);
     }
@@ -149,6 +149,7 @@ class EditBoxComponent : public Component {
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<EditBoxComponent*>(FromHwnd(hwnd));
+        if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
         switch (msg) {
             case WM_CHAR:
                 if (!self->OnChar(static_cast<wchar_t>(wp))) return 0;
@@ -176,7 +177,7 @@ class EditBoxComponent : public Component {
 
 }  // namespace
 
-std::unique_ptr<Component> MakeEditBox(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeEditBox(WindowHost& window, const ControlDef& def) {
     return std::make_unique<EditBoxComponent>(window, &def);
 }
 

@@ -3,7 +3,6 @@
 #include "runtime/win/hotkey.h"
 #include "ui/canvas_box.h"
 #include "ui/controls/controls.h"
-#include "ui/window.h"
 
 namespace kelvra {
 
@@ -19,14 +18,15 @@ int32_t MouseKeys(WPARAM wp) {
 
 // The pointer's place in units of the layout, as the handlers work in them.
 EventArgs MouseArgs(const Scale& scale, WPARAM wp, LPARAM lp) {
-    return {scale.Units(static_cast<int16_t>(LOWORD(lp))),
-            scale.Units(static_cast<int16_t>(HIWORD(lp))), MouseKeys(wp)};
+    return {.x = scale.Units(static_cast<int16_t>(LOWORD(lp))),
+            .y = scale.Units(static_cast<int16_t>(HIWORD(lp))),
+            .keys = MouseKeys(wp)};
 }
 
 class LabelComponent : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         caption_ = def_->text;
         textColour_ = OrBlack(def_->textColour);
         CreateChild(parent, kLabelClass, L"", 0);
@@ -88,7 +88,7 @@ class LabelComponent : public Component {
 class TransLabelComponent : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         caption_ = def_->text;
         CreateChild(parent, kTransLabelClass, L"", 0);
     }
@@ -143,8 +143,8 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
             return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
         case kHotKeyNotifyMessage:
-            return self->Raise(EventKind::Feedback,
-                               {static_cast<int32_t>(wp), static_cast<int32_t>(lp)});
+            return self->Raise(EventKind::Feedback, {.wParam = static_cast<int32_t>(wp),
+                                                     .lParam = static_cast<int32_t>(lp)});
         default:
             return DefWindowProcW(hwnd, msg, wp, lp);
     }
@@ -168,11 +168,11 @@ LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-std::unique_ptr<Component> MakeLabel(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeLabel(WindowHost& window, const ControlDef& def) {
     return std::make_unique<LabelComponent>(window, &def);
 }
 
-std::unique_ptr<Component> MakeTransLabel(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeTransLabel(WindowHost& window, const ControlDef& def) {
     return std::make_unique<TransLabelComponent>(window, &def);
 }
 

@@ -1,10 +1,8 @@
 // CartoonObject: a sprite template. It is never shown; the canvas places copies of it.
 #include "runtime/text.h"
-#include "ui/canvas_box.h"
 #include "ui/controls/controls.h"
 #include "ui/pictures.h"
 #include "ui/text_render.h"
-#include "ui/window.h"
 
 namespace kelvra {
 
@@ -16,7 +14,7 @@ constexpr int32_t kUnitsPerInch = 96;
 class TemplateComponent : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         tmpl_.shared = Picture(def_->picture);
         tmpl_.text = def_->text;
         tmpl_.rotateFollow = def_->rotateFollow;
@@ -107,7 +105,7 @@ class TemplateComponent : public Component {
 
 }  // namespace
 
-std::unique_ptr<Component> MakeSpriteTemplate(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeSpriteTemplate(WindowHost& window, const ControlDef& def) {
     return std::make_unique<TemplateComponent>(window, &def);
 }
 
@@ -119,14 +117,6 @@ const SpriteTemplate* TemplateOf(const Component* c) {
 
 std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale) {
     return static_cast<const TemplateComponent&>(c).PictureAt(scale);
-}
-
-const SpriteTemplate* FindTemplate(WindowId w, int32_t componentId) {
-    LoadedWindow* window = FindLoadedWindow(w);
-    Component* c = window != nullptr ? window->Find(componentId) : nullptr;
-    return c != nullptr && c->type() == ControlType::CartoonObject
-               ? &static_cast<TemplateComponent*>(c)->Template()
-               : nullptr;
 }
 
 }  // namespace kelvra

@@ -3,7 +3,6 @@
 
 #include "runtime/encoding.h"
 #include "ui/controls/controls.h"
-#include "ui/window.h"
 
 namespace kelvra {
 
@@ -14,9 +13,9 @@ namespace {
 class TabComponent : public Component {
   public:
     using Component::Component;
-    void Create(HWND parent) override {
+    void CreateNative(HWND parent) override {
         CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        SetNativeFont();
         const std::string_view titles = def_->text;
         int index = 0;
         for (size_t start = 0; start <= titles.size();) {
@@ -42,6 +41,7 @@ class TabComponent : public Component {
     // The pages' controls are the tab control's children: it routes their notifications.
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<TabComponent*>(FromHwnd(hwnd));
+        if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
         LRESULT result = 0;
         if (RouteToChild(msg, wp, lp, result)) return result;
         return CallWindowProcW(self->previous_, hwnd, msg, wp, lp);
@@ -51,7 +51,7 @@ class TabComponent : public Component {
 
 }  // namespace
 
-std::unique_ptr<Component> MakeTab(LoadedWindow& window, const ControlDef& def) {
+std::unique_ptr<Component> MakeTab(WindowHost& window, const ControlDef& def) {
     return std::make_unique<TabComponent>(window, &def);
 }
 

@@ -69,7 +69,7 @@ constexpr ControlDef At(ControlType type, const char* name, int32_t id, Place p)
     return c;
 }
 
-constexpr ControlDef Canvas(const char* name, int32_t id, Place p) {
+constexpr ControlDef CanvasControl(const char* name, int32_t id, Place p) {
     ControlDef c = At(ControlType::CartoonBox, name, id, p);
     c.backColour = kWhite;
     c.picture = Asset::Sunburst;
@@ -188,13 +188,13 @@ using ids::kRatePrizeLabel;
 
 constexpr ControlDef kMainControls[] = {
     TabControl(),
-    Canvas("动画框", ids::kMainCanvas, OnWheelPage(0, 20, 528, 548)),
+    CanvasControl("动画框", ids::kMainCanvas, OnWheelPage(0, 20, 528, 548)),
     StartControl(),
     Template("底盘", ids::kMainPlate, OnWheelPage(482, 69, 160, 128), Asset::Plate, false),
     Template("指针", ids::kMainPointer, OnWheelPage(522, 141, 96, 144), Asset::Pointer, true),
     Template("按钮", ids::kMainHub, OnWheelPage(522, 293, 120, 120), Asset::Hub, false),
     Template("汉字", ids::kMainText, OnWheelPage(546, 485, 56, 40), Asset::None, true),
-    Canvas("动画框1", ids::kMainSettingsCanvas, OnSettingsPage(0, 20, 528, 548)),
+    CanvasControl("动画框1", ids::kMainSettingsCanvas, OnSettingsPage(0, 20, 528, 548)),
     PrizeLabel("标签1", kMainPrizeLabel[0], OnSettingsPage(129, 52, 80, 30), "奖项一："),
     NameBox("编辑框01", kMainNameBox[0], OnSettingsPage(209, 52, 152, 30)),
     PrizeLabel("标签2", kMainPrizeLabel[1], OnSettingsPage(129, 91, 80, 30), "奖项二："),
@@ -225,7 +225,7 @@ constexpr Place InRate(int32_t l, int32_t t, int32_t w, int32_t h) {
 }
 
 constexpr ControlDef kRateControls[] = {
-    Canvas("动画框", ids::kRateCanvas, InRate(0, 0, 353, 315)),
+    CanvasControl("动画框", ids::kRateCanvas, InRate(0, 0, 353, 315)),
     PrizeLabel("标签1", kRatePrizeLabel[0], InRate(8, 8, 80, 30), "奖项一："),
     RateBox("编辑框01", kRateBox[0], InRate(88, 8, 80, 30), "0"),
     PrizeLabel("标签2", kRatePrizeLabel[1], InRate(8, 47, 80, 30), "奖项二："),
@@ -251,7 +251,7 @@ constexpr ControlDef kRateControls[] = {
 };
 
 constexpr ControlDef kHelpControls[] = {
-    Canvas("动画框", ids::kHelpCanvas, InWindow(ids::kHelpSelf, 0, 0, 346, 294)),
+    CanvasControl("动画框", ids::kHelpCanvas, InWindow(ids::kHelpSelf, 0, 0, 346, 294)),
     HelpText(),
     Advert(),
 };

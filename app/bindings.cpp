@@ -1,0 +1,69 @@
+#include "app/bindings.h"
+
+#include "app/keys.h"
+#include "app/prize_names.h"
+#include "app/rate_window.h"
+#include "app/spin.h"
+#include "app/startup.h"
+#include "app/wheel_drawing.h"
+#include "ui/model/ids.h"
+
+namespace kelvra {
+
+namespace {
+
+template <void (*F)()>
+int32_t NoArgs(const EventArgs&) {
+    F();
+    return 0;
+}
+int32_t Total(const EventArgs&) {
+    ShowTotal();
+    return 0;
+}
+int32_t HotKey(const EventArgs& a) {
+    OnHotKeyNotify(a.wParam, a.lParam);
+    return 0;
+}
+int32_t StartPressed(const EventArgs& a) {
+    OnStartPressed(a.x, a.y, a.keys);
+    return 0;
+}
+int32_t Key(const EventArgs& a) {
+    return OnMainWindowKey(a.virtualKey);
+}
+int32_t StartReleased(const EventArgs& a) {
+    OnStartReleased(a.x, a.y, a.keys);
+    return 0;
+}
+
+constexpr Binding kBindings[] = {
+    {WindowId::Main, ids::kMainSelf, EventKind::Created, &NoArgs<OnMainWindowCreated>},
+    {WindowId::Main, ids::kMainSelf, EventKind::Destroying, &NoArgs<OnMainWindowDestroyed>},
+    {WindowId::Main, ids::kMainSelf, EventKind::KeyDown, &Key},
+    {WindowId::Main, ids::kMainStart, EventKind::MouseDown, &StartPressed},
+    {WindowId::Main, ids::kMainStart, EventKind::MouseUp, &StartReleased},
+    {WindowId::Main, ids::kMainSaveNames, EventKind::Clicked, &NoArgs<SaveNames>},
+    {WindowId::Main, ids::kMainHelp, EventKind::Clicked, &NoArgs<OnHelpClicked>},
+    {WindowId::Main, ids::kMainFeedback, EventKind::Feedback, &HotKey},
+    {WindowId::Rate, ids::kRateSelf, EventKind::Created, &NoArgs<LoadRateBoxes>},
+    {WindowId::Rate, ids::kRateBox[0], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[1], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[2], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[3], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[4], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[5], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[6], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[7], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[8], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateBox[9], EventKind::Changed, &Total},
+    {WindowId::Rate, ids::kRateSave, EventKind::Clicked, &NoArgs<SaveRates>},
+};
+
+}  // namespace
+
+std::span<const Binding> ProgramBindings() {
+    return kBindings;
+}
+
+}  // namespace kelvra

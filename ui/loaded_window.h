@@ -1,0 +1,100 @@
+#pragma once
+// One window of the program at run time, made from its layout: its controls, made now or when
+// their page first shows, its fonts and scale, and full screen.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "ui/binding.h"
+#include "ui/component.h"
+#include "ui/model/layout.h"
+#include "ui/model/scale.h"
+#include "ui/window_host.h"
+
+namespace kelvra {
+
+inline constexpr wchar_t kFrameClass[] = L"KelvraFrame";
+inline constexpr DWORD kFrameStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+inline constexpr DWORD kFrameExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+class LoadedWindow final : public WindowHost {
+  public:
+    // `bindings`: the handlers its events run; `instance`: the module of the window classes.
+    LoadedWindow(const WindowDef& def, HINSTANCE instance, std::span<const Binding> bindings);
+    ~LoadedWindow();
+    LoadedWindow(const LoadedWindow&) = delete;
+    LoadedWindow& operator=(const LoadedWindow&) = delete;
+
+    // Makes the frame and the controls it shows now. The controls of a tab page not shown are
+    // made when the page is first shown, or sooner when something needs them: the window
+    // shows sooner. False when the frame cannot be made.
+    bool Open();
+
+    const WindowDef& def() const { return def_; }
+    HWND hwnd() const { return hwnd_; }
+    void Detach() { hwnd_ = nullptr; }
+    // Whether the window is being destroyed: its controls still exist, but it is going.
+    bool closing() const { return closing_; }
+    void MarkClosing() { closing_ = true; }
+    // The window of a frame made by Open; null for any other window, or a frame that has gone.
+    static LoadedWindow* OfFrame(HWND hwnd);
+
+    WindowId id() const override { return def_.id; }
+    int32_t selfId() const override { return def_.selfId; }
+    HINSTANCE instance() const override { return instance_; }
+    Component* Find(int32_t componentId) const override;
+    const std::vector<std::unique_ptr<Component>>& components() const override {
+        return components_;
+    }
+    int32_t currentPage() const override { return currentPage_; }
+    // Shows the page, making its controls first if it has not been shown before.
+    void SelectPage(int32_t page) override;
+    void EnsureCreated(Component& c) override;
+    int32_t Raise(int32_t componentId, EventKind event, const EventArgs& args) override;
+
+    // Scale, fonts and sizing (ui/window_scale.cpp).
+    const Scale& scale() const override { return scale_; }
+    HFONT FontFor(const FontDef& font) override;
+    HFONT GuiFont() override;
+    PixelRect PixelsOf(const Component& c) const override;
+    PixelRect UnitsOf(const Component& c) const override;
+    // Lays every control out again at another DPI (the window moved to another monitor).
+    void OnDpiChanged(int32_t dpi, const RECT& suggested);
+    // F11: the window fills its monitor without a frame, its content scaled to fit and centred;
+    // again (or Esc) gives the window back at its old place.
+    void ToggleFullScreen();
+    bool fullScreen() const { return fullScreen_; }
+
+  private:
+    // The frame at the scale of the screen's centre, its client area the layout's, scaled.
+    bool CreateFrame();
+    // Creates the control's native window (its parent's first) and puts it in its z-order.
+    void CreateControl(Component& c);
+    // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
+    SIZE ClientUnits() const;
+    void Relayout(Scale scale, POINT margin);
+    void ReleaseFonts();
+
+    const WindowDef& def_;
+    HINSTANCE instance_;
+    std::span<const Binding> bindings_;
+    HWND hwnd_ = nullptr;
+    std::vector<std::unique_ptr<Component>> components_;
+    std::vector<std::pair<FontDef, HFONT>> fonts_;
+    HFONT guiFont_ = nullptr;
+    int32_t currentPage_ = 0;
+    bool closing_ = false;
+    Scale scale_;
+    POINT margin_{0, 0};  // full screen: where the scaled content begins in the client area
+    bool fullScreen_ = false;
+    WINDOWPLACEMENT windowed_{};
+    LONG_PTR windowedStyle_ = 0;
+};
+
+}  // namespace kelvra
