@@ -358,7 +358,7 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
     RECT r;
     GetWindowRect(start, &r);
     auto click = [&] {
-        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SetCursorPos((r.left + r.right) / 2, r.top + (r.bottom - r.top) / 4);
         INPUT in[2] = {};
         in[0].type = in[1].type = INPUT_MOUSE;
         in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -371,6 +371,7 @@ TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
         << "an enabled start control takes presses";
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseUp), 1u);
     EXPECT_EQ(g_seen[g_seen.size() - 2].args.x, (r.right - r.left) / 2);
+    EXPECT_EQ(g_seen[g_seen.size() - 2].args.y, (r.bottom - r.top) / 4);
     WriteNumber(WindowId::Main, ids::kMainStart, CommonProperty::Disabled, -1, 1);
     click();
     EXPECT_EQ(Count(ids::kMainStart, EventKind::MouseDown), 1u) << "a disabled one does not";
