@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <numeric>
 #include <tuple>
-#include <sstream>
 
 #include "app/state.h"
 #include "app/startup.h"
@@ -35,42 +33,10 @@ constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
 constexpr int32_t kRate = static_cast<int32_t>(WindowId::Rate);
 constexpr int32_t kHelp = static_cast<int32_t>(WindowId::Help);
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class ProgramTest : public testing::Test {
+class ProgramTest : public test::ProgramInFolder {
   protected:
-    void SetUp() override {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir_ = std::wstring(tmp) + L"kelvra-program-" + std::to_wstring(GetTickCount());
-        CreateDirectoryW(dir_.c_str(), nullptr);
-        GetCurrentDirectoryW(MAX_PATH, old_);
-        SetCurrentDirectoryW(dir_.c_str());
-        ini_ = dir_ + L"\\peizhi.ini";
-        ResetStateForTesting();
-        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
-    }
-    void TearDown() override {
-        for (int32_t id : {kRate, kHelp, kMain})
-            if (LoadedWindow* w = FindLoadedWindow(id)) DestroyWindow(w->hwnd());
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ResetStateForTesting();
-        SetCurrentDirectoryW(old_);
-        DeleteFileW(ini_.c_str());
-        RemoveDirectoryW(dir_.c_str());
-    }
-    void WriteIni(std::string_view gbk) {
-        std::ofstream out(ini_.c_str(), std::ios::binary);
-        out << gbk;
-    }
-    std::string Ini() const { return ReadFileBytes(ini_); }
+    void WriteIni(std::string_view gbk) { test::PutFile(ini_, gbk); }
+    std::string Ini() const { return test::GetFile(ini_); }
     bool IniExists() const { return GetFileAttributesW(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
     static void PressHotKey() {
         SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
@@ -82,9 +48,6 @@ class ProgramTest : public testing::Test {
         SendMessageW(box, WM_CHAR, VK_BACK, 1);
         for (wchar_t c : GbkToWide(text)) SendMessageW(box, WM_CHAR, c, 1);
     }
-
-    std::wstring dir_, ini_;
-    wchar_t old_[MAX_PATH];
 };
 
 TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
@@ -387,18 +350,14 @@ Launched LaunchProgram() {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring exe = self;
     exe = exe.substr(0, exe.rfind(L'\\')) + L"\\kelvra.exe";
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    l.dir = std::wstring(tmp) + L"kelvra-process-" + std::to_wstring(GetTickCount());
-    CreateDirectoryW(l.dir.c_str(), nullptr);
+    l.dir = test::NewTempFolder(L"kelvra-process-");
     const std::wstring copy = l.dir + L"\\kelvra.exe";
     CopyFileW(exe.c_str(), copy.c_str(), FALSE);
     std::wstring cmd = L"\"" + copy + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     // Started from another folder: the program must find its own by itself.
-    l.elsewhere = l.dir + L"-elsewhere";
-    CreateDirectoryW(l.elsewhere.c_str(), nullptr);
+    l.elsewhere = test::NewTempFolder(L"kelvra-elsewhere-");
     l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           l.elsewhere.c_str(), &si, &l.pi) != FALSE;
     return l;
@@ -434,11 +393,8 @@ DWORD WaitExit(const Launched& l, DWORD timeoutMs) {
 void Cleanup(Launched& l) {
     CloseHandle(l.pi.hThread);
     CloseHandle(l.pi.hProcess);
-    DeleteFileW((l.dir + L"\\kelvra.exe").c_str());
-    DeleteFileW((l.dir + L"\\peizhi.ini").c_str());
-    RemoveDirectoryW(l.dir.c_str());
-    DeleteFileW((l.elsewhere + L"\\peizhi.ini").c_str());
-    RemoveDirectoryW(l.elsewhere.c_str());
+    test::RemoveFolder(l.dir);
+    test::RemoveFolder(l.elsewhere);
 }
 
 bool Exists(const std::wstring& path) {
