@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <chrono>
 #include <random>
 #include <string>
 
@@ -278,26 +277,13 @@ TEST(IniStoreRobustness, BinaryJunkNeverBreaksTheParser) {
     }
 }
 
-double Seconds(auto&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Far below what a quadratic scan would need on these sizes, and generous for sanitizer builds.
-constexpr double kLinearBudgetSeconds = 3.0;
-
-TEST(IniStoreRobustness, MegabyteLinesInLinearTime) {
+// A quadratic scan of these lines would not finish.
+TEST(IniStoreRobustness, MegabyteLinesAreScannedOnce) {
     std::string content = "[" + std::string(4 << 20, 'x') + "\n";  // a header that never closes
     content += std::string(4 << 20, '[') + "\n";
     content += "[s]\nk=" + std::string(4 << 20, 'v') + "\n";
-    std::optional<std::string> value;
-    std::string written;
-    EXPECT_LT(Seconds([&] {
-                  value = FindValue(content, "s", "k");
-                  written = SetValue(content, "s", "j", "w");
-              }),
-              kLinearBudgetSeconds);
+    const std::optional<std::string> value = FindValue(content, "s", "k");
+    const std::string written = SetValue(content, "s", "j", "w");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->size(), 4u << 20);
     EXPECT_EQ(written, content + "j=w\r\n");

@@ -29,56 +29,10 @@ namespace {
 const std::string kOld = "[奖项]\r\n奖项1=旧\r\n";
 const std::string kNew = "[奖项]\r\n奖项1=新\r\n";
 
-std::wstring NewFolder(std::wstring_view stem) {
-    static int counter = 0;
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::wstring dir = std::wstring(tmp) + std::wstring(stem) +
-                             std::to_wstring(GetCurrentProcessId()) + L"-" +
-                             std::to_wstring(++counter);
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
-
-std::set<std::wstring> Names(const std::wstring& dir) {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((L"\\\\?\\" + dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (data.cFileName[0] != L'.' || (data.cFileName[1] != 0 && data.cFileName[1] != L'.'))
-            names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
-void RemoveTree(const std::wstring& dir) {
-    for (const std::wstring& name : Names(dir)) {
-        const std::wstring path = L"\\\\?\\" + dir + L"\\" + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str())) RemoveTree(dir + L"\\" + name);
-    }
-    RemoveDirectoryW((L"\\\\?\\" + dir).c_str());
-}
-
-void Put(const std::wstring& path, std::string_view bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(h);
-}
-
-std::string Get(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD n = 0;
-    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(h);
-    return bytes.substr(0, n);
-}
+using test::FolderNames;
+using test::GetFile;
+using test::PutFile;
+using test::RemoveFolder;
 
 // A "Unicode" file as Notepad saves it: the mark, then the units little-endian.
 std::string Utf16LeFile(std::wstring_view text) {
@@ -90,13 +44,13 @@ std::string Utf16LeFile(std::wstring_view text) {
 class Files : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = NewFolder(L"kelvra-files-");
+        dir_ = test::NewTempFolder(L"kelvra-files-");
         ini_ = dir_ + L"\\peizhi.ini";
         path_ = WideToGbk(ini_);
     }
     void TearDown() override {
         SetProgramFolder(L"");
-        RemoveTree(dir_);
+        RemoveFolder(dir_);
     }
     WriteOutcome Save() { return IniWriteSection(path_, "奖项", kNames); }
 
@@ -108,20 +62,20 @@ class Files : public testing::Test {
 TEST_F(Files, KeepsHiddenSystemAndArchiveAttributes) {
     for (DWORD set : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM},
                       DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
-        Put(ini_, kOld);
+        PutFile(ini_, kOld);
         ASSERT_TRUE(SetFileAttributesW(ini_.c_str(), set));
         const DWORD before = GetFileAttributesW(ini_.c_str());
         ASSERT_EQ(before & set, set);
         EXPECT_EQ(Save(), WriteOutcome::Written);
-        EXPECT_EQ(Get(ini_), kNew);
+        EXPECT_EQ(GetFile(ini_), kNew);
         EXPECT_EQ(GetFileAttributesW(ini_.c_str()), before) << set;
         SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
 TEST_F(Files, KeepsTheSecurityDescriptor) {
-    Put(ini_, kOld);
+    PutFile(ini_, kOld);
     // The user alone: no new file gets that by default.
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
@@ -151,16 +105,16 @@ TEST_F(Files, KeepsTheSecurityDescriptor) {
     const std::vector<char> before = dacl();
     ASSERT_FALSE(before.empty());
     EXPECT_EQ(Save(), WriteOutcome::Written);
-    EXPECT_EQ(Get(ini_), kNew);
+    EXPECT_EQ(GetFile(ini_), kNew);
     EXPECT_EQ(dacl(), before);
 }
 
 TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
-    Put(ini_, kOld);
+    PutFile(ini_, kOld);
     SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Save(), WriteOutcome::ReadOnlyFile);
-    EXPECT_EQ(Get(ini_), kOld);
-    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+    EXPECT_EQ(GetFile(ini_), kOld);
+    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
 // The file's identity on its volume: a replace gives a new one, an in-place rewrite keeps it.
@@ -196,7 +150,7 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
     const std::string tail = "; " + std::string(1000, 'x') + "\r\n";  // the end must move
     for (const auto& c : cases) {
         SCOPED_TRACE(c.holder);
-        Put(ini_, kOld + tail);
+        PutFile(ini_, kOld + tail);
         const auto idBefore = FileId(ini_);
         HANDLE held =
             CreateFileW(ini_.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -215,11 +169,11 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
             letGo.join();
         else
             CloseHandle(held);
-        EXPECT_EQ(Get(ini_), (c.expected == Refused ? kOld : kNew) + tail);
+        EXPECT_EQ(GetFile(ini_), (c.expected == Refused ? kOld : kNew) + tail);
         if (c.expected != Written) {
             EXPECT_EQ(FileId(ini_) != idBefore, c.expected == Replaced);
         }
-        EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+        EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
         std::printf("[ files    ] %s: %lu ms\n", c.holder, ms);
     }
 }
@@ -229,7 +183,7 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
 // went over its start.
 TEST_F(Files, AnInPlaceRewriteThatFailsPartWayPutsTheOldBytesBack) {
     const std::string old = "[奖项]\r\n奖项1=" + std::string(5000, 'x') + "\r\n";
-    Put(ini_, old);
+    PutFile(ini_, old);
     HANDLE held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE mapping = CreateFileMappingW(held, nullptr, PAGE_READONLY, 0, 0, nullptr);
@@ -239,8 +193,8 @@ TEST_F(Files, AnInPlaceRewriteThatFailsPartWayPutsTheOldBytesBack) {
     UnmapViewOfFile(view);
     CloseHandle(mapping);
     CloseHandle(held);
-    EXPECT_EQ(Get(ini_), old);
-    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+    EXPECT_EQ(GetFile(ini_), old);
+    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
 // Program Files for a user: a folder whose access rules refuse new files. Wine turns access rules
@@ -271,7 +225,7 @@ TEST_F(Files, AFolderThatRefusesNewFilesIsToldAsNoPermission) {
 // A hostile or broken file far larger than a configuration file: the save is refused with its
 // own message and the file stays as it was.
 TEST_F(Files, AFileTooLargeToEditIsLeftAloneAndTold) {
-    Put(ini_, kOld);
+    PutFile(ini_, kOld);
     HANDLE h = CreateFileW(ini_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER size;
     size.QuadPart = kMaxEditedFileBytes + 1;
@@ -289,28 +243,29 @@ TEST_F(Files, AFileTooLargeToEditIsLeftAloneAndTold) {
     CloseHandle(h);
     EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(kMaxEditedFileBytes + 1));
     EXPECT_EQ(std::string(start, n), kOld);
-    EXPECT_EQ(Names(dir_), std::set<std::wstring>{L"peizhi.ini"});
+    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
 }
 
 // Another copy of the program saving in the same folder holds its temporary file, sharing delete
 // access so that its rename may take it; a file of the operator's is no temporary file.
 TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
-    Put(ini_, kOld);
+    PutFile(ini_, kOld);
     for (const wchar_t* name :
          {L"~kelvra-0badf00d.tmp", L"~kelvra-12345678.tmp", L"~kv0badf00d.tmp",
           L"~kelvra-notours.tmp", L"~kelvra-0badf00d.tmp.bak", L"other.tmp"})
-        Put(dir_ + L"\\" + name, "x");
+        PutFile(dir_ + L"\\" + name, "x");
     HANDLE live = CreateFileW((dir_ + L"\\~kelvra-12345678.tmp").c_str(), GENERIC_WRITE | DELETE,
                               FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    const std::wstring outside = NewFolder(L"kelvra-files-outside-");
-    Put(outside + L"\\~kelvra-deadbeef.tmp", "x");
+    const std::wstring outside = test::NewTempFolder(L"kelvra-files-outside-");
+    PutFile(outside + L"\\~kelvra-deadbeef.tmp", "x");
     EXPECT_EQ(Save(), WriteOutcome::Written);
     CloseHandle(live);
-    EXPECT_EQ(Names(dir_), (std::set<std::wstring>{L"peizhi.ini", L"~kelvra-12345678.tmp",
-                                                   L"~kv0badf00d.tmp", L"~kelvra-notours.tmp",
-                                                   L"~kelvra-0badf00d.tmp.bak", L"other.tmp"}));
-    EXPECT_EQ(Names(outside), std::set<std::wstring>{L"~kelvra-deadbeef.tmp"});
-    RemoveTree(outside);
+    EXPECT_EQ(FolderNames(dir_),
+              (std::set<std::wstring>{L"peizhi.ini", L"~kelvra-12345678.tmp", L"~kv0badf00d.tmp",
+                                      L"~kelvra-notours.tmp", L"~kelvra-0badf00d.tmp.bak",
+                                      L"other.tmp"}));
+    EXPECT_EQ(FolderNames(outside), std::set<std::wstring>{L"~kelvra-deadbeef.tmp"});
+    RemoveFolder(outside);
 }
 
 // The program folder as the executable's folder may be: deeper than MAX_PATH, or named with
@@ -339,17 +294,17 @@ TEST_F(Files, TheFileBesideTheProgramWhateverItsFolderIsCalled) {
         EXPECT_EQ(SaveSection("奖项", "奖项", {"乙"}).outcome, WriteOutcome::Written);
         EXPECT_EQ(IniReadText(ConfigPath(), "奖项", "奖项1"), "乙") << "an existing file replaced";
     }
-    EXPECT_TRUE(Names(dir_).count(L"peizhi.ini") == 0) << "nothing written elsewhere";
+    EXPECT_TRUE(FolderNames(dir_).count(L"peizhi.ini") == 0) << "nothing written elsewhere";
 }
 
 // Windows turns the three bytes that stand for a lone surrogate on the way to GBK into a '?'
 // each unless told otherwise; a save keeps the surrogates.
 TEST_F(Files, EachLoneSurrogateOfAUnicodeFileReadsAsOneQuestionMark) {
-    Put(ini_, Utf16LeFile(L"[奖项]\r\n奖项1=a\xD800z\r\n奖项2=\xDC00\xD800\r\n"));
+    PutFile(ini_, Utf16LeFile(L"[奖项]\r\n奖项1=a\xD800z\r\n奖项2=\xDC00\xD800\r\n"));
     EXPECT_EQ(IniReadText(path_, "奖项", "奖项1"), "a?z");
     EXPECT_EQ(IniReadText(path_, "奖项", "奖项2"), "??");
     ASSERT_EQ(Save(), WriteOutcome::Written);
-    EXPECT_EQ(Get(ini_), Utf16LeFile(L"[奖项]\r\n奖项1=新\r\n奖项2=\xDC00\xD800\r\n"));
+    EXPECT_EQ(GetFile(ini_), Utf16LeFile(L"[奖项]\r\n奖项1=新\r\n奖项2=\xDC00\xD800\r\n"));
 }
 
 TEST_F(Files, CurrentDirectoryAndFileExists) {

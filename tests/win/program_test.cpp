@@ -1,14 +1,14 @@
 // The program as a whole, in this process: start-up with and without a configuration file, the
-// hot key, the rate window, saving names and rates, and spins.
+// hot key, the rate window, saving names and rates, and spins. The process itself (its folder,
+// its exit code, its life with the rate window) is the whole-program tests' (tests/e2e).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cmath>
 #include <numeric>
 #include <tuple>
-#include <sstream>
 
 #include "app/state.h"
 #include "app/bindings.h"
@@ -25,6 +25,7 @@
 #include "ui/model/ids.h"
 #include "app/spin.h"
 #include "app/wheel_drawing.h"
+#include "wheel/spin_rules.h"
 
 namespace kelvra {
 namespace {
@@ -33,42 +34,10 @@ constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
 constexpr int32_t kRate = static_cast<int32_t>(WindowId::Rate);
 constexpr int32_t kHelp = static_cast<int32_t>(WindowId::Help);
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class ProgramTest : public testing::Test {
+class ProgramTest : public test::ProgramInFolder {
   protected:
-    void SetUp() override {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir_ = std::wstring(tmp) + L"kelvra-program-" + std::to_wstring(GetTickCount());
-        CreateDirectoryW(dir_.c_str(), nullptr);
-        GetCurrentDirectoryW(MAX_PATH, old_);
-        SetCurrentDirectoryW(dir_.c_str());
-        ini_ = dir_ + L"\\peizhi.ini";
-        ResetStateForTesting();
-        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
-    }
-    void TearDown() override {
-        for (int32_t id : {kRate, kHelp, kMain})
-            if (LoadedWindow* w = FindLoadedWindow(id)) DestroyWindow(w->hwnd());
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ResetStateForTesting();
-        SetCurrentDirectoryW(old_);
-        DeleteFileW(ini_.c_str());
-        RemoveDirectoryW(dir_.c_str());
-    }
-    void WriteIni(std::string_view gbk) {
-        std::ofstream out(ini_.c_str(), std::ios::binary);
-        out << gbk;
-    }
-    std::string Ini() const { return ReadFileBytes(ini_); }
+    void WriteIni(std::string_view gbk) { test::PutFile(ini_, gbk); }
+    std::string Ini() const { return test::GetFile(ini_); }
     bool IniExists() const { return GetFileAttributesW(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
     static void PressHotKey() {
         SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
@@ -80,9 +49,6 @@ class ProgramTest : public testing::Test {
         SendMessageW(box, WM_CHAR, VK_BACK, 1);
         for (wchar_t c : GbkToWide(text)) SendMessageW(box, WM_CHAR, c, 1);
     }
-
-    std::wstring dir_, ini_;
-    wchar_t old_[MAX_PATH];
 };
 
 TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
@@ -103,9 +69,6 @@ TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
         EXPECT_EQ(label->angle, 36 * (k - 1) % 360);
         EXPECT_EQ(label->copied->text, State().prizeTable[k - 1].name);
     }
-    const Sprite* first = canvas->FindSprite(State().labelSpriteIds[0]);
-    EXPECT_EQ(first->left, 210);
-    EXPECT_EQ(first->top, 60);
     EXPECT_EQ(canvas->FindSprite(State().pointerSpriteId)->angle, 0);
 }
 
@@ -212,64 +175,44 @@ TEST_F(ProgramTest, SavingRatesAfterTheMainWindowIsGoneKeepsTheProgram) {
     EXPECT_NE(FindLoadedWindow(kRate), nullptr);
 }
 
-// Watches a spin from inside: a timer fires during the waits.
-struct SpinWatch {
-    static inline int ticks = 0;
+// Stands in for the spin's waits: records them, notes whether the start control was ever
+// enabled during one, runs `during` at wait n (after step n is drawn) and serves the queue.
+struct FakeDelay {
+    static inline std::vector<int32_t> waits;
     static inline bool startEverEnabled = false;
-    static inline bool closeMain = false;
-    static inline bool saveNames = false;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        ++ticks;
-        if (LoadedWindow* main = FindLoadedWindow(kMain)) {
-            if (IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart))) startEverEnabled = true;
-            if (closeMain && ticks == 5) DestroyWindow(main->hwnd());
-            if (saveNames && ticks == 5)
-                SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
-        }
+    static inline void (*during)(size_t n) = nullptr;
+    static void Wait(int32_t ms) {
+        waits.push_back(ms);
+        if (FindLoadedWindow(kMain) != nullptr &&
+            IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)))
+            startEverEnabled = true;
+        if (during != nullptr) during(waits.size());
+        ProcessPendingEvents();
+    }
+    static void Install(void (*at)(size_t) = nullptr) {
+        waits.clear();
+        startEverEnabled = false;
+        during = at;
+        State().spinHooks = {&FakeDelay::Wait, nullptr};
     }
 };
 
-TEST_F(ProgramTest, ASpinTurnsTheWinnerUnderThePointerWithTheStartDisabled) {
-    WriteIni("[中奖率]\r\n中奖率5=100\r\n");
+// From wherever an earlier spin left the pointer, every winner gets its scheduled waits, step 1
+// first, and ends under the pointer.
+TEST_F(ProgramTest, EachWinnerEndsUnderThePointerAfterItsScheduledWaits) {
     ASSERT_TRUE(LoadWindow(kMain));
-    Wheel()->SetSpriteAngle(State().pointerSpriteId, 216);  // where an earlier spin left it
-    SpinWatch::ticks = 0;
-    SpinWatch::startEverEnabled = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &SpinWatch::Tick);
-    const int64_t start = TickCountMs();
-    OnStartPressed(48, 48, 0);
-    const int64_t took = TickCountMs() - start;
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 144) << "prize 5's sector";
-    EXPECT_GT(SpinWatch::ticks, 10) << "window events are served during the spin";
-    EXPECT_FALSE(SpinWatch::startEverEnabled) << "the start control stays disabled while spinning";
-    EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
-    EXPECT_GT(took, 6368) << "every wait lasts strictly longer than its nominal length";
-}
-
-struct RecordedWaits {
-    static inline std::vector<int32_t> waits;
-    static void Wait(int32_t ms) { waits.push_back(ms); }
-};
-
-TEST_F(ProgramTest, EachWinnerGetsSevenTurnsAndTheSlowingWaits) {
-    ASSERT_TRUE(LoadWindow(kMain));
-    State().spinHooks = {&RecordedWaits::Wait, nullptr};
-    // Seven turns of ten sectors, then the sectors up to the winner; 15 ms waits that grow by
-    // 2 ms after step 31 and by 8 ms after step 41.
-    const int32_t totalMs[] = {5220, 5495, 5778, 6069, 6368, 6675, 6990, 7313, 7644, 7983};
+    FakeDelay::Install();
     for (int winner = 1; winner <= 10; ++winner) {
-        RecordedWaits::waits.clear();
+        SCOPED_TRACE(winner);
+        Wheel()->SetSpriteAngle(State().pointerSpriteId, 216);
+        FakeDelay::waits.clear();
         SpinPointer(winner - 1);
-        const auto& w = RecordedWaits::waits;
-        ASSERT_EQ(w.size(), 69u + winner) << "winner " << winner;
-        EXPECT_EQ(w[30], 15);
-        EXPECT_EQ(w[31], 17);
-        EXPECT_EQ(w[41] - w[40], 8);
-        EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), totalMs[winner - 1]) << winner;
+        const auto& w = FakeDelay::waits;
+        ASSERT_EQ(w.size(), static_cast<size_t>(StepCount(winner - 1)));
+        EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0),
+                  std::lround(NominalSpinSeconds(winner) * 1000));
         EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 36 * (winner - 1));
     }
-    State().spinHooks = {};
 }
 
 // The keys as the message loop hands them on. A presentation remote's keys spin on the wheel
@@ -278,7 +221,7 @@ TEST_F(ProgramTest, EachWinnerGetsSevenTurnsAndTheSlowingWaits) {
 TEST_F(ProgramTest, KeysOfTheMainWindow) {
     WriteIni("[中奖率]\r\n中奖率5=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    State().spinHooks = {&RecordedWaits::Wait, nullptr};
+    FakeDelay::Install();
     LoadedWindow* main = FindLoadedWindow(kMain);
     HWND tab = GetWindowHandle(kMain, ids::kMainTab);
     struct Case {
@@ -312,239 +255,87 @@ TEST_F(ProgramTest, KeysOfTheMainWindow) {
         BYTE keys[256] = {};
         keys[VK_CONTROL] = c.ctrl ? 0x80 : 0;
         SetKeyboardState(keys);
-        RecordedWaits::waits.clear();
+        FakeDelay::waits.clear();
         PostMessageW(GetFocus(), WM_KEYDOWN, c.key, 1);
         ProcessPendingEvents();
-        EXPECT_EQ(!RecordedWaits::waits.empty(), c.spins);
+        EXPECT_EQ(!FakeDelay::waits.empty(), c.spins);
         EXPECT_EQ(main->currentPage(), c.pageAfter);
         EXPECT_EQ(FindLoadedWindow(kRate) != nullptr, c.rateOpens);
         if (LoadedWindow* rate = FindLoadedWindow(kRate)) DestroyWindow(rate->hwnd());
     }
     BYTE keys[256] = {};
     SetKeyboardState(keys);
-    State().spinHooks = {};
 }
 
-TEST_F(ProgramTest, NoRangeHoldsThePickOnlySnapsThePointerBack) {
+// Presses that must not spin: one when no range holds the pick (the pointer only snaps back),
+// and one still queued behind the close of the window.
+TEST_F(ProgramTest, PressesThatSpinNothing) {
     WriteIni("[奖项]\r\n奖项1=a\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
+    FakeDelay::Install();
     Wheel()->SetSpriteAngle(State().pointerSpriteId, 72);
-    const int64_t start = TickCountMs();
     OnStartPressed(0, 0, 0);
-    EXPECT_LT(TickCountMs() - start, 1000);
+    EXPECT_TRUE(FakeDelay::waits.empty()) << "no range holds the pick";
     EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 0);
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
+
+    WriteIni("[中奖率]\r\n中奖率5=100\r\n");
+    DestroyWindow(FindLoadedWindow(kMain)->hwnd());
+    ASSERT_TRUE(LoadWindow(kMain));
+    ASSERT_EQ(State().prizeTable[4].high, 100);
+    FakeDelay::waits.clear();
+    PostMessageW(FindLoadedWindow(kMain)->hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(40, 40));
+    ProcessPendingEvents();
+    EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
+    EXPECT_TRUE(FakeDelay::waits.empty()) << "no spin of a wheel that is going away";
 }
 
 TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
     ASSERT_TRUE(LoadWindow(kMain));
-    SpinWatch::ticks = 0;
-    SpinWatch::closeMain = true;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SpinWatch::Tick);
-    const int64_t start = TickCountMs();
+    FakeDelay::Install([](size_t n) {
+        if (n == 5) DestroyWindow(FindLoadedWindow(kMain)->hwnd());
+    });
     SpinPointer(9);
-    KillTimer(nullptr, timer);
-    SpinWatch::closeMain = false;
     EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
-    EXPECT_LT(TickCountMs() - start, 3000) << "the spin stopped with the window";
+    EXPECT_EQ(FakeDelay::waits.size(), 5u) << "the spin stopped with the window";
     EXPECT_FALSE(State().spinning);
 }
 
 TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
     ASSERT_TRUE(LoadWindow(kMain));
     const int32_t oldPointer = State().pointerSpriteId;
-    SpinWatch::ticks = 0;
-    SpinWatch::saveNames = true;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SpinWatch::Tick);
+    FakeDelay::Install([](size_t n) {
+        if (n == 5) SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+    });
     SpinPointer(2);
-    KillTimer(nullptr, timer);
-    SpinWatch::saveNames = false;
     const int32_t newPointer = State().pointerSpriteId;
     ASSERT_NE(newPointer, oldPointer) << "the names were saved during the spin";
+    EXPECT_EQ(FakeDelay::waits.size(), 72u);
     const int32_t before = Wheel()->GetSpriteAngle(oldPointer);
     const int32_t after = Wheel()->GetSpriteAngle(newPointer);
     EXPECT_NE(Wheel()->canvas()->FindSprite(oldPointer), nullptr) << "the old set stays beneath";
-    EXPECT_EQ((before + after) % 360, 72) << "together the two pointers made all 72 steps";
+    EXPECT_EQ(before, 5 * 36) << "the old pointer made the steps before the save";
+    EXPECT_EQ(after, 67 * 36 % 360) << "the new one made the rest";
 }
 
-TEST_F(ProgramTest, APressQueuedBehindTheCloseSpinsNothing) {
-    ASSERT_TRUE(LoadWindow(kMain));
-    PostMessageW(FindLoadedWindow(kMain)->hwnd(), WM_CLOSE, 0, 0);
-    PostMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON,
-                 MAKELPARAM(40, 40));
-    const int64_t start = TickCountMs();
-    ProcessPendingEvents();
-    EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
-    EXPECT_LT(TickCountMs() - start, 2000) << "no spin of a wheel that is going away";
-}
-
-struct CountingWaits {
-    static inline int waits = 0;
-    static void Wait(int32_t) {
-        ++waits;
-        ProcessPendingEvents();
-    }
-};
-
-TEST_F(ProgramTest, ASecondPressAlreadyQueuedStartsNoSpinInsideTheSpin) {
+// A click picks from the clock and spins with the start control disabled throughout; the second
+// press of a quick double click, already queued, starts no spin inside the spin.
+TEST_F(ProgramTest, AClickSpinsOnceWithTheStartDisabledThroughout) {
     WriteIni("[中奖率]\r\n中奖率5=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    const SpinHooks hooks{&CountingWaits::Wait, nullptr};
-    State().spinHooks = hooks;
-    CountingWaits::waits = 0;
+    FakeDelay::Install();
     HWND start = GetWindowHandle(kMain, ids::kMainStart);
-    PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
-    PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
-    PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
-    PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
+    for (int press = 0; press < 2; ++press) {
+        PostMessageW(start, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+        PostMessageW(start, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
+    }
     ProcessPendingEvents();
-    State().spinHooks = {};
-    EXPECT_EQ(CountingWaits::waits, 74) << "one spin of 74 steps to prize 5";
+    EXPECT_EQ(FakeDelay::waits.size(), 74u) << "one spin of 74 steps to prize 5";
+    EXPECT_FALSE(FakeDelay::startEverEnabled);
     EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 144);
     EXPECT_TRUE(IsWindowEnabled(start));
-}
-
-// The whole process: exit codes and the life of the process with its windows.
-struct Launched {
-    PROCESS_INFORMATION pi{};
-    std::wstring dir, elsewhere;
-    bool ok = false;
-};
-
-Launched LaunchProgram() {
-    Launched l;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\')) + L"\\kelvra.exe";
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    l.dir = std::wstring(tmp) + L"kelvra-process-" + std::to_wstring(GetTickCount());
-    CreateDirectoryW(l.dir.c_str(), nullptr);
-    const std::wstring copy = l.dir + L"\\kelvra.exe";
-    CopyFileW(exe.c_str(), copy.c_str(), FALSE);
-    std::wstring cmd = L"\"" + copy + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    // Started from another folder: the program must find its own by itself.
-    l.elsewhere = l.dir + L"-elsewhere";
-    CreateDirectoryW(l.elsewhere.c_str(), nullptr);
-    l.ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          l.elsewhere.c_str(), &si, &l.pi) != FALSE;
-    return l;
-}
-
-HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs = 20000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        HWND found = nullptr;
-        for (HWND h = FindWindowW(nullptr, caption.c_str()); h != nullptr;
-             h = FindWindowExW(nullptr, h, nullptr, caption.c_str())) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner == pid && IsWindowVisible(h)) found = h;
-        }
-        if (found) return found;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-DWORD WaitExit(const Launched& l, DWORD timeoutMs) {
-    if (WaitForSingleObject(l.pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(l.pi.hProcess, 99);
-        WaitForSingleObject(l.pi.hProcess, 5000);
-        return 12345;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(l.pi.hProcess, &code);
-    return code;
-}
-
-void Cleanup(Launched& l) {
-    CloseHandle(l.pi.hThread);
-    CloseHandle(l.pi.hProcess);
-    DeleteFileW((l.dir + L"\\kelvra.exe").c_str());
-    DeleteFileW((l.dir + L"\\peizhi.ini").c_str());
-    RemoveDirectoryW(l.dir.c_str());
-    DeleteFileW((l.elsewhere + L"\\peizhi.ini").c_str());
-    RemoveDirectoryW(l.elsewhere.c_str());
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-struct ButtonSearch {
-    std::wstring caption;
-    HWND found = nullptr;
-};
-
-// A child whose text, or else class name, is the caption searched for.
-BOOL CALLBACK FindButton(HWND h, LPARAM p) {
-    auto* search = reinterpret_cast<ButtonSearch*>(p);
-    wchar_t text[32] = {}, windowClass[32] = {};
-    GetWindowTextW(h, text, 32);
-    GetClassNameW(h, windowClass, 32);
-    if (search->caption != text && search->caption != windowClass) return TRUE;
-    search->found = h;
-    return FALSE;
-}
-
-HWND FindChild(HWND main, const std::wstring& caption) {
-    ButtonSearch search{caption};
-    EnumChildWindows(main, &FindButton, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The settings page's 保存 of a running program, as its tab control hears a click on it, once
-// the page is shown (its controls are made when it first shows).
-void ClickSaveNames(HWND main) {
-    HWND tab = FindChild(main, L"SysTabControl32");
-    ASSERT_NE(tab, nullptr);
-    PostMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(90, 10));  // on 软件设置
-    PostMessageW(tab, WM_LBUTTONUP, 0, MAKELPARAM(90, 10));
-    ButtonSearch search{GbkToWide("保存")};
-    for (int i = 0; i < 100 && search.found == nullptr; ++i, Sleep(50))
-        search.found = FindChild(main, search.caption);
-    ASSERT_NE(search.found, nullptr);
-    PostMessageW(GetParent(search.found), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(search.found));
-}
-
-const std::wstring kMainCaption = GbkToWide("KelvraV1.0 BY Ostrand QQ：555010727");
-const std::wstring kRateCaption = GbkToWide("中奖率设置-KelvraV1.0 BY Ostrand QQ：555010727");
-
-TEST(ProgramProcess, StartedElsewhereItSavesBesideItselfAndEscEndsItWithZero) {
-    Launched l = LaunchProgram();
-    ASSERT_TRUE(l.ok);
-    HWND main = WaitForWindow(l.pi.dwProcessId, kMainCaption);
-    ASSERT_NE(main, nullptr);
-    EXPECT_FALSE(Exists(l.dir + L"\\peizhi.ini")) << "nothing is written at start";
-    ClickSaveNames(main);
-    for (int i = 0; i < 100 && !Exists(l.dir + L"\\peizhi.ini"); ++i) Sleep(50);
-    EXPECT_TRUE(Exists(l.dir + L"\\peizhi.ini")) << "the names are saved beside the program";
-    EXPECT_FALSE(Exists(l.elsewhere + L"\\peizhi.ini")) << "not where it was started from";
-    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_EQ(WaitExit(l, 10000), 0u);
-    Cleanup(l);
-}
-
-TEST(ProgramProcess, AnOpenRateWindowKeepsTheProcessUntilItCloses) {
-    Launched l = LaunchProgram();
-    ASSERT_TRUE(l.ok);
-    HWND main = WaitForWindow(l.pi.dwProcessId, kMainCaption);
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_HOTKEY, 33001, 0);
-    HWND rate = WaitForWindow(l.pi.dwProcessId, kRateCaption);
-    ASSERT_NE(rate, nullptr);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(l.pi.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
-        << "the process lives on with the rate window";
-    EXPECT_FALSE(IsWindow(main));
-    PostMessageW(rate, WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_EQ(WaitExit(l, 10000), 0u);
-    Cleanup(l);
 }
 
 }  // namespace

@@ -50,62 +50,11 @@ double NowMs() {
     return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
-std::wstring NewTempDir(std::wstring_view stem) {
-    static int counter = 0;
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    std::wstring dir = std::wstring(tmp) + std::wstring(stem) +
-                       std::to_wstring(GetCurrentProcessId()) + L"-" +
-                       std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
-
-bool WriteBytes(const std::wstring& path, std::string_view bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok =
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(h);
-    bytes.resize(got);
-    return bytes;
-}
-
-std::set<std::wstring> FolderNames(const std::wstring& dir) {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.insert(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
-void RemoveFolder(const std::wstring& dir) {
-    for (const std::wstring& name : FolderNames(dir)) {
-        const std::wstring path = dir + L"\\" + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str())) RemoveFolder(path);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
+using test::FolderNames;
+using test::RemoveFolder;
+using test::GetFile;
+using test::NewTempFolder;
+using test::PutFile;
 
 // This test program started again as one of its child scenarios. The child learns who started
 // it, the names of its events and its folder from kChildEnv ("pid|tag|folder"), and ends when
@@ -172,32 +121,8 @@ std::wstring NewTag(std::wstring_view what) {
 
 // ---------------------------------------------------------------- the program in this process
 
-class RobustProgram : public testing::Test {
+class RobustProgram : public test::ProgramInFolder {
   protected:
-    void SetUp() override { StartIn(NewTempDir(L"kelvra-robust-")); }
-    void TearDown() override {
-        CloseProgram();
-        ResetStateForTesting();
-        State().spinHooks = {};
-        SetCurrentDirectoryW(old_);
-        RemoveFolder(dir_);
-    }
-    // Prepares a fresh program whose folder is `dir`, as a new process would find itself.
-    void StartIn(const std::wstring& dir) {
-        dir_ = dir;
-        ini_ = dir_ + L"\\peizhi.ini";
-        GetCurrentDirectoryW(MAX_PATH, old_);
-        SetCurrentDirectoryW(dir_.c_str());
-        ResetStateForTesting();
-        InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
-    }
-    static void CloseProgram() {
-        for (int32_t id : {kRate, kHelp, kMain})
-            if (LoadedWindow* w = FindLoadedWindow(id)) DestroyWindow(w->hwnd());
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-    }
     static std::string NameBox(int prize) {
         return ReadText(WindowId::Main, ids::kMainNameBox[prize - 1]);
     }
@@ -207,9 +132,6 @@ class RobustProgram : public testing::Test {
     static void ClickSaveNames() {
         SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
     }
-
-    std::wstring dir_, ini_;
-    wchar_t old_[MAX_PATH] = {};
 };
 
 // ---------------------------------------------------------------- saves the system refuses
@@ -253,7 +175,7 @@ std::wstring SaveAndReadTheBox(HWND button) {
 TEST_F(RobustProgram, ASaveTheSystemRefusesIsToldAndKeepsWhatWasTyped) {
     for (const SaveFault& fault : kSaveFaults) {
         SCOPED_TRACE(fault.name);
-        ASSERT_TRUE(WriteBytes(ini_, kOldIni));
+        ASSERT_TRUE(PutFile(ini_, kOldIni));
         ASSERT_TRUE(LoadWindow(kMain));
         const std::function<void()> undo = fault.arrange(ini_);
         SetNameBox(1, "新一");
@@ -262,11 +184,11 @@ TEST_F(RobustProgram, ASaveTheSystemRefusesIsToldAndKeepsWhatWasTyped) {
         EXPECT_NE(told.find(GbkToWide(fault.why)), std::wstring::npos) << "and why";
         EXPECT_EQ(NameBox(1), "新一") << "nothing is reloaded from the unchanged file";
         undo();
-        EXPECT_EQ(ReadBytes(ini_), kOldIni);
+        EXPECT_EQ(GetFile(ini_), kOldIni);
         EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"})
             << "no temporary file left";
         EXPECT_EQ(SaveAndReadTheBox(GetWindowHandle(kMain, ids::kMainSaveNames)), L"");
-        EXPECT_NE(ReadBytes(ini_).find("奖项1=新一"), std::string::npos)
+        EXPECT_NE(GetFile(ini_).find("奖项1=新一"), std::string::npos)
             << "a second click after the cause is gone saves";
         CloseProgram();
         ResetStateForTesting();
@@ -274,7 +196,7 @@ TEST_F(RobustProgram, ASaveTheSystemRefusesIsToldAndKeepsWhatWasTyped) {
 }
 
 TEST_F(RobustProgram, ARateSaveTheSystemRefusesIsTold) {
-    ASSERT_TRUE(WriteBytes(ini_, kOldIni));
+    ASSERT_TRUE(PutFile(ini_, kOldIni));
     ASSERT_TRUE(LoadWindow(kMain));
     SendMessageW(FindLoadedWindow(kMain)->hwnd(), WM_HOTKEY, State().hotKeyId, 0);
     ASSERT_NE(FindLoadedWindow(kRate), nullptr);
@@ -282,11 +204,11 @@ TEST_F(RobustProgram, ARateSaveTheSystemRefusesIsTold) {
     const std::wstring told = SaveAndReadTheBox(GetWindowHandle(kRate, ids::kRateSave));
     SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_NE(told.find(GbkToWide("只读")), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(ini_), kOldIni);
+    EXPECT_EQ(GetFile(ini_), kOldIni);
 }
 
 TEST(RobustSave, AFolderThatDoesNotExistRefusesTheSave) {
-    const std::wstring dir = NewTempDir(L"kelvra-robust-missing-");
+    const std::wstring dir = NewTempFolder(L"kelvra-robust-missing-");
     const std::string path = WideToGbk(dir) + "\\不在\\peizhi.ini";
     EXPECT_FALSE(IniWriteText(path, "奖项", "奖项1", "新"));
     EXPECT_EQ(IniReadText(path, "奖项", "奖项1", "无"), "无");
@@ -317,9 +239,9 @@ void SaveLoopChild() {
 const test::ChildRegistrar kSaveLoop(L"RobustSaveLoop", &SaveLoopChild);
 
 TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
-    const std::wstring dir = NewTempDir(L"kelvra-robust-kill-");
+    const std::wstring dir = NewTempFolder(L"kelvra-robust-kill-");
     const std::wstring ini = dir + L"\\peizhi.ini";
-    ASSERT_TRUE(WriteBytes(ini, KilledSaveContent('0')));
+    ASSERT_TRUE(PutFile(ini, KilledSaveContent('0')));
     const std::wstring tag = NewTag(L"kill");
     HANDLE running = CreateEventW(nullptr, TRUE, FALSE, (tag + L"-running").c_str());
     ASSERT_NE(running, nullptr);
@@ -338,7 +260,7 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
         Sleep(std::uniform_int_distribution<DWORD>(0, 120)(rng));
         child.Kill();
 
-        const std::string bytes = ReadBytes(ini);
+        const std::string bytes = GetFile(ini);
         ASSERT_EQ(bytes.size(), KilledSaveContent('x').size())
             << "kill " << kills << ": torn or empty";
         const char fill = bytes[7];
@@ -388,7 +310,7 @@ TEST_F(RobustProgram, AHotKeyHeldByAnotherProgramLeavesNoHotKeyAndNoMessage) {
 
 // ---------------------------------------------------------------- a hostile configuration file
 
-TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
+TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsWithTheValuesItHolds) {
     std::string tail = "\r\n[奖项]\r\n奖项1=嘰嘯嘳\r\n奖项2=a\0b\r\n奖项4=\xFF\xFF\r\n"s;
     tail += "奖项5= \"引号\" \r\n[中奖率]\r\n";
     tail += "中奖率1=\xFF\xFF"s + "12\r\n";
@@ -408,31 +330,14 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
         std::mt19937 rng(50);
         while (content.size() < kSize - tail.size()) content.push_back(static_cast<char>(rng()));
         content.append(tail);
-        ASSERT_TRUE(WriteBytes(ini_, content));
+        ASSERT_TRUE(PutFile(ini_, content));
     }
 
-    double loadMs = 0;
     {
         test::BoxWatcher anyBox(L"", IDOK);
-        const double start = NowMs();
         ASSERT_TRUE(LoadWindow(kMain));
-        loadMs = NowMs() - start;
         EXPECT_FALSE(anyBox.found());
     }
-    PrizeTable table;
-    const double start = NowMs();
-    LoadPrizeTable(table, nullptr);
-    const double tableMs = NowMs() - start;
-    // LoadPrizeTable looks up twenty values, each in the whole file: one lookup tells where the
-    // time goes.
-    const double lookupStart = NowMs();
-    EXPECT_EQ(IniReadText(ConfigPath(), "中奖率", "中奖率10"), "");
-    const double lookupMs = NowMs() - lookupStart;
-    std::printf(
-        "[ robust   ] %zu MB hostile file: start-up %.0f ms, LoadPrizeTable %.0f ms, one "
-        "lookup %.0f ms\n",
-        kSize >> 20, loadMs, tableMs, lookupMs);
-
     EXPECT_EQ(NameBox(1), "嘰嘯嘳");
     EXPECT_EQ(NameBox(2), "a") << "a value ends at its NUL";
     EXPECT_EQ(NameBox(3), "会员一月") << "missing names take the defaults";
@@ -441,7 +346,6 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
     const int32_t rates[] = {0, 20, 100, 0, 0, 0, 0, 0, 0, 0};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(State().prizeTable[i].rate, rates[i]) << "prize " << i + 1;
-    EXPECT_LT(tableMs, 5000) << "no quadratic scan";
 }
 
 // A name edited into the file by hand can be as long as the reader gives (10239 bytes). Its label
@@ -449,7 +353,7 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsAtStartUpQuickly) {
 // longer fits a 32-bit process.
 TEST_F(RobustProgram, AVeryLongNameInTheFileDoesNotEndTheStartUp) {
     const std::string name(10239, 'L');
-    ASSERT_TRUE(WriteBytes(ini_, "[奖项]\r\n奖项3=" + name + "\r\n"));
+    ASSERT_TRUE(PutFile(ini_, "[奖项]\r\n奖项3=" + name + "\r\n"));
     ASSERT_TRUE(LoadWindow(kMain));
     ASSERT_NE(FindLoadedWindow(kMain), nullptr);
     EXPECT_EQ(State().prizeTable[2].name, name);
@@ -463,7 +367,7 @@ TEST_F(RobustProgram, NamesWhoseTrailBytesAreIniPunctuationSurviveSaveAndLoad) {
     CloseProgram();
     SetCurrentDirectoryW(old_);
     RemoveFolder(dir_);
-    StartIn(NewTempDir(GbkToWide("kelvra-嘰-")));
+    StartIn(NewTempFolder(GbkToWide("kelvra-嘰-")));
 
     // 嘰 ends in '\' (0x5C), 嘯 in '[' (0x5B), 嘳 in ']' (0x5D).
     const char* names[10] = {"嘰",    "嘯",  "嘳",   "嘰嘯嘳", "[嘳]",
@@ -472,7 +376,7 @@ TEST_F(RobustProgram, NamesWhoseTrailBytesAreIniPunctuationSurviveSaveAndLoad) {
     for (int i = 0; i < 10; ++i) SetNameBox(i + 1, names[i]);
     ClickSaveNames();
 
-    const std::string saved = ReadBytes(ini_);
+    const std::string saved = GetFile(ini_);
     EXPECT_NE(saved.find("奖项1=\x87\x5C\r\n奖项2=\x87\x5B\r\n奖项3=\x87\x5D\r\n"),
               std::string::npos);
     for (int pass = 0; pass < 2; ++pass) {
@@ -487,7 +391,7 @@ TEST_F(RobustProgram, NamesWhoseTrailBytesAreIniPunctuationSurviveSaveAndLoad) {
         InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
         ASSERT_TRUE(LoadWindow(kMain));
     }
-    EXPECT_EQ(ReadBytes(ini_), saved) << "loading never writes";
+    EXPECT_EQ(GetFile(ini_), saved) << "loading never writes";
 }
 
 // ---------------------------------------------------------------- a thousand spins
@@ -550,7 +454,7 @@ const SpinHooks kFastSpin = {
 };
 
 // Spins in a row with no waits and a clock of the test's own; prints what the process holds
-// after the warm-up and along the way, and checks that none of it grows.
+// after the warm-up and at the end, and checks that none of it grows.
 void SpinInARow(int spins, int warmUp) {
     ASSERT_TRUE(LoadWindow(kMain));
     g_testClock = State().startTimeMs;
@@ -562,18 +466,10 @@ void SpinInARow(int spins, int warmUp) {
         angles.insert(
             FindCanvas(WindowId::Main, ids::kMainCanvas)->GetSpriteAngle(State().pointerSpriteId));
     };
-    const double start = NowMs();
     for (int i = 0; i < warmUp; ++i) spin();
     const Usage warm = MeasureUsage(warmUp);
-    Usage last = warm;
-    const int sample = (spins - warmUp) / 3;
-    for (int i = warmUp; i < spins; ++i) {
-        spin();
-        if ((i + 1 - warmUp) % sample == 0 || i + 1 == spins) {
-            last = MeasureUsage(i + 1);
-        }
-    }
-    std::printf("[ robust   ] %d spins in %.1f s\n", spins, (NowMs() - start) / 1000.0);
+    for (int i = warmUp; i < spins; ++i) spin();
+    const Usage last = MeasureUsage(spins);
 
     EXPECT_FALSE(State().spinning);
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));
@@ -581,14 +477,14 @@ void SpinInARow(int spins, int warmUp) {
     // A leak of one handle or a few hundred bytes per spin would show here many times over.
     EXPECT_LE(last.gdiHeld, warm.gdiHeld + 8);
     EXPECT_LE(last.userHeld, warm.userHeld + 8);
-    EXPECT_LE(last.heapBytes, warm.heapBytes + (64u << 10));
+    EXPECT_LE(last.heapBytes, warm.heapBytes + (32u << 10));
     EXPECT_LE(last.privateBytes, warm.privateBytes + (1u << 20));
 }
 
-// Under Wine a spin of about 75 steps takes some 60 ms of drawing: the suite runs a few hundred
+// Under Wine a spin of about 75 steps takes some 60 ms of drawing: the suite runs a hundred
 // spins, and the thousand run on request (--gtest_also_run_disabled_tests).
 TEST_F(RobustProgram, SpinsInARowKeepHandlesAndMemoryFlat) {
-    SpinInARow(200, 50);
+    SpinInARow(100, 25);
 }
 
 TEST_F(RobustProgram, DISABLED_AThousandSpinsInARowKeepHandlesAndMemoryFlat) {

@@ -2,6 +2,10 @@
 
 #include <map>
 
+#include "app/startup.h"
+#include "app/state.h"
+#include "ui/window.h"
+
 namespace kelvra::test {
 
 namespace {
@@ -136,6 +140,87 @@ void Pump(DWORD ms) {
             DispatchMessageW(&msg);
         }
         Sleep(5);
+    }
+}
+
+std::wstring NewTempFolder(std::wstring_view stem) {
+    static int counter = 0;
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring dir = std::wstring(tmp) + std::wstring(stem) +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::set<std::wstring> FolderNames(const std::wstring& dir) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((L"\\\\?\\" + dir + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.insert(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+void RemoveFolder(const std::wstring& dir) {
+    for (const std::wstring& name : FolderNames(dir)) {
+        const std::wstring path = L"\\\\?\\" + dir + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str())) RemoveFolder(dir + L"\\" + name);
+    }
+    RemoveDirectoryW((L"\\\\?\\" + dir).c_str());
+}
+
+bool PutFile(const std::wstring& path, std::string_view bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::string GetFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(h);
+    bytes.resize(got);
+    return bytes;
+}
+
+void ProgramInFolder::StartIn(const std::wstring& dir) {
+    dir_ = dir;
+    ini_ = dir_ + L"\\peizhi.ini";
+    GetCurrentDirectoryW(MAX_PATH, old_);
+    SetCurrentDirectoryW(dir_.c_str());
+    ResetStateForTesting();
+    InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
+}
+
+void ProgramInFolder::TearDown() {
+    CloseProgram();
+    ResetStateForTesting();
+    SetCurrentDirectoryW(old_);
+    RemoveFolder(dir_);
+}
+
+void ProgramInFolder::CloseProgram() {
+    for (WindowId id : {WindowId::Rate, WindowId::Help, WindowId::Main})
+        if (LoadedWindow* w = FindLoadedWindow(static_cast<int32_t>(id))) DestroyWindow(w->hwnd());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
 }
 

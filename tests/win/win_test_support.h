@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <set>
 #include <string>
 
 #include "ui/property_access.h"
@@ -46,6 +49,27 @@ std::wstring BoxMessage(HWND box);
 
 // Pumps messages for `ms` milliseconds.
 void Pump(DWORD ms);
+
+// A new folder under the temporary folder, its name unique to this run; names and removal reach
+// below MAX_PATH too.
+std::wstring NewTempFolder(std::wstring_view stem);
+std::set<std::wstring> FolderNames(const std::wstring& dir);
+void RemoveFolder(const std::wstring& dir);
+bool PutFile(const std::wstring& path, std::string_view bytes);
+std::string GetFile(const std::wstring& path);  // "<unreadable>" when it cannot be opened
+
+// The program in this process, as a new process in a folder of its own would find itself: that
+// folder is the current directory and holds `ini_` (not yet there).
+class ProgramInFolder : public testing::Test {
+  protected:
+    void SetUp() override { StartIn(NewTempFolder(L"kelvra-program-")); }
+    void TearDown() override;
+    void StartIn(const std::wstring& dir);
+    static void CloseProgram();  // closes every window and empties the queue
+
+    std::wstring dir_, ini_;
+    wchar_t old_[MAX_PATH] = {};
+};
 
 // Whole-value properties by number, as the tests address them; by default a caption or content.
 inline std::string ReadText(WindowId w, int32_t c, int32_t p = kFirstTypeProperty) {

@@ -164,13 +164,6 @@ TEST_F(WindowsTest, AHiddenPageIsMadeLateWithWhatWasWrittenMeanwhile) {
     EXPECT_EQ(order, table);
 }
 
-TEST_F(WindowsTest, RateWindowOpensWithItsDesignTimeContents) {
-    ASSERT_TRUE(LoadWindow(kRate));
-    EXPECT_EQ(Count(ids::kRateBox[0], EventKind::Changed), 0u) << "creation raises no change";
-    for (int32_t id : ids::kRateBox)
-        EXPECT_EQ(Content(WindowId::Rate, id), FindControl(RateWindowDef(), id)->text);
-}
-
 // The typing rules are host-tested case by case (edit_rules_test); here the edit control applies
 // them: the platform's GBK widths, the rate box's limit, texts from the file shortened by hand,
 // and input that bypasses typing undone.
