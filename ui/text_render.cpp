@@ -151,6 +151,7 @@ Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t
         GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof large, &large);
         large.lfHeight =
             (large.lfHeight != 0 ? large.lfHeight : layout.lineHeight) * kInkOversampling;
+        large.lfWidth *= kInkOversampling;
         large.lfQuality = NONANTIALIASED_QUALITY;
         largeFont = CreateFontIndirectW(&large);
         if (largeFont != nullptr) {
