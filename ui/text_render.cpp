@@ -7,12 +7,101 @@
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
 #include "wheel/canvas.h"
+#include "wheel/text_ink.h"
 
 namespace kelvra {
 
 namespace {
 
 constexpr int kMaxTextImageSide = 1024;
+// The large glyphs are drawn this many label rows at a time, which bounds the drawing's memory.
+constexpr int kInkBandRows = 64;
+
+struct TextLayout {
+    std::vector<std::wstring> lines;
+    std::vector<int> tops;
+    // Per line, how far each character's cell begins after the one before it.
+    std::vector<std::vector<int>> advances;
+    int ascent = 0;
+    int lineHeight = 0;
+    int width = 0;
+    int height = 0;
+};
+
+TextLayout MeasureText(HDC dc, const std::vector<std::string>& lines) {
+    TextLayout layout;
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    layout.ascent = tm.tmAscent;
+    layout.lineHeight = tm.tmHeight;
+    for (const std::string& line : lines) {
+        std::wstring& wide = layout.lines.emplace_back(GbkToWide(line));
+        std::vector<int> ends(wide.size());
+        SIZE s{0, tm.tmHeight};
+        if (!wide.empty())
+            GetTextExtentExPointW(dc, wide.c_str(), static_cast<int>(wide.size()), 0, nullptr,
+                                  ends.data(), &s);
+        std::vector<int>& advances = layout.advances.emplace_back(ends.size());
+        for (size_t i = 0; i < ends.size(); ++i) advances[i] = ends[i] - (i ? ends[i - 1] : 0);
+        s.cy = std::max<LONG>(s.cy, tm.tmHeight);
+        if (!layout.tops.empty()) layout.height += kTextLineGap;
+        layout.tops.push_back(layout.height);
+        layout.width = std::max<int>(layout.width, s.cx);
+        layout.height += s.cy;
+    }
+    // A text far wider than any canvas (a hand-made file may hold a name of 10239 bytes) is cut
+    // where nothing could show it anyway; turned, the full picture would not fit in memory.
+    layout.width = std::min(layout.width, kMaxTextImageSide);
+    layout.height = std::min(layout.height, kMaxTextImageSide);
+    return layout;
+}
+
+// The layout's text in the large font selected into dc, white on black, band by band, reduced
+// into `label`. Each character starts where it starts at the label's size, on the same baseline;
+// a turned font has no baseline along the rows, and its lines start at their tops as they do there.
+void DrawInk(HDC dc, const TextLayout& layout, bool alongRows, uint32_t colour, Image& label) {
+    constexpr int n = kInkOversampling;
+    const int bandRows = std::min(layout.height, kInkBandRows);
+    // One row more above and below each band, which the filter reaches into.
+    const int maskRows = (bandRows + 2) * n;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = layout.width * n;
+    bi.bmiHeader.biHeight = -maskRows;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp == nullptr) return;
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextAlign(dc, alongRows ? TA_BASELINE | TA_LEFT : TA_TOP | TA_LEFT);
+    InkMask mask;
+    mask.width = layout.width * n;
+    mask.height = maskRows;
+    mask.coverage.resize(static_cast<size_t>(mask.width) * mask.height);
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int top = 0; top < layout.height; top += bandRows) {
+        mask.top = top - 1;
+        std::memset(bits, 0, mask.coverage.size() * 4);
+        for (size_t i = 0; i < layout.lines.size(); ++i) {
+            const std::wstring& line = layout.lines[i];
+            if (line.empty()) continue;
+            std::vector<int> dx = layout.advances[i];
+            for (int& d : dx) d *= n;
+            const int y = (layout.tops[i] + (alongRows ? layout.ascent : 0) - mask.top) * n;
+            ExtTextOutW(dc, 0, y, 0, nullptr, line.c_str(), static_cast<UINT>(line.size()),
+                        alongRows ? dx.data() : nullptr);
+        }
+        GdiFlush();
+        for (size_t i = 0; i < mask.coverage.size(); ++i)
+            mask.coverage[i] = static_cast<uint8_t>(pixels[i] >> 8);
+        PutInk(label, top, top + bandRows, mask, colour);
+    }
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+}
 
 }  // namespace
 
@@ -48,65 +137,30 @@ HFONT CreateFontFor(const FontSpec& font, BYTE quality) {
 }
 
 Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
-    const std::vector<std::string> lines = SplitTextLines(gbkText);
     HDC dc = CreateCompatibleDC(nullptr);
-    // Unsmoothed glyphs: the key-colour rule turns every touched pixel into full text colour.
+    // Measured in hard-edged glyphs at the label's size: those fix the label's size and where each
+    // character stands, however the glyphs are then drawn.
     HFONT created = CreateFontFor(font, NONANTIALIASED_QUALITY);
     HGDIOBJ oldFont = SelectObject(dc, created ? created : GetStockObject(DEFAULT_GUI_FONT));
-    std::vector<std::wstring> wide;
-    std::vector<SIZE> sizes;
-    int width = 0, height = 0;
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    for (const std::string& line : lines) {
-        wide.push_back(GbkToWide(line));
-        SIZE s{0, tm.tmHeight};
-        if (!wide.back().empty())
-            GetTextExtentPoint32W(dc, wide.back().c_str(), static_cast<int>(wide.back().size()),
-                                  &s);
-        s.cy = std::max<LONG>(s.cy, tm.tmHeight);
-        sizes.push_back(s);
-        width = std::max<int>(width, s.cx);
-        height += s.cy;
-    }
-    if (lines.size() > 1) height += kTextLineGap * static_cast<int>(lines.size() - 1);
-    // A text far wider than any canvas (a hand-made file may hold a name of 10239 bytes) is cut
-    // where nothing could show it anyway; turned, the full picture would not fit in memory.
-    width = std::min(width, kMaxTextImageSide);
-    height = std::min(height, kMaxTextImageSide);
+    const TextLayout layout = MeasureText(dc, SplitTextLines(gbkText));
     Image image;
-    if (width > 0 && height > 0) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bmp != nullptr) {
-            HGDIOBJ oldBmp = SelectObject(dc, bmp);
-            const uint32_t key = KeyColourFor(colour);
-            HBRUSH keyBrush = CreateSolidBrush(key);
-            RECT all{0, 0, width, height};
-            FillRect(dc, &all, keyBrush);
-            DeleteObject(keyBrush);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, colour);
-            int y = 0;
-            for (size_t i = 0; i < wide.size(); ++i) {
-                TextOutW(dc, 0, y, wide[i].c_str(), static_cast<int>(wide[i].size()));
-                y += sizes[i].cy + kTextLineGap;
-            }
-            GdiFlush();
-            image = Image(width, height);
-            std::memcpy(image.pixels.data(), bits, static_cast<size_t>(width) * height * 4);
-            ApplyKeyColour(image, colour);
-            SelectObject(dc, oldBmp);
-            DeleteObject(bmp);
+    HFONT largeFont = nullptr;
+    if (layout.width > 0 && layout.height > 0) {
+        image = Image(layout.width, layout.height);
+        LOGFONTW large{};
+        GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof large, &large);
+        large.lfHeight =
+            (large.lfHeight != 0 ? large.lfHeight : layout.lineHeight) * kInkOversampling;
+        large.lfWidth *= kInkOversampling;
+        large.lfQuality = NONANTIALIASED_QUALITY;
+        largeFont = CreateFontIndirectW(&large);
+        if (largeFont != nullptr) {
+            SelectObject(dc, largeFont);
+            DrawInk(dc, layout, large.lfEscapement == 0, colour, image);
         }
     }
     SelectObject(dc, oldFont);
+    if (largeFont) DeleteObject(largeFont);
     if (created) DeleteObject(created);
     DeleteDC(dc);
     return image;

@@ -11,8 +11,9 @@
 
 namespace kelvra {
 
-// A text drawn in `font` and `colour` with the key-colour rule: lines split at line feeds,
-// 2 pixels between lines, hard edges, transparent elsewhere.
+// A text drawn in `font` and `colour`: lines split at line feeds, 2 pixels between lines, glyphs
+// smoothed into alpha with dark cores (PutInk), transparent elsewhere. Its size and where each
+// character stands are those of the text drawn with hard edges.
 Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour);
 
 // A GDI font for a font description; null for "no font" (the default GUI font applies).

@@ -55,7 +55,7 @@ using TemplateCopies = SharedCopies<SpriteTemplate>;
 SpriteTemplate WithoutPicture(const SpriteTemplate& tmpl);
 
 // Draws a text unturned: lines left-aligned, kTextLineGap pixels apart, with transparent
-// surroundings (see ApplyKeyColour). Supplied by the platform layer.
+// surroundings (see PutInk). Supplied by the platform layer.
 using TextRenderer =
     std::function<Image(const std::string& gbkText, const FontSpec& font, uint32_t colour)>;
 

@@ -378,18 +378,6 @@ Image ReduceImage(const Image& master, int w, int h) {
     return out;
 }
 
-uint32_t KeyColourFor(uint32_t textColorRef) {
-    return (textColorRef & 0xFFFFFF) == 0xFFFFFF ? 0x000000 : 0xFFFFFF;
-}
-
-void ApplyKeyColour(Image& bitmap, uint32_t textColorRef) {
-    const uint32_t key = PixelFromColorRef(KeyColourFor(textColorRef)) & 0xFFFFFF;
-    const uint32_t ink = PixelFromColorRef(textColorRef);
-    for (uint32_t& p : bitmap.pixels) {
-        p = (p & 0xFFFFFF) == key ? 0 : ink;
-    }
-}
-
 void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip) {
     Rect area = IntersectRect(clip, {0, 0, dst.width, dst.height});
     area = IntersectRect(area, {x, y, x + src.width, y + src.height});

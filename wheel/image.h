@@ -67,14 +67,6 @@ Image ScaleImage(const Image& src, int w, int h);
 // Other sizes go to ScaleImage.
 Image ReduceImage(const Image& master, int w, int h);
 
-// The background text is drawn on before ApplyKeyColour: white, or black for white text.
-uint32_t KeyColourFor(uint32_t textColorRef);
-
-// For a bitmap with text drawn in textColorRef on KeyColourFor(textColorRef): every pixel whose
-// colour is exactly the key becomes transparent, every other one opaque text colour. The alpha
-// byte of the input is ignored (GDI leaves it undefined).
-void ApplyKeyColour(Image& bitmap, uint32_t textColorRef);
-
 // Premultiplied "over" of src onto dst with src's top-left at (x, y), touching only clip.
 void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip);
 

@@ -236,28 +236,6 @@ TEST(ImageFromRgba, Premultiplies) {
     EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0x80804000, 0xFF0A141E, 0x00000000}));
 }
 
-TEST(ApplyKeyColour, KeyTurnsTransparentEverythingElseFullTextColour) {
-    struct Case {
-        const char* name;
-        uint32_t textColorRef;
-        uint32_t key;  // as a pixel
-        uint32_t ink;
-    };
-    const Case cases[] = {
-        {"black text on white", 0x000000, 0xFFFFFF, 0xFF000000},
-        {"red text on white", 0x0000FF, 0xFFFFFF, 0xFFFF0000},
-        {"white text on black", 0xFFFFFF, 0x000000, 0xFFFFFFFF},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        // GDI leaves the alpha byte as it likes: the key test must ignore it.
-        Image bitmap(5, 1);
-        bitmap.pixels = {c.key, 0xFF000000 | c.key, c.key ^ 0x000001, 0x00808080, c.ink};
-        ApplyKeyColour(bitmap, c.textColorRef);
-        EXPECT_EQ(bitmap.pixels, (std::vector<uint32_t>{0, 0, c.ink, c.ink, c.ink}));
-    }
-}
-
 TEST(Compose, BlendsOverAndStaysInsideTheClip) {
     struct Case {
         const char* name;
