@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "app/state.h"
 #include "ui/window.h"
 
