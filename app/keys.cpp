@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/spin.h"
+#include "app/wheel_drawing.h"
 #include "ui/model/ids.h"
 #include "ui/window.h"
 
@@ -22,6 +23,7 @@ int32_t OnMainWindowKey(int32_t virtualKey) {
     switch (virtualKey) {
         case VK_F11:
             main->ToggleFullScreen();
+            if (main->fullScreen()) PrepareTurns();
             return 1;
         case VK_F12:
             // Seen here only when no hot key took it: this copy could not claim Ctrl+F12.

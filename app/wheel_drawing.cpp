@@ -36,11 +36,20 @@ void DrawWheel() {
         canvas->AddSprite(ids::kMainText, kLabelPlaces[0].left, kLabelPlaces[0].top);
     for (int k = 2; k <= 10; ++k) {
         WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[k - 1].name);
-        const int id = canvas->AddSprite(ids::kMainText, kLabelPlaces[k - 1].left,
-                                         kLabelPlaces[k - 1].top);
+        const int id =
+            canvas->AddSprite(ids::kMainText, kLabelPlaces[k - 1].left, kLabelPlaces[k - 1].top);
         s.labelSpriteIds[k - 1] = id;
         canvas->RotateSprite(id, 36 * (k - 1));
     }
+}
+
+void PrepareTurns() {
+    CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
+    if (canvas == nullptr) return;
+    const int pointer = State().pointerSpriteId;
+    const int angle = canvas->GetSpriteAngle(pointer);
+    for (int sector = 1; sector < 10; ++sector) canvas->RotateSprite(pointer, 36);
+    canvas->SetSpriteAngle(pointer, angle);
 }
 
 void OnMainWindowDestroyed() {

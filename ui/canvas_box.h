@@ -30,6 +30,8 @@ class CanvasBox : public Component {
     void SetSpriteAngle(int id, int angle);
     void RotateSprite(int id, int delta);
     const Canvas* canvas() const { return canvas_.get(); }
+    // The rectangle, in units, that the pictures of its sprites cover unturned.
+    PixelRect DrawingBounds() const;
     // Paints `client` (canvas pixels) of the canvas into `dc` at (dx, dy).
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
 

@@ -35,6 +35,7 @@ LoadedWindow::LoadedWindow(const WindowDef& def, HINSTANCE instance,
     : def_(def), instance_(instance), bindings_(bindings) {}
 
 LoadedWindow::~LoadedWindow() {
+    if (full_.cursorHidden) ShowCursor(TRUE);
     components_.clear();
     ReleaseFonts();
 }

@@ -66,10 +66,19 @@ class LoadedWindow final : public WindowHost {
     PixelRect UnitsOf(const Component& c) const override;
     // Lays every control out again at another DPI (the window moved to another monitor).
     void OnDpiChanged(int32_t dpi, const RECT& suggested);
-    // F11: the window fills its monitor without a frame, its content scaled to fit and centred;
-    // again (or Esc) gives the window back at its old place.
+
+    // Full screen (ui/full_screen.cpp). F11: the first page alone on the whole monitor, without
+    // frame or tab strip, its canvas's drawing as large as the monitor allows and centred; again
+    // (or Esc) gives the window back as it was: place, page, focus and scale.
     void ToggleFullScreen();
-    bool fullScreen() const { return fullScreen_; }
+    bool fullScreen() const override { return full_.on; }
+    POINT CanvasOrigin(const Component& canvas) const override;
+    // Any mouse movement over the window, and the idle timer: the pointer hides after a while
+    // without movement.
+    void OnMouseMoved();
+    void OnIdleCursorTimer();
+    static constexpr UINT_PTR kIdleCursorTimer = 1;
+    static constexpr UINT kIdleCursorMs = 3000;
 
   private:
     // The frame at the scale of the screen's centre, its client area the layout's, scaled.
@@ -78,8 +87,15 @@ class LoadedWindow final : public WindowHost {
     void CreateControl(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
-    void Relayout(Scale scale, POINT margin);
+    void Relayout(Scale scale);
     void ReleaseFonts();
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    // Shows the page as a click on its tab does.
+    void ShowPage(int32_t page);
+    PixelRect FullScreenPixelsOf(const Component& c) const;
+    // Where the pages' units begin in the tab control's pixels, in full screen.
+    POINT PageOrigin() const;
 
     const WindowDef& def_;
     HINSTANCE instance_;
@@ -91,10 +107,20 @@ class LoadedWindow final : public WindowHost {
     int32_t currentPage_ = 0;
     bool closing_ = false;
     Scale scale_;
-    POINT margin_{0, 0};  // full screen: where the scaled content begins in the client area
-    bool fullScreen_ = false;
-    WINDOWPLACEMENT windowed_{};
-    LONG_PTR windowedStyle_ = 0;
+    struct FullScreen {
+        bool on = false;
+        SIZE monitor{0, 0};
+        // What fills the monitor (its shorter side), in the units of the first page.
+        PixelRect subject;
+        // The window as it was.
+        WINDOWPLACEMENT placement{};
+        LONG_PTR style = 0;
+        Scale scale;
+        int32_t page = 0;
+        HWND focus = nullptr;
+        POINT cursor{0, 0};
+        bool cursorHidden = false;
+    } full_;
 };
 
 }  // namespace kelvra

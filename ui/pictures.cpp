@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <algorithm>
+
 #include "runtime/layer_state.h"
 #include "ui/resources.h"
 #include "wheel/png_decode.h"
@@ -137,6 +139,22 @@ std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h) {
                  .first;
     }
     return it->second;
+}
+
+std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
+    auto& coverings = Cache().coverings;
+    const auto key = std::make_tuple(asset, w, h);
+    if (auto it = coverings.find(key); it != coverings.end()) return it->second;
+    std::shared_ptr<const Image> source = Picture(asset);
+    if (source == nullptr || w <= 0 || h <= 0) return nullptr;
+    // The widest or tallest part of the source of the shape of w x h.
+    const int64_t sw = source->width, sh = source->height;
+    const int cutW = static_cast<int>(sw * h > sh * w ? (sh * w + h / 2) / h : sw);
+    const int cutH = static_cast<int>(sw * h > sh * w ? sh : (sw * h + w / 2) / w);
+    Image cut(std::max(1, cutW), std::max(1, cutH));
+    Compose(cut, *source, -(source->width - cut.width) / 2, -(source->height - cut.height) / 2,
+            Rect{0, 0, cut.width, cut.height});
+    return coverings.emplace(key, Share(ScaleImage(cut, w, h))).first->second;
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {

@@ -16,6 +16,7 @@ namespace kelvra {
 struct PictureCache {
     std::map<Asset, std::shared_ptr<const Image>> sources;
     std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> sizes;
+    std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> coverings;
 };
 
 // The picture at its source size; null when the resource is missing or cannot be decoded. The
@@ -25,6 +26,11 @@ std::shared_ptr<const Image> Picture(Asset asset);
 // The picture at w x h, made once per size: the baked one when the program has one of that
 // size, else as MakePictureAt makes it.
 std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
+
+// The picture covering w x h without bars or distortion: its source cut about its centre to the
+// shape of w x h and stretched to it, as scaling it by the larger of the two ratios and cropping
+// would. Made once per size.
+std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 
 // The picture at w x h made now and not kept: the source itself at its own size, else reduced
 // from the 200 % master (enlarged from it beyond 200 %), or the source stretched where there is

@@ -54,6 +54,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NCDESTROY:
             OnFrameGone(hwnd, *window);
             break;
+        case WM_TIMER:
+            if (wp != LoadedWindow::kIdleCursorTimer) break;
+            window->OnIdleCursorTimer();
+            return 0;
         case kDpiChangedMessage:
             window->OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
@@ -75,13 +79,19 @@ void OnTab(HWND top) {
     if (HWND next = GetNextDlgTabItem(top, GetFocus(), GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
 }
 
-// In the program's windows: a window's key handler first; then Esc closes the window that has
-// the focus, Tab moves between tab stops, F1 does nothing, and Enter does not move the focus.
+// In the program's windows: a mouse move shows a pointer hidden in full screen; a window's key
+// handler first; then Esc closes the window that has the focus, Tab moves between tab stops, F1
+// does nothing, and Enter does not move the focus.
 bool PreTranslate(MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR && msg.message != WM_MOUSEMOVE)
+        return false;
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
     LoadedWindow* window = top != nullptr ? LoadedWindow::OfFrame(top) : nullptr;
     if (window == nullptr) return false;
+    if (msg.message == WM_MOUSEMOVE) {
+        window->OnMouseMoved();
+        return false;
+    }
     if (msg.message == WM_CHAR) return msg.wParam == VK_TAB || msg.wParam == VK_ESCAPE;
     if (Component* self = window->Find(window->selfId());
         self != nullptr &&

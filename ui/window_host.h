@@ -32,6 +32,11 @@ class WindowHost {
     virtual PixelRect PixelsOf(const Component& c) const = 0;
     // A control's rectangle in its parent, read back from its native window, in units.
     virtual PixelRect UnitsOf(const Component& c) const = 0;
+    // Whether the window fills its monitor with its first page alone: a canvas then covers the
+    // monitor, its background cropped to the monitor's shape and its drawing centred on it.
+    virtual bool fullScreen() const = 0;
+    // Where a canvas's units begin in its own pixels: (0, 0) but in full screen.
+    virtual POINT CanvasOrigin(const Component& canvas) const = 0;
 
     // The tab page shown now (0 when the window has no tab control), and a page to show.
     virtual int32_t currentPage() const = 0;

@@ -1,5 +1,4 @@
-// A window's scale: its fonts, where its controls go in pixels, a change of DPI and full
-// screen.
+// A window's scale: its fonts, where its controls go in pixels and a change of DPI.
 #include <string>
 
 #include "runtime/win/dpi.h"
@@ -45,13 +44,9 @@ void LoadedWindow::ReleaseFonts() {
 }
 
 PixelRect LoadedWindow::PixelsOf(const Component& c) const {
+    if (full_.on) return FullScreenPixelsOf(c);
     const Component::Common& u = c.common();
-    PixelRect r = scale_.Px(u.left, u.top, u.width, u.height);
-    if (c.def() != nullptr && c.def()->parent == def_.selfId) {
-        r.left += margin_.x;
-        r.top += margin_.y;
-    }
-    return r;
+    return scale_.Px(u.left, u.top, u.width, u.height);
 }
 
 PixelRect LoadedWindow::UnitsOf(const Component& c) const {
@@ -61,19 +56,28 @@ PixelRect LoadedWindow::UnitsOf(const Component& c) const {
         parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     if (c.def() == nullptr) return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-    if (c.def()->parent == def_.selfId) OffsetRect(&r, -margin_.x, -margin_.y);
+    if (full_.on) {
+        // The tab control and the canvases lie where the monitor is, not where their units say.
+        if (c.type() == ControlType::Tab || c.type() == ControlType::CartoonBox) {
+            const Component::Common& u = c.common();
+            return {u.left, u.top, u.width, u.height};
+        }
+        if (c.def()->page >= 0) {
+            const POINT origin = PageOrigin();
+            OffsetRect(&r, -origin.x, -origin.y);
+        }
+    }
     const int32_t left = scale_.Units(r.left), top = scale_.Units(r.top);
     return {left, top, scale_.Units(r.right) - left, scale_.Units(r.bottom) - top};
 }
 
-void LoadedWindow::Relayout(Scale scale, POINT margin) {
+void LoadedWindow::Relayout(Scale scale) {
     // The controls take their new fonts before the old ones go.
     std::vector<std::pair<FontDef, HFONT>> oldFonts = std::move(fonts_);
     HFONT oldGui = guiFont_;
     fonts_.clear();
     guiFont_ = nullptr;
     scale_ = scale;
-    margin_ = margin;
     for (const auto& c : components_) c->Relayout();
     for (auto& [font, handle] : oldFonts) DeleteObject(handle);
     if (oldGui != nullptr) DeleteObject(oldGui);
@@ -81,42 +85,15 @@ void LoadedWindow::Relayout(Scale scale, POINT margin) {
 }
 
 void LoadedWindow::OnDpiChanged(int32_t dpi, const RECT& suggested) {
-    if (fullScreen_) {
+    if (full_.on) {
         // Still full screen on the new monitor: fit it again.
-        ToggleFullScreen();
-        ToggleFullScreen();
+        LeaveFullScreen();
+        EnterFullScreen();
         return;
     }
-    Relayout(Scale::ForDpi(dpi), {0, 0});
+    Relayout(Scale::ForDpi(dpi));
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void LoadedWindow::ToggleFullScreen() {
-    if (fullScreen_) {
-        fullScreen_ = false;
-        SetWindowLongPtrW(hwnd_, GWL_STYLE, windowedStyle_);
-        SetWindowPlacement(hwnd_, &windowed_);
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-        Relayout(Scale::ForDpi(DpiOfWindow(hwnd_)), {0, 0});
-        return;
-    }
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    windowed_.length = sizeof windowed_;
-    GetWindowPlacement(hwnd_, &windowed_);
-    windowedStyle_ = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    fullScreen_ = true;
-    const RECT& m = monitor.rcMonitor;
-    const int w = m.right - m.left, h = m.bottom - m.top;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE,
-                      (windowedStyle_ & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
-    SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, w, h, SWP_FRAMECHANGED | SWP_NOACTIVATE);
-    const SIZE client = ClientUnits();
-    const Scale fit = Scale::ToFit(client.cx, client.cy, w, h);
-    Relayout(fit, {(w - fit.Px(client.cx)) / 2, (h - fit.Px(client.cy)) / 2});
 }
 
 SIZE LoadedWindow::ClientUnits() const {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the spin benchmark (and kelvra.exe, which it also starts) and runs it under Wine.
 # Arguments go to the benchmark: --reps=N --winners=1,5,10 --launches=N --no-trace, and
-# --candidates to also time spins with other ways of waiting (a few minutes more).
+# --candidates to also time spins with other ways of waiting (a few minutes more), --full-screen to
+# spin with the main window in full screen. A 4K screen at 200 %: KELVRA_SCREEN=3840x2160x24
+# WINEPREFIX=$PWD/build/wineprefix-dpi192 (the prefix that `./test` makes for 192 DPI).
 # KELVRA_BUILD_DIR is the Windows build folder (default build/win32); WINEPREFIX and DISPLAY come
 # from the environment as for the other scripts, and without DISPLAY a private Xvfb is used.
 set -uo pipefail

@@ -3,6 +3,7 @@
 // real program as a separate process. Timings are printed, never judged.
 // Run through bench/win/run.sh [--reps=N] [--winners=1,5,10] [--launches=N] [--no-trace]
 // [--candidates] (also spins with other ways of waiting, to see what a change to Delay gains)
+// [--full-screen] (the spins with the main window in full screen, as F11 shows it)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -23,6 +24,7 @@
 #include "app/clock.h"
 #include "app/state.h"
 #include "app/bindings.h"
+#include "app/keys.h"
 #include "app/startup.h"
 #include "runtime/encoding.h"
 #include "runtime/win/events.h"
@@ -478,9 +480,17 @@ void PrintWaitCosts() {
     const double cpu0 = ProcessCpuMs();
     const double step = MeanMs(100, [&] { wheel->RotateSprite(pointer, 36); });
     const double cpu = (ProcessCpuMs() - cpu0) / 100;
-    wheel->SetSpriteAngle(pointer, 0);
     std::printf("  RotateSprite(pointer, 36), with repaint %7.3f ms wall, %.3f ms CPU\n", step,
                 cpu);
+    const double cpu1 = ProcessCpuMs();
+    const double painted = MeanMs(100, [&] {
+        wheel->RotateSprite(pointer, 36);
+        UpdateWindow(wheel->hwnd());
+    });
+    std::printf("  the same and its paint (%d x %d canvas) %6.3f ms wall, %.3f ms CPU\n",
+                wheel->canvas()->Width(), wheel->canvas()->Height(), painted,
+                (ProcessCpuMs() - cpu1) / 100);
+    wheel->SetSpriteAngle(pointer, 0);
     std::printf(
         "  ScriptTimeMs() (script clock)           %7.3f ms (%s)\n",
         MeanMs(5, [] { ScriptTimeMs(); }),
@@ -576,6 +586,7 @@ struct Options {
     int launches = 3;
     bool trace = true;
     bool candidates = false;
+    bool fullScreen = false;
 };
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -586,6 +597,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         if (a.rfind(L"--launches=", 0) == 0) o.launches = std::max(0, _wtoi(a.c_str() + 11));
         if (a == L"--no-trace") o.trace = false;
         if (a == L"--candidates") o.candidates = true;
+        if (a == L"--full-screen") o.fullScreen = true;
         if (a.rfind(L"--winners=", 0) == 0) {
             o.winners.clear();
             for (const wchar_t* p = a.c_str() + 10; *p != L'\0';) {
@@ -634,6 +646,21 @@ int Run(int argc, wchar_t** argv) {
         g_createdEndMs, g_createdEndMs - g_createdBeginMs, g_createdCpuMs);
     std::printf("  LoadWindow(main) returned, window shown %8.1f   (process CPU so far %.0f ms)\n",
                 afterLoad, cpuAfterLoad);
+
+    if (options.fullScreen) {
+        // As F11 does it: the window and the wheel made again at the monitor's size, and the
+        // pointer's turned pictures made at that size.
+        const double t0 = NowMs();
+        OnMainWindowKey(VK_F11);
+        const double t1 = NowMs();
+        ProcessPendingEvents();
+        const double t2 = NowMs();
+        RECT r;
+        GetClientRect(FindLoadedWindow(kMain)->hwnd(), &r);
+        std::printf(
+            "  full screen: %ld x %ld pixels; F11 took %.1f ms, its first paint %.1f ms more\n",
+            r.right, r.bottom, t1 - t0, t2 - t1);
+    }
 
     const std::vector<Watched> watched = WatchedProcesses();
     PrintSpinTable(options.winners, options.reps, watched);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program at a display scale other than 100 % (E2E_DPI, default 144): the windows' client
 # areas are their layout units times dpi/96, a spin lands on its winner, Space starts one as a
-# presenter's remote does, and F11 fills the screen and gives the window back.
+# presenter's remote does, and F11 fills the screen with the wheel page alone (no tab strip, no
+# flat margin) and gives the window back.
 # By hand: [E2E_DPI=120] tests/e2e/dpi.sh [EXE]
 export E2E_DPI=${E2E_DPI:-144}
 source "$(dirname "$0")/lib.sh"
@@ -50,9 +51,13 @@ before=$(size "$MAIN")
 e2e_activate "$MAIN" 40 540
 e2e_key F11
 e2e_until 5 "F11 did not fill the screen" eval '[ "$(size "$MAIN")" = "$(xdotool getdisplaygeometry) " ]'
-sleep 1
-e2e_shot "$MAIN" full-screen
-e2e_ok "F11 fills the screen: $(size "$MAIN")"
+# The wheel page alone: no colour over 5 % of the screen (a flat margin), the background along
+# the top (no tab strip).
+e2e_until 15 "F11 did not show the wheel page alone" \
+  eval 'e2e_shot "$MAIN" full-screen; e2e_px screen "$SHOT"; LAST=$PX;
+        e2e_between "$(e2e_field "$PX" commonest)" 0 5 &&
+        e2e_between "$(e2e_field "$PX" warm_top)" 90 100'
+e2e_ok "F11 fills the screen with the wheel page alone: $(size "$MAIN"), $PX"
 e2e_key F11
 e2e_until 5 "F11 did not give the window back" eval 'LAST="$(size "$MAIN")"; [ "$LAST" = "$before" ]'
 e2e_ok "F11 again gives the window back at its size"

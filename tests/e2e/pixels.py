@@ -120,6 +120,16 @@ def cmd_colour(path, x, y, w, h, r, g, b):
     print(int(round(100 * near.mean())))
 
 
+def cmd_screen(path):
+    """A full-screen picture: the share of its commonest colour, in per cent, and the share of
+    the background's warm colours along its top edge (a tab strip there is grey and white)."""
+    img = load(path)
+    flat = img.reshape(-1, 3)
+    _, counts = np.unique(flat, axis=0, return_counts=True)
+    top = warm(img[:units(20)]).mean()
+    print(f"commonest={100.0 * counts.max() / len(flat):.2f} warm_top={100.0 * top:.1f}")
+
+
 def window_origin(win):
     out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", win],
                          capture_output=True, text=True, check=True).stdout
@@ -193,6 +203,7 @@ COMMANDS = {
     "ink": cmd_ink,
     "colour": cmd_colour,
     "spin": cmd_spin,
+    "screen": cmd_screen,
 }
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 // The program at the DPI of the prefix it runs in (120, 144 or 192): windows, controls, fonts
-// and the wheel at dpi/96, the names in their own sectors, and a spin landing on its winner.
+// and the wheel at dpi/96, the names in their own sectors, a spin landing on its winner, and the
+// scale kept through full screen.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -132,6 +133,13 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     EXPECT_EQ(moved->Width(), twice.Px(528));
     EXPECT_EQ(moved->GetSpriteAngle(State().pointerSpriteId), 216) << "the wheel as it was";
     ExpectFontsAtScale(twice, "moved");
+
+    // Full screen and back: the window comes back at the scale it had.
+    FindLoadedWindow(WindowId::Main)->ToggleFullScreen();
+    ASSERT_NE(FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas()->Width(), twice.Px(528));
+    FindLoadedWindow(WindowId::Main)->ToggleFullScreen();
+    EXPECT_EQ(FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas()->Width(), twice.Px(528));
+    ExpectFontsAtScale(twice, "back from full screen");
 
     ResetStateForTesting();
     SetCurrentDirectoryW(tmp);

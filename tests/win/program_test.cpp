@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <tuple>
+#include <utility>
 
 #include "app/state.h"
 #include "app/bindings.h"
@@ -265,6 +267,111 @@ TEST_F(ProgramTest, KeysOfTheMainWindow) {
     }
     BYTE keys[256] = {};
     SetKeyboardState(keys);
+}
+
+// The sunburst behind the wheel: saturated reds and oranges, never the grey of the frame.
+bool Warm(COLORREF c) {
+    return GetRValue(c) > 120 && GetRValue(c) - GetBValue(c) > 80;
+}
+
+TEST_F(ProgramTest, FullScreenShowsTheWheelAloneOnTheMonitorAndGivesTheWindowBackAsItWas) {
+    WriteIni("[中奖率]\r\n中奖率7=100\r\n");
+    ASSERT_TRUE(LoadWindow(kMain));
+    LoadedWindow* main = FindLoadedWindow(kMain);
+    HWND tab = GetWindowHandle(kMain, ids::kMainTab);
+    SendMessageW(tab, TCM_SETCURFOCUS, 1, 0);
+    SetFocus(tab);
+    RECT before, r;
+    GetWindowRect(main->hwnd(), &before);
+    const Scale scale = main->scale();
+    PostMessageW(tab, WM_KEYDOWN, VK_F11, 1);
+    ProcessPendingEvents();
+    ASSERT_TRUE(main->fullScreen());
+    EXPECT_EQ(main->currentPage(), 0) << "F11 on the settings page shows the wheel page";
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(main->hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& m = monitor.rcMonitor;
+    const int w = m.right - m.left, h = m.bottom - m.top;
+    GetWindowRect(Wheel()->hwnd(), &r);
+    EXPECT_TRUE(EqualRect(&r, &m)) << "the canvas covers the monitor";
+    SendMessageW(tab, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_LE(r.bottom, m.top) << "the tab strip lies above the monitor";
+    EXPECT_FALSE(GetWindowLongW(main->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    // The composed picture: the background at every edge and corner, the plate filling the
+    // height and centred.
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    Wheel()->PaintTo(dc, {0, 0, w, h}, 0, 0);
+    for (const auto& [x, y] : {std::pair{0, 0},
+                               {w / 2, 0},
+                               {w - 1, 0},
+                               {0, h / 2},
+                               {w - 1, h / 2},
+                               {0, h - 1},
+                               {w / 2, h - 1},
+                               {w - 1, h - 1}})
+        EXPECT_TRUE(Warm(GetPixel(dc, x, y))) << "background at (" << x << ", " << y << ")";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    const Sprite* plate = Wheel()->canvas()->FindSprite(State().plateSpriteId);
+    ASSERT_NE(plate, nullptr);
+    EXPECT_NEAR(std::min(w, h), std::max(plate->Width(), plate->Height()), 2);
+    EXPECT_NEAR(plate->left + plate->Width() / 2.0, w / 2.0, 2);
+    EXPECT_NEAR(plate->top + plate->Height() / 2.0, h / 2.0, 2);
+
+    // A press on the hub spins; Ctrl+F12's rate window shows above the full screen.
+    State().spinHooks = {[](int32_t) {}, nullptr};
+    GetWindowRect(GetWindowHandle(kMain, ids::kMainStart), &r);
+    EXPECT_TRUE(PtInRect(&r, {m.left + w / 2, m.top + h / 2})) << "the start control on the hub";
+    SendMessageW(GetWindowHandle(kMain, ids::kMainStart), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 216);
+    State().spinHooks = {};
+    PressHotKey();
+    ASSERT_NE(FindLoadedWindow(kRate), nullptr);
+    HWND below = FindLoadedWindow(kRate)->hwnd();
+    while (below != nullptr && below != main->hwnd()) below = GetWindow(below, GW_HWNDNEXT);
+    EXPECT_EQ(below, main->hwnd()) << "the rate window lies above the full screen";
+    DestroyWindow(FindLoadedWindow(kRate)->hwnd());
+
+    // Still for a while, the mouse pointer hides; moved, it shows again.
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    SendMessageW(main->hwnd(), WM_TIMER, LoadedWindow::kIdleCursorTimer, 0);
+    GetCursorInfo(&cursor);
+    EXPECT_FALSE(cursor.flags & CURSOR_SHOWING);
+    POINT at;
+    GetCursorPos(&at);
+    SetCursorPos(at.x + 5, at.y + 5);
+    PostMessageW(Wheel()->hwnd(), WM_MOUSEMOVE, 0, 0);
+    ProcessPendingEvents();
+    GetCursorInfo(&cursor);
+    EXPECT_TRUE(cursor.flags & CURSOR_SHOWING);
+
+    PostMessageW(Wheel()->hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    ProcessPendingEvents();
+    ASSERT_FALSE(main->fullScreen());
+    GetWindowRect(main->hwnd(), &r);
+    EXPECT_TRUE(EqualRect(&r, &before)) << "back at its old place";
+    EXPECT_EQ(main->currentPage(), 1);
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(GetFocus(), tab);
+    EXPECT_TRUE(main->scale() == scale);
+    GetWindowRect(tab, &r);
+    MapWindowPoints(nullptr, main->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.top, 0) << "the tab strip at the top of the client area again";
 }
 
 // Presses that must not spin: one when no range holds the pick (the pointer only snaps back),

@@ -382,7 +382,8 @@ TEST_F(WindowsTest, EscLeavesFullScreenFirstThenClosesTheWindowWithTheFocus) {
     main->ToggleFullScreen();
     GetWindowRect(main->hwnd(), &during);
     ASSERT_TRUE(main->fullScreen());
-    ASSERT_NE(during.right - during.left, before.right - before.left);
+    EXPECT_EQ(during.right - during.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(during.bottom - during.top, GetSystemMetrics(SM_CYSCREEN));
     PostMessageW(Hwnd(kMain, ids::kMainStart), WM_KEYDOWN, VK_ESCAPE, 1);
     ProcessPendingEvents();
     ASSERT_EQ(FindLoadedWindow(kMain), main) << "the window stays open";

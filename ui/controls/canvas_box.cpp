@@ -18,9 +18,12 @@ void CanvasBox::MakeCanvas() {
     const int w = std::max(1, size.width), h = std::max(1, size.height);
     std::unique_ptr<Canvas> old = std::move(canvas_);
     canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
-    // The background is stretched from its own large source, whatever the scale. An opaque one
-    // is shown as it is, shared with every canvas of its size.
-    std::shared_ptr<const Image> scaled = PictureAt(def_->picture, w, h);
+    // The background is stretched from its own large source, whatever the scale; in full screen
+    // it covers the monitor, cropped to its shape. An opaque one is shown as it is, shared with
+    // every canvas of its size.
+    std::shared_ptr<const Image> scaled = window_.fullScreen()
+                                              ? PictureCovering(def_->picture, w, h)
+                                              : PictureAt(def_->picture, w, h);
     if (scaled != nullptr && std::all_of(scaled->pixels.begin(), scaled->pixels.end(),
                                          [](uint32_t p) { return p >> 24 == 0xFF; })) {
         background_ = std::move(scaled);
@@ -51,7 +54,20 @@ int CanvasBox::Place(const Placed& p) {
     if (source != nullptr) tmpl.shared = TemplatePictureAt(*source, scale);
     if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
     canvas_->SetNextId(p.id);
-    return canvas_->AddSprite(tmpl, scale.Px(p.left), scale.Px(p.top), p.visible);
+    const POINT origin = window_.CanvasOrigin(*this);
+    return canvas_->AddSprite(tmpl, origin.x + scale.Px(p.left), origin.y + scale.Px(p.top),
+                              p.visible);
+}
+
+PixelRect CanvasBox::DrawingBounds() const {
+    Rect bounds{0, 0, 0, 0};
+    for (const Placed& p : placed_) {
+        const SpriteTemplate* source = TemplateOf(window_.Find(p.templateId));
+        if (source == nullptr || source->shared == nullptr) continue;
+        bounds = UnionRect(bounds, {p.left, p.top, p.left + source->shared->width,
+                                    p.top + source->shared->height});
+    }
+    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 int CanvasBox::AddSprite(int32_t templateId, int left, int top, bool visible) {

@@ -1,0 +1,143 @@
+// Full screen for a presenter: the first page alone on the whole monitor, and back.
+//
+// The tab control stays where it is in the tree of windows: it reaches from one monitor height
+// above the monitor to its bottom, so that its strip lies out of sight, and the page's canvases
+// cover the monitor below the strip. The window is not topmost: a window opened later (the rate
+// window) shows above it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/canvas_box.h"
+#include "ui/controls/controls.h"
+#include "ui/loaded_window.h"
+
+namespace kelvra {
+
+namespace {
+
+CanvasBox* FirstPageCanvas(const std::vector<std::unique_ptr<Component>>& components) {
+    for (const auto& c : components)
+        if (c->type() == ControlType::CartoonBox && c->def() != nullptr && c->def()->page == 0)
+            return static_cast<CanvasBox*>(c.get());
+    return nullptr;
+}
+
+bool OnAPage(const Component& c) {
+    return c.def() != nullptr && c.def()->page >= 0;
+}
+
+}  // namespace
+
+void LoadedWindow::ToggleFullScreen() {
+    if (full_.on)
+        LeaveFullScreen();
+    else
+        EnterFullScreen();
+}
+
+void LoadedWindow::ShowPage(int32_t page) {
+    if (page == currentPage_) return;
+    for (const auto& c : components_)
+        if (c->type() == ControlType::Tab && c->hwnd() != nullptr)
+            SendMessageW(c->hwnd(), TCM_SETCURSEL, page, 0);
+    SelectPage(page);
+}
+
+void LoadedWindow::EnterFullScreen() {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    full_.placement.length = sizeof full_.placement;
+    GetWindowPlacement(hwnd_, &full_.placement);
+    full_.style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    full_.scale = scale_;
+    full_.page = currentPage_;
+    full_.focus = GetFocus();
+    ShowPage(0);
+
+    const RECT& m = monitor.rcMonitor;
+    full_.monitor = {m.right - m.left, m.bottom - m.top};
+    const CanvasBox* canvas = FirstPageCanvas(components_);
+    PixelRect subject = canvas != nullptr ? canvas->DrawingBounds() : PixelRect{};
+    if (canvas != nullptr) {
+        subject.left += canvas->common().left;
+        subject.top += canvas->common().top;
+    }
+    if (subject.width <= 0 || subject.height <= 0) {
+        const SIZE client = ClientUnits();
+        subject = {0, 0, client.cx, client.cy};
+    }
+    full_.subject = subject;
+    full_.on = true;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
+    SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE);
+    Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
+    // The strip must not keep the keyboard: its arrows would turn the page.
+    if (canvas != nullptr && canvas->hwnd() != nullptr) SetFocus(canvas->hwnd());
+    GetCursorPos(&full_.cursor);
+    SetTimer(hwnd_, kIdleCursorTimer, kIdleCursorMs, nullptr);
+}
+
+void LoadedWindow::LeaveFullScreen() {
+    KillTimer(hwnd_, kIdleCursorTimer);
+    if (full_.cursorHidden) ShowCursor(TRUE);
+    full_.cursorHidden = false;
+    full_.on = false;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, full_.style);
+    SetWindowPlacement(hwnd_, &full_.placement);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    Relayout(full_.scale);
+    ShowPage(full_.page);
+    if (full_.focus != nullptr && IsWindow(full_.focus) && IsWindowVisible(full_.focus))
+        SetFocus(full_.focus);
+}
+
+POINT LoadedWindow::PageOrigin() const {
+    const SIZE& m = full_.monitor;
+    const PixelRect& s = full_.subject;
+    return {(m.cx - scale_.Px(s.width)) / 2 - scale_.Px(s.left),
+            m.cy + (m.cy - scale_.Px(s.height)) / 2 - scale_.Px(s.top)};
+}
+
+PixelRect LoadedWindow::FullScreenPixelsOf(const Component& c) const {
+    const SIZE& m = full_.monitor;
+    if (c.type() == ControlType::Tab) return {0, -m.cy, m.cx, 2 * m.cy};
+    if (c.type() == ControlType::CartoonBox && OnAPage(c)) return {0, m.cy, m.cx, m.cy};
+    const Component::Common& u = c.common();
+    PixelRect r = scale_.Px(u.left, u.top, u.width, u.height);
+    if (OnAPage(c)) {
+        const POINT origin = PageOrigin();
+        r.left += origin.x;
+        r.top += origin.y;
+    }
+    return r;
+}
+
+POINT LoadedWindow::CanvasOrigin(const Component& canvas) const {
+    if (!full_.on || !OnAPage(canvas)) return {0, 0};
+    const POINT origin = PageOrigin();
+    const Component::Common& u = canvas.common();
+    return {origin.x + scale_.Px(u.left), origin.y + scale_.Px(u.top) - full_.monitor.cy};
+}
+
+void LoadedWindow::OnMouseMoved() {
+    POINT at;
+    // The system also reports a move when only the windows under the pointer changed.
+    if (!full_.on || !GetCursorPos(&at) || (at.x == full_.cursor.x && at.y == full_.cursor.y))
+        return;
+    full_.cursor = at;
+    if (full_.cursorHidden) ShowCursor(TRUE);
+    full_.cursorHidden = false;
+    SetTimer(hwnd_, kIdleCursorTimer, kIdleCursorMs, nullptr);
+}
+
+void LoadedWindow::OnIdleCursorTimer() {
+    KillTimer(hwnd_, kIdleCursorTimer);
+    if (!full_.on || full_.cursorHidden) return;
+    ShowCursor(FALSE);
+    full_.cursorHidden = true;
+}
+
+}  // namespace kelvra
