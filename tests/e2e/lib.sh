@@ -273,8 +273,15 @@ e2e_expect_angle() {
   e2e_ok "the pointer points at $2 degrees ($PX)"
 }
 
+# e2e_rate_section R1 ... R10: the 中奖率 section with these rates.
+e2e_rate_section() {
+  local k=0 rate
+  printf '[中奖率]'
+  for rate in "$@"; do printf '\n中奖率%d=%s' $((k += 1)) "$rate"; done
+}
+
 # A file that gives prize 7 (the sector at 216 degrees) every winning rate.
-E2E_PRIZE7_INI='[奖项]
+E2E_PRIZE7_INI="[奖项]
 奖项1=金奖
 奖项2=银奖
 奖项3=铜奖
@@ -285,17 +292,7 @@ E2E_PRIZE7_INI='[奖项]
 奖项8=雨伞
 奖项9=谢谢参与
 奖项10=小礼物
-[中奖率]
-中奖率1=0
-中奖率2=0
-中奖率3=0
-中奖率4=0
-中奖率5=0
-中奖率6=0
-中奖率7=100
-中奖率8=0
-中奖率9=0
-中奖率10=0'
+$(e2e_rate_section 0 0 0 0 0 0 100 0 0 0)"
 
 # e2e_spin N: spin N under E2E_PRIZE7_INI: presses the hub, and again while the pointer turns;
 # the pointer moves for the time of one prize-7 spin and stops on prize 7.
@@ -335,6 +332,61 @@ e2e_label1_width() {
   WIDTH=$(e2e_field "$PX" width)
 }
 
+# e2e_expect_label1 SHOT MIN MAX NAME: prize 1's label is MIN to MAX pixels wide, as NAME is.
+e2e_expect_label1() {
+  e2e_label1_width "$1"
+  e2e_between "$WIDTH" "$2" "$3" || e2e_fail "prize 1's label is $WIDTH px wide, not that of $4"
+  e2e_ok "prize 1's label has the width of $4 ($WIDTH px)"
+}
+
+# e2e_open_settings: a click on the tab 软件设置 shows the settings page.
+e2e_open_settings() {
+  e2e_click "$MAIN" 90 10
+  e2e_until 5 "the settings page did not show" e2e_settings_shown
+}
+
+# e2e_type_name K TEXT: types TEXT over prize K's name box, at (209, 52 + 39 (K - 1)), 152 x 30.
+e2e_type_name() {
+  e2e_click "$MAIN" 285 $((67 + 39 * ($1 - 1)))
+  e2e_key ctrl+a
+  e2e_type "$2"
+}
+
+# e2e_type_rate ID K TEXT: types TEXT over rate box K of the rate window ID; box K lies at
+# (88, 8 + 39 (K - 1)) for prizes 1 to 5 and (256, ...) for 6 to 10, 80 x 30.
+e2e_type_rate() {
+  e2e_click "$1" $((128 + ($2 > 5) * 168)) $((23 + 39 * (($2 - 1) % 5)))
+  e2e_key ctrl+a
+  e2e_type "$3"
+}
+
+# e2e_dismiss ID: Return in the message box ID closes it.
+e2e_dismiss() {
+  xdotool windowfocus --sync "$1"
+  e2e_key Return
+  e2e_wait_gone "$1"
+}
+
+# e2e_close_last [ID X Y]: Esc in the window ID (the main window), made active by a click at
+# client point (X, Y), closes the program's last window: the process exits with 0.
+e2e_close_last() {
+  e2e_activate "${1:-$MAIN}" "${2:-40}" "${3:-540}"
+  e2e_key Escape
+  e2e_wait_exit 10
+  [ "$E2E_RC" -eq 0 ] || e2e_fail "the process exited with $E2E_RC, expected 0"
+  e2e_ok "Esc closes the last window; the process exits with 0"
+}
+
+# e2e_expect_keys SECTION KEY VALUE...: peizhi.ini holds KEY1=VALUE, KEY2=VALUE... in SECTION.
+e2e_expect_keys() {
+  local section=$1 key=$2 k=0
+  shift 2
+  while [ $# -gt 0 ]; do
+    e2e_expect_ini "$section" "$key$((k += 1))" "$1"
+    shift
+  done
+}
+
 # e2e_settings_shown: the main window shows the settings page: its first name box, white, at
 # (209, 52), 152 x 30.
 e2e_settings_shown() {
@@ -355,4 +407,10 @@ e2e_files() {
       *) echo "${f##*/}" ;;
     esac
   done
+}
+
+# e2e_only_ini: no file but peizhi.ini beside the program (what there is in LAST).
+e2e_only_ini() {
+  LAST=$(e2e_files | tr '\n' ' ')
+  [ "$LAST" = "peizhi.ini " ]
 }
