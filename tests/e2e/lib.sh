@@ -125,27 +125,20 @@ e2e_windows() {
 # e2e_wait_window REGEX [SECONDS] [EXCEPT]: sets WIN to a window whose caption matches, other
 # than those in EXCEPT (ids separated by blanks).
 e2e_wait_window() {
-  local re=$1 limit=${2:-20} except=${3:-} end id
-  end=$((SECONDS + limit))
-  while [ $SECONDS -le $end ]; do
-    e2e_alive || e2e_fail "the program ended while waiting for a window '$re'"
-    for id in $(e2e_windows "$re"); do
-      case " $except " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
-    done
-    sleep 0.1
+  e2e_until "${2:-20}" "no window '$1'" e2e_window_shown "$1" "${3:-}"
+}
+e2e_window_shown() {
+  local id
+  e2e_alive || e2e_fail "the program ended while waiting for a window '$1'"
+  for id in $(e2e_windows "$1"); do
+    case " $2 " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
   done
-  e2e_fail "no window '$re' within ${limit}s"
+  return 1
 }
 
 # e2e_wait_gone ID [SECONDS]
 e2e_wait_gone() {
-  local id=$1 limit=${2:-10} end
-  end=$((SECONDS + limit))
-  while [ $SECONDS -le $end ]; do
-    e2e_windows . | grep -qx "$id" || return 0
-    sleep 0.1
-  done
-  e2e_fail "window $id still open after ${limit}s"
+  e2e_until "${2:-10}" "window $1 still open" eval "! e2e_windows . | grep -qx '$1'"
 }
 
 # e2e_count REGEX: how many of the program's windows match.
@@ -153,12 +146,7 @@ e2e_count() { e2e_windows "$1" | grep -c . ; }
 
 # e2e_wait_exit [SECONDS]: waits for the program to end; its exit status lands in E2E_RC.
 e2e_wait_exit() {
-  local limit=${1:-10} end
-  end=$((SECONDS + limit))
-  while kill -0 "$E2E_PID" 2>/dev/null; do
-    [ $SECONDS -le $end ] || e2e_fail "the program is still running after ${limit}s"
-    sleep 0.1
-  done
+  e2e_until "${1:-10}" "the program is still running" eval '! e2e_alive'
   wait "$E2E_PID"
   E2E_RC=$?
   E2E_PID=

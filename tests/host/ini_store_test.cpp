@@ -262,21 +262,6 @@ TEST(IniStoreRobustness, RandomContentReadsBackWhatWasSet) {
     }
 }
 
-TEST(IniStoreRobustness, BinaryJunkNeverBreaksTheParser) {
-    std::mt19937 rng(777);
-    std::string junk(1 << 20, '\0');
-    for (char& c : junk) c = static_cast<char>(rng());
-    junk += "\n[s]\nk=found";
-    EXPECT_EQ(FindValue(junk, "s", "k"), "found");
-    EXPECT_EQ(FindValue(SetValue(junk, "s", "k", "x"), "s", "k"), "x");
-    for (size_t n = 0; n < 2000; ++n) {
-        const std::string_view piece(junk.data() + rng() % 4096, rng() % 300);
-        FindValue(piece, "s", "k");
-        SetValue(piece, "s", "k", "v");
-        SetValue(piece, "s", nullopt, nullopt);
-    }
-}
-
 // A quadratic scan of these lines would not finish.
 TEST(IniStoreRobustness, MegabyteLinesAreScannedOnce) {
     std::string content = "[" + std::string(4 << 20, 'x') + "\n";  // a header that never closes

@@ -33,11 +33,7 @@ TEST(TextToInt, ReadsWhatOperatorsType) {
         {"two signs", "--5", 0},
         {"wraps past int32", "2147483648", std::numeric_limits<int32_t>::min()},
         {"wraps twice", "4294967297", 1},
-        {"stops at NUL",
-         std::string("12\0"
-                     "34",
-                     5),
-         12},
+        {"stops at NUL", std::string("12\0x", 4), 12},
         {"incomplete character ends the scan", "5\xA3", 5},
         {"other double-byte characters stop the digits", "5个", 5},
     };

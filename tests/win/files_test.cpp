@@ -107,14 +107,6 @@ TEST_F(Files, KeepsTheSecurityDescriptor) {
     EXPECT_EQ(dacl(), before);
 }
 
-TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
-    PutFile(ini_, kOld);
-    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Save(), WriteOutcome::ReadOnlyFile);
-    EXPECT_EQ(GetFile(ini_), kOld);
-    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
-}
-
 // The file's identity on its volume: a replace gives a new one, an in-place rewrite keeps it.
 std::pair<DWORD, DWORD> FileId(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

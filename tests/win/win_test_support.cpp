@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/bindings.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "ui/window.h"
