@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,13 +20,8 @@ const WindowDef* const kWindows[] = {&MainWindowDef(), &RateWindowDef(), &HelpWi
 
 const ControlDef& Control(const WindowDef& w, int32_t id) {
     const ControlDef* c = FindControl(w, id);
-    EXPECT_NE(c, nullptr) << "no control with id " << id << " in " << w.name;
-    static const ControlDef kMissing = [] {
-        ControlDef missing{};
-        missing.name = "";
-        return missing;
-    }();
-    return c != nullptr ? *c : kMissing;
+    if (c == nullptr) throw std::out_of_range("no control with id " + std::to_string(id));
+    return *c;
 }
 
 // "编辑框07" is prize 7; the prefix as GBK bytes, so that a source not compiled to GBK shows.

@@ -27,20 +27,21 @@ TEST(ComputeRateTotal, AddsWhatEachBoxReadsAs) {
     for (const Case& c : cases) EXPECT_EQ(ComputeRateTotal(c.boxes), c.expected) << c.name;
 }
 
-TEST(TotalCaption, ShowsTheSignedTotalAfterTheGbkPrefix) {
-    const std::string caption = TotalCaption(-3);
-    EXPECT_EQ(caption, "当前中奖率：-3%");
-    EXPECT_EQ(caption.size(), 15u) << "six double-byte characters, then -3%";
-    EXPECT_EQ(TotalCaption(100), "当前中奖率：100%");
-    EXPECT_EQ(TotalCaption(0), "当前中奖率：0%");
-}
-
-TEST(TotalColour, RedOnlyAboveAHundred) {
-    EXPECT_EQ(TotalColour(101), 0xFFu);
-    EXPECT_EQ(TotalColour(120), 0xFFu);
-    EXPECT_EQ(TotalColour(100), 0u);
-    EXPECT_EQ(TotalColour(90), 0u);
-    EXPECT_EQ(TotalColour(-3), 0u);
+// The caption is six double-byte characters, then the signed total; red only above a hundred.
+TEST(TotalLine, ShowsTheSignedTotalAfterTheGbkPrefixInRedAboveAHundred) {
+    const struct {
+        int32_t total;
+        const char* caption;
+        uint32_t colour;
+    } cases[] = {{-3, "当前中奖率：-3%", 0},
+                 {0, "当前中奖率：0%", 0},
+                 {100, "当前中奖率：100%", 0},
+                 {101, "当前中奖率：101%", 0xFF}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TotalCaption(c.total), c.caption);
+        EXPECT_EQ(TotalColour(c.total), c.colour) << c.total;
+    }
+    EXPECT_EQ(TotalCaption(-3).size(), 15u);
 }
 
 TEST(SaveFailureText, SaysWhichFileAndWhy) {
