@@ -47,13 +47,19 @@ using test::NewTempFolder;
 using test::PutFile;
 using test::RemoveFolder;
 
+// Names of kernel objects hold no backslash: the event that a child is running is named after the
+// process that started it.
+std::wstring RunningEventName(DWORD parent) {
+    return L"kelvra-robust-running-" + std::to_wstring(parent);
+}
+
 // This test program started again as one of its child scenarios. The child learns who started
-// it, the names of its events and its folder from kChildEnv ("pid|tag|folder"), and ends when
-// this object does, or when the process that started it is gone.
+// it and its folder from kChildEnv ("pid|folder"), and ends when this object does, or when the
+// process that started it is gone.
 class Child {
   public:
-    Child(const wchar_t* scenario, const std::wstring& tag, const std::wstring& dir = L"") {
-        const std::wstring value = std::to_wstring(GetCurrentProcessId()) + L"|" + tag + L"|" + dir;
+    Child(const wchar_t* scenario, const std::wstring& dir) {
+        const std::wstring value = std::to_wstring(GetCurrentProcessId()) + L"|" + dir;
         SetEnvironmentVariableW(kChildEnv, value.c_str());
         pi_ = test::StartChild(scenario);
         SetEnvironmentVariableW(kChildEnv, nullptr);
@@ -76,8 +82,9 @@ class Child {
 };
 
 struct ChildContext {
+    DWORD parentId = 0;
     HANDLE parent = nullptr;
-    std::wstring tag, dir;
+    std::wstring dir;
     bool ParentGone() const {
         return parent == nullptr || WaitForSingleObject(parent, 0) != WAIT_TIMEOUT;
     }
@@ -87,20 +94,12 @@ ChildContext ReadChildContext() {
     wchar_t value[1024] = {};
     GetEnvironmentVariableW(kChildEnv, value, 1024);
     const std::wstring v = value;
-    const size_t a = v.find(L'|'), b = v.find(L'|', a + 1);
     ChildContext c;
-    if (a == std::wstring::npos || b == std::wstring::npos) return c;
-    c.parent = OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(v.c_str(), nullptr, 10));
-    c.tag = v.substr(a + 1, b - a - 1);
-    c.dir = v.substr(b + 1);
+    if (v.find(L'|') == std::wstring::npos) return c;
+    c.parentId = std::wcstoul(v.c_str(), nullptr, 10);
+    c.parent = OpenProcess(SYNCHRONIZE, FALSE, c.parentId);
+    c.dir = v.substr(v.find(L'|') + 1);
     return c;
-}
-
-// Names of kernel objects hold no backslash: events are named after the process and a counter.
-std::wstring NewTag(std::wstring_view what) {
-    static int counter = 0;
-    return L"kelvra-robust-" + std::wstring(what) + L"-" + std::to_wstring(GetCurrentProcessId()) +
-           L"-" + std::to_wstring(++counter);
 }
 
 // ---------------------------------------------------------------- the program in this process
@@ -213,7 +212,8 @@ std::string KilledSaveContent(char fill) {
 void SaveLoopChild() {
     const ChildContext context = ReadChildContext();
     const std::string path = WideToGbk(context.dir) + "\\peizhi.ini";
-    HANDLE running = OpenEventW(EVENT_MODIFY_STATE, FALSE, (context.tag + L"-running").c_str());
+    HANDLE running =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, RunningEventName(context.parentId).c_str());
     for (int i = 0; !context.ParentGone(); ++i) {
         IniWriteText(path, "s", "k",
                      std::string(kKilledValueBytes, static_cast<char>('a' + i % 26)));
@@ -226,8 +226,8 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
     const std::wstring dir = NewTempFolder(L"kelvra-robust-kill-");
     const std::wstring ini = dir + L"\\peizhi.ini";
     ASSERT_TRUE(PutFile(ini, KilledSaveContent('0')));
-    const std::wstring tag = NewTag(L"kill");
-    HANDLE running = CreateEventW(nullptr, TRUE, FALSE, (tag + L"-running").c_str());
+    HANDLE running =
+        CreateEventW(nullptr, TRUE, FALSE, RunningEventName(GetCurrentProcessId()).c_str());
     ASSERT_NE(running, nullptr);
     std::mt19937 rng(20240607);
     // Kills land anywhere in a save, only some of them while its temporary file is open: kill
@@ -237,7 +237,7 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
     std::set<char> seen;
     for (; kills < kMinKills || (midWrite < kMidWriteKills && kills < kMaxKills); ++kills) {
         ResetEvent(running);
-        Child child(L"RobustSaveLoop", tag, dir);
+        Child child(L"RobustSaveLoop", dir);
         ASSERT_TRUE(child.started());
         ASSERT_EQ(WaitForSingleObject(running, 20000), WAIT_OBJECT_0);
         Sleep(std::uniform_int_distribution<DWORD>(0, 120)(rng));
