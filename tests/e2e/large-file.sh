@@ -6,9 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin large-file "${1:-}"
 
-e2e_write_ini '[奖项]
-奖项1=金奖
-奖项2=银奖'
+e2e_write_ini "$(e2e_names 金奖 银奖)"
 names_size=$(stat -c %s "$E2E_DIR/peizhi.ini")
 # Sparse: written in no time and taking no disk.
 truncate -s 700M "$E2E_DIR/peizhi.ini" || e2e_fail "could not make the 700 MB file"

@@ -261,26 +261,19 @@ e2e_expect_angle() {
   e2e_ok "the pointer points at $2 degrees ($PX)"
 }
 
-# e2e_rate_section R1 ... R10: the 中奖率 section with these rates.
-e2e_rate_section() {
-  local k=0 rate
-  printf '[中奖率]'
-  for rate in "$@"; do printf '\n中奖率%d=%s' $((k += 1)) "$rate"; done
+# e2e_names V1 ...: the 奖项 section with these names; e2e_rates V1 ...: the 中奖率 section.
+e2e_names() { e2e_section 奖项 "$@"; }
+e2e_rates() { e2e_section 中奖率 "$@"; }
+e2e_section() {
+  local name=$1 k=0 value
+  shift
+  printf '[%s]' "$name"
+  for value in "$@"; do printf '\n%s%d=%s' "$name" $((k += 1)) "$value"; done
 }
 
 # A file that gives prize 7 (the sector at 216 degrees) every winning rate.
-E2E_PRIZE7_INI="[奖项]
-奖项1=金奖
-奖项2=银奖
-奖项3=铜奖
-奖项4=谢谢参与
-奖项5=毛巾
-奖项6=水杯
-奖项7=大奖
-奖项8=雨伞
-奖项9=谢谢参与
-奖项10=小礼物
-$(e2e_rate_section 0 0 0 0 0 0 100 0 0 0)"
+E2E_PRIZE7_INI="$(e2e_names 金奖 银奖 铜奖 谢谢参与 毛巾 水杯 大奖 雨伞 谢谢参与 小礼物)
+$(e2e_rates 0 0 0 0 0 0 100 0 0 0)"
 
 # e2e_spin N: spin N under E2E_PRIZE7_INI: presses the hub, and again while the pointer turns;
 # the pointer moves for the time of one prize-7 spin and stops on prize 7.

@@ -5,9 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin link "${1:-}"
 
-e2e_write_ini '[奖项]
-奖项1=金奖
-奖项2=银奖'
+e2e_write_ini "$(e2e_names 金奖 银奖)"
 target_dir=$E2E_DIR-target
 rm -rf "$target_dir"
 mkdir -p "$target_dir"

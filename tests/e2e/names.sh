@@ -6,9 +6,8 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin names "${1:-}"
 
-# The prize-7 file's names, prize 1 called OPPO手机, and other rates.
-rates=$(e2e_rate_section 0 20 1 25 15 0 1 5 30 3)
-e2e_write_ini "$(sed '/^\[中奖率\]/,$d; s/^奖项1=.*/奖项1=OPPO手机/' <<<"$E2E_PRIZE7_INI")
+rates=$(e2e_rates 0 20 1 25 15 0 1 5 30 3)
+e2e_write_ini "$(e2e_names OPPO手机 银奖 铜奖 谢谢参与 毛巾 水杯 大奖 雨伞 谢谢参与 小礼物)
 $rates"
 
 e2e_start

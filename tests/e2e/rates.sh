@@ -115,7 +115,7 @@ e2e_alive || e2e_fail "the process ended with the main window open"
 e2e_ok "Esc closes the rate window; the main window stays"
 
 # A file edited by hand meanwhile: the next window must show its total, 120.
-e2e_write_ini "$(e2e_rate_section 30 10 1 25 15 0 1 5 30 3)"
+e2e_write_ini "$(e2e_rates 30 10 1 25 15 0 1 5 30 3)"
 cp "$E2E_DIR/peizhi.ini" "$E2E_DIR/peizhi.ini.orig"
 e2e_log "peizhi.ini edited by hand: rate 1 is now 30, the total 120"
 e2e_hotkey "$MAIN"
