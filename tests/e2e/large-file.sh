@@ -16,7 +16,6 @@ e2e_start
 e2e_main_window
 e2e_open_settings
 e2e_type_name 1 VIP
-e2e_log "typed VIP into prize 1's box"
 
 e2e_click "$MAIN" 441 512
 e2e_wait_window "$E2E_MSG_RE" 20
