@@ -42,17 +42,12 @@ sleep 1
   e2e_fail "Ctrl+F12 in the second copy opened a rate window of the first"
 e2e_ok "Ctrl+F12 in the second copy's main window opens its own rate window, none in the first"
 
-# The total is worked out at the first change: box 2 at (88, 47) typed again with its 20 gives
-# the built-in total of 100, which 保存 at (89, 248), 168 x 32, stores.
-e2e_click "$SECOND_RATE" 128 62
-e2e_key ctrl+a
-e2e_type 20
+# The total is worked out at the first change: box 2 typed again with its 20 gives the built-in
+# total of 100, which 保存 at (89, 248), 168 x 32, stores.
+e2e_type_rate "$SECOND_RATE" 2 20
 e2e_click "$SECOND_RATE" 173 264
-end=$((SECONDS + 10))
-until [ -s "$SECOND_DIR/peizhi.ini" ]; do
-  [ $SECONDS -le $end ] || e2e_fail "保存 in the second copy's rate window wrote no peizhi.ini"
-  sleep 0.1
-done
+e2e_until 10 "保存 in the second copy's rate window wrote no peizhi.ini" \
+  test -s "$SECOND_DIR/peizhi.ini"
 E2E_DIR=$SECOND_DIR e2e_expect_ini 中奖率 中奖率2 20
 [ ! -e "$FIRST_DIR/peizhi.ini" ] || e2e_fail "the second copy's save wrote the first's folder"
 e2e_ok "a save in that rate window writes the second copy's folder and not the first's"

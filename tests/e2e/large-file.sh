@@ -6,9 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin large-file "${1:-}"
 
-e2e_write_ini '[奖项]
-奖项1=金奖
-奖项2=银奖'
+e2e_write_ini "$(e2e_names 金奖 银奖)"
 names_size=$(stat -c %s "$E2E_DIR/peizhi.ini")
 # Sparse: written in no time and taking no disk.
 truncate -s 700M "$E2E_DIR/peizhi.ini" || e2e_fail "could not make the 700 MB file"
@@ -16,12 +14,8 @@ before=$(stat -c '%s %Y %i' "$E2E_DIR/peizhi.ini")
 
 e2e_start
 e2e_main_window
-e2e_click "$MAIN" 90 10
-e2e_until 5 "the settings page did not show" e2e_settings_shown
-e2e_click "$MAIN" 285 67
-e2e_key ctrl+a
-e2e_type 'VIP'
-e2e_log "typed VIP into prize 1's box"
+e2e_open_settings
+e2e_type_name 1 VIP
 
 e2e_click "$MAIN" 441 512
 e2e_wait_window "$E2E_MSG_RE" 20
@@ -32,12 +26,9 @@ e2e_alive || e2e_fail "the program ended at the save"
   e2e_fail "the refused save changed peizhi.ini"
 head -c "$names_size" "$E2E_DIR/peizhi.ini" | iconv -f GBK -t UTF-8 | grep -q '^奖项1=金奖' ||
   e2e_fail "the names at the start of peizhi.ini changed"
-only_ini() { LAST=$(e2e_files | tr '\n' ' '); [ "$LAST" = "peizhi.ini " ]; }
-only_ini || e2e_fail "other files beside the program after the refused save: $LAST"
+e2e_only_ini || e2e_fail "other files beside the program after the refused save: $LAST"
 e2e_ok "保存 on the 700 MB file shows the message box 信息：, the file is as it was, no other file"
-xdotool windowfocus --sync "$msg"
-e2e_key Return
-e2e_wait_gone "$msg"
+e2e_dismiss "$msg"
 e2e_alive || e2e_fail "the program ended after the message box"
 
 truncate -s "$names_size" "$E2E_DIR/peizhi.ini"
@@ -49,11 +40,7 @@ saved() {
 e2e_until 10 "the second 保存 did not store what was typed" saved
 stored=$LAST
 [ "$(e2e_count "$E2E_MSG_RE")" -eq 0 ] || e2e_fail "the second 保存 showed a message box"
-e2e_until 3 "other files stay beside the program after the save" only_ini
+e2e_until 3 "other files stay beside the program after the save" e2e_only_ini
 e2e_ok "cut back to its names, the file takes the typed name at the second 保存 ($stored)"
 
-e2e_activate "$MAIN" 40 540
-e2e_key Escape
-e2e_wait_exit 10
-[ "$E2E_RC" -eq 0 ] || e2e_fail "the process exited with $E2E_RC, expected 0"
-e2e_ok "the program closes normally"
+e2e_close_last

@@ -125,27 +125,20 @@ e2e_windows() {
 # e2e_wait_window REGEX [SECONDS] [EXCEPT]: sets WIN to a window whose caption matches, other
 # than those in EXCEPT (ids separated by blanks).
 e2e_wait_window() {
-  local re=$1 limit=${2:-20} except=${3:-} end id
-  end=$((SECONDS + limit))
-  while [ $SECONDS -le $end ]; do
-    e2e_alive || e2e_fail "the program ended while waiting for a window '$re'"
-    for id in $(e2e_windows "$re"); do
-      case " $except " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
-    done
-    sleep 0.1
+  e2e_until "${2:-20}" "no window '$1'" e2e_window_shown "$1" "${3:-}"
+}
+e2e_window_shown() {
+  local id
+  e2e_alive || e2e_fail "the program ended while waiting for a window '$1'"
+  for id in $(e2e_windows "$1"); do
+    case " $2 " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
   done
-  e2e_fail "no window '$re' within ${limit}s"
+  return 1
 }
 
 # e2e_wait_gone ID [SECONDS]
 e2e_wait_gone() {
-  local id=$1 limit=${2:-10} end
-  end=$((SECONDS + limit))
-  while [ $SECONDS -le $end ]; do
-    e2e_windows . | grep -qx "$id" || return 0
-    sleep 0.1
-  done
-  e2e_fail "window $id still open after ${limit}s"
+  e2e_until "${2:-10}" "window $1 still open" eval "! e2e_windows . | grep -qx '$1'"
 }
 
 # e2e_count REGEX: how many of the program's windows match.
@@ -153,12 +146,7 @@ e2e_count() { e2e_windows "$1" | grep -c . ; }
 
 # e2e_wait_exit [SECONDS]: waits for the program to end; its exit status lands in E2E_RC.
 e2e_wait_exit() {
-  local limit=${1:-10} end
-  end=$((SECONDS + limit))
-  while kill -0 "$E2E_PID" 2>/dev/null; do
-    [ $SECONDS -le $end ] || e2e_fail "the program is still running after ${limit}s"
-    sleep 0.1
-  done
+  e2e_until "${1:-10}" "the program is still running" eval '! e2e_alive'
   wait "$E2E_PID"
   E2E_RC=$?
   E2E_PID=
@@ -273,29 +261,19 @@ e2e_expect_angle() {
   e2e_ok "the pointer points at $2 degrees ($PX)"
 }
 
+# e2e_names V1 ...: the 奖项 section with these names; e2e_rates V1 ...: the 中奖率 section.
+e2e_names() { e2e_section 奖项 "$@"; }
+e2e_rates() { e2e_section 中奖率 "$@"; }
+e2e_section() {
+  local name=$1 k=0 value
+  shift
+  printf '[%s]' "$name"
+  for value in "$@"; do printf '\n%s%d=%s' "$name" $((k += 1)) "$value"; done
+}
+
 # A file that gives prize 7 (the sector at 216 degrees) every winning rate.
-E2E_PRIZE7_INI='[奖项]
-奖项1=金奖
-奖项2=银奖
-奖项3=铜奖
-奖项4=谢谢参与
-奖项5=毛巾
-奖项6=水杯
-奖项7=大奖
-奖项8=雨伞
-奖项9=谢谢参与
-奖项10=小礼物
-[中奖率]
-中奖率1=0
-中奖率2=0
-中奖率3=0
-中奖率4=0
-中奖率5=0
-中奖率6=0
-中奖率7=100
-中奖率8=0
-中奖率9=0
-中奖率10=0'
+E2E_PRIZE7_INI="$(e2e_names 金奖 银奖 铜奖 谢谢参与 毛巾 水杯 大奖 雨伞 谢谢参与 小礼物)
+$(e2e_rates 0 0 0 0 0 0 100 0 0 0)"
 
 # e2e_spin N: spin N under E2E_PRIZE7_INI: presses the hub, and again while the pointer turns;
 # the pointer moves for the time of one prize-7 spin and stops on prize 7.
@@ -335,6 +313,61 @@ e2e_label1_width() {
   WIDTH=$(e2e_field "$PX" width)
 }
 
+# e2e_expect_label1 SHOT MIN MAX NAME: prize 1's label is MIN to MAX pixels wide, as NAME is.
+e2e_expect_label1() {
+  e2e_label1_width "$1"
+  e2e_between "$WIDTH" "$2" "$3" || e2e_fail "prize 1's label is $WIDTH px wide, not that of $4"
+  e2e_ok "prize 1's label has the width of $4 ($WIDTH px)"
+}
+
+# e2e_open_settings: a click on the tab 软件设置 shows the settings page.
+e2e_open_settings() {
+  e2e_click "$MAIN" 90 10
+  e2e_until 5 "the settings page did not show" e2e_settings_shown
+}
+
+# e2e_type_name K TEXT: types TEXT over prize K's name box, at (209, 52 + 39 (K - 1)), 152 x 30.
+e2e_type_name() {
+  e2e_click "$MAIN" 285 $((67 + 39 * ($1 - 1)))
+  e2e_key ctrl+a
+  e2e_type "$2"
+}
+
+# e2e_type_rate ID K TEXT: types TEXT over rate box K of the rate window ID; box K lies at
+# (88, 8 + 39 (K - 1)) for prizes 1 to 5 and (256, ...) for 6 to 10, 80 x 30.
+e2e_type_rate() {
+  e2e_click "$1" $((128 + ($2 > 5) * 168)) $((23 + 39 * (($2 - 1) % 5)))
+  e2e_key ctrl+a
+  e2e_type "$3"
+}
+
+# e2e_dismiss ID: Return in the message box ID closes it.
+e2e_dismiss() {
+  xdotool windowfocus --sync "$1"
+  e2e_key Return
+  e2e_wait_gone "$1"
+}
+
+# e2e_close_last [ID X Y]: Esc in the window ID (the main window), made active by a click at
+# client point (X, Y), closes the program's last window: the process exits with 0.
+e2e_close_last() {
+  e2e_activate "${1:-$MAIN}" "${2:-40}" "${3:-540}"
+  e2e_key Escape
+  e2e_wait_exit 10
+  [ "$E2E_RC" -eq 0 ] || e2e_fail "the process exited with $E2E_RC, expected 0"
+  e2e_ok "Esc closes the last window; the process exits with 0"
+}
+
+# e2e_expect_keys SECTION KEY VALUE...: peizhi.ini holds KEY1=VALUE, KEY2=VALUE... in SECTION.
+e2e_expect_keys() {
+  local section=$1 key=$2 k=0
+  shift 2
+  while [ $# -gt 0 ]; do
+    e2e_expect_ini "$section" "$key$((k += 1))" "$1"
+    shift
+  done
+}
+
 # e2e_settings_shown: the main window shows the settings page: its first name box, white, at
 # (209, 52), 152 x 30.
 e2e_settings_shown() {
@@ -355,4 +388,10 @@ e2e_files() {
       *) echo "${f##*/}" ;;
     esac
   done
+}
+
+# e2e_only_ini: no file but peizhi.ini beside the program (what there is in LAST).
+e2e_only_ini() {
+  LAST=$(e2e_files | tr '\n' ' ')
+  [ "$LAST" = "peizhi.ini " ]
 }

@@ -56,28 +56,18 @@ e2e_until 30 "no main window" main_shown
 e2e_main_window
 
 e2e_click "$MAIN" $E2E_HUB_X $E2E_HUB_Y
-previous=
+E2E_START_SHOT=
 spin_over() {
-  local prev=$previous angle
-  e2e_shot "$MAIN" spin
-  previous=$SHOT
-  [ -n "$prev" ] || { LAST="first screenshot"; return 1; }
-  e2e_px diff "$prev" "$SHOT" $(e2e_box 0 20 520 530)
-  LAST="$PX pixels changed between two screenshots"
-  [ "$PX" -eq 0 ] && e2e_wheel_shown "$SHOT" || return 1
-  angle=$(e2e_field "$PX" angle)
-  LAST="the pointer rests at $angle degrees"
-  e2e_between "$angle" 213 219
+  e2e_wheel_settled && e2e_wheel_shown "$SHOT" || return 1
+  LAST="the pointer rests at $(e2e_field "$PX" angle) degrees"
+  e2e_between "$(e2e_field "$PX" angle)" 213 219
 }
 e2e_until 20 "the spin did not end on prize 7" spin_over
 none_loaded "by the spin"
 e2e_ok "the spin ended on prize 7"
 
-e2e_click "$MAIN" 90 10
-e2e_until 5 "the settings page did not show" e2e_settings_shown
-e2e_click "$MAIN" 285 67
-e2e_key ctrl+a
-e2e_type VIP
+e2e_open_settings
+e2e_type_name 1 VIP
 e2e_click "$MAIN" 441 512
 saved() { LAST=$(e2e_ini_get 奖项 奖项1); [ "$LAST" = VIP ]; }
 e2e_until 10 "保存 did not store the names" saved

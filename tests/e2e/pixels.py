@@ -81,13 +81,6 @@ def cmd_pointer(path, cx, cy):
     print(f"angle={shown} dark={n} spread={spread:.2f}")
 
 
-def cmd_dark(path, x, y, r):
-    """Dark pixels in the square of half-size r about (x, y)."""
-    img = load(path)
-    x, y, r = int(x), int(y), int(r)
-    print(int((box(img, x - r, y - r, 2 * r + 1, 2 * r + 1).max(axis=2) < DARK).sum()))
-
-
 def cmd_diff(a, b, x, y, w, h):
     """Pixels of the box that differ between two screenshots."""
     pa, pb = (box(load(p), int(x), int(y), int(w), int(h)) for p in (a, b))
@@ -194,17 +187,7 @@ def cmd_spin(win, px, py, again, rx, ry, rw, rh, quiet, timeout, prefix):
           f"last_turns={','.join(map(str, turns)) or 'none'}")
 
 
-COMMANDS = {
-    "origin": cmd_origin,
-    "pointer": cmd_pointer,
-    "dark": cmd_dark,
-    "diff": cmd_diff,
-    "text": cmd_text,
-    "ink": cmd_ink,
-    "colour": cmd_colour,
-    "spin": cmd_spin,
-    "screen": cmd_screen,
-}
+COMMANDS = {name[4:]: f for name, f in list(globals().items()) if name.startswith("cmd_")}
 
 if __name__ == "__main__":
     if len(sys.argv) < 2 or sys.argv[1] not in COMMANDS:

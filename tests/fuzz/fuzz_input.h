@@ -19,7 +19,6 @@
 namespace kelvra::fuzz {
 
 using kelvra::GbkCharSize;
-using kelvra::IsGbkTrail;
 
 // "field|field|...\n" then the content. Missing fields are empty; the last field keeps any
 // further '|'. An input without '\n' is all content.

@@ -1,8 +1,9 @@
 // The INI writer on arbitrary content. Input: "section|key|value|other section|other key\n" and
 // the content. Whatever the content held, a storable value written reads back, writing it again
-// changes nothing, and a key of another name keeps what it read before. As a whole file in any
-// encoding its byte-order mark names, one save of several keys gives the bytes of the single
-// writes one after another, and a save of nothing gives the file back unchanged.
+// changes nothing, deleting it or its section removes something, and a key of another name keeps
+// what it read before. As a whole file in any encoding its byte-order mark names, one save of
+// several keys gives the bytes of the single writes one after another, and a save of nothing
+// gives the file back unchanged.
 #include <string>
 
 #include "runtime/ini_store.h"
@@ -52,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(readBack.has_value());
     FUZZ_CHECK(*readBack == AsRead(value));
     FUZZ_CHECK(SetValue(written, section, key, value) == written);
+    // The key and its section now exist, so deleting either removes something.
+    FUZZ_CHECK(SetValue(written, section, key, std::nullopt).size() < written.size());
+    FUZZ_CHECK(SetValue(written, section, std::nullopt, std::nullopt).size() < written.size());
 
     if (DifferWhateverTheCase(TrimBlanks(section), TrimBlanks(otherSection)) ||
         DifferWhateverTheCase(TrimBlanks(key), TrimBlanks(otherKey)))

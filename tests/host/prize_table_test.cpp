@@ -1,5 +1,5 @@
-// The prize table and its loader: built-in prizes, what the file overrides, and the centring of
-// names on the wheel.
+// The prize table and its loader: built-in prizes, what the file overrides, the centring of names
+// on the wheel, and what a save of a section gives the next load.
 #include "config/prize_table.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "config/rate_rules.h"
 
 namespace kelvra {
 namespace {
@@ -34,6 +37,10 @@ class LoadPrizeTableTest : public testing::Test {
 
     void PutIni(const std::string& bytes) {
         std::ofstream(dir_ / "peizhi.ini", std::ios::binary) << bytes;
+    }
+    std::string Get() {
+        std::ifstream in(dir_ / "peizhi.ini", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     std::vector<std::string> Load() {
         std::vector<std::string> shown;
@@ -151,14 +158,36 @@ TEST_F(LoadPrizeTableTest, NegativeRateShiftsLaterRangesDown) {
                  {-5, 20, 15, 45, 100, 100, 100, 100, 100, 100});
 }
 
-TEST_F(LoadPrizeTableTest, LongValuesAreCutTo10239Bytes) {
-    PutIni("[奖项]\r\n奖项1=" + std::string(20000, 'x') + "\r\n[中奖率]\r\n中奖率1=" +
-           std::string(10239, '0') + "7\r\n中奖率2=" + std::string(10238, '0') + "7\r\n");
-    const std::vector<std::string> shown = Load();
-    EXPECT_EQ(table_[0].name, std::string(10239, 'x'));
-    EXPECT_EQ(shown[0], std::string(10239, 'x'));
-    EXPECT_EQ(table_[0].rate, 0) << "the digit past the cut is not seen";
-    EXPECT_EQ(table_[1].rate, 7);
+TEST_F(LoadPrizeTableTest, WritesTenKeysInOrderWithoutBlanks) {
+    const SaveResult r =
+        SaveSection("中奖率", "中奖率", {"99", " 6", "-5 ", "", "", "", "", "", "", "0"});
+    EXPECT_TRUE(r.saved());
+    EXPECT_EQ(r.file, (dir_ / "peizhi.ini").string());
+    EXPECT_EQ(Get(),
+              "[中奖率]\r\n中奖率1=99\r\n中奖率2=6\r\n中奖率3=-5\r\n中奖率4=\r\n中奖率5=\r\n"
+              "中奖率6=\r\n中奖率7=\r\n中奖率8=\r\n中奖率9=\r\n中奖率10=0\r\n");
+}
+
+TEST_F(LoadPrizeTableTest, SavedRatesAndNamesLoadBack) {
+    SaveSection("中奖率", "中奖率", {"99", "6", "-5", "", "", "", "", "", "", ""});
+    PrizeTable table;
+    std::string box4;
+    LoadPrizeTable(table, [&](int i, const std::string& text) {
+        if (i == 4) box4 = text;
+    });
+    EXPECT_EQ(box4, "谢谢参与") << "rates saved first: names take the empty-name defaults";
+    EXPECT_EQ(table[2].rate, -5);
+    EXPECT_EQ(table[2].high, 100);
+
+    SaveSection("奖项", "奖项", {"a b", "两 个　词", "", "", "", "", "", "", "", "礼物"});
+    std::array<std::string, 10> boxes;
+    LoadPrizeTable(table, [&](int i, const std::string& text) { boxes[i - 1] = text; });
+    EXPECT_EQ(table[0].name, "   ab   ");
+    EXPECT_EQ(boxes[1], "两个词");
+    EXPECT_EQ(boxes[2], "会员一月");
+    EXPECT_EQ(boxes[9], "礼物");
+    EXPECT_EQ(table[0].high, 99) << "saving the names leaves the rates as they were";
+    EXPECT_EQ(table[1].high, 105);
 }
 
 }  // namespace

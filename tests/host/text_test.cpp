@@ -33,11 +33,7 @@ TEST(TextToInt, ReadsWhatOperatorsType) {
         {"two signs", "--5", 0},
         {"wraps past int32", "2147483648", std::numeric_limits<int32_t>::min()},
         {"wraps twice", "4294967297", 1},
-        {"stops at NUL",
-         std::string("12\0"
-                     "34",
-                     5),
-         12},
+        {"stops at NUL", std::string("12\00034", 5), 12},
         {"incomplete character ends the scan", "5\xA3", 5},
         {"other double-byte characters stop the digits", "5个", 5},
     };
@@ -133,13 +129,6 @@ TEST(TruncateToInt, RoundsTowardZero) {
     EXPECT_EQ(TruncateToInt(std::nan("")), 0);
     EXPECT_EQ(TruncateToInt32(4294967296.0 + 5.0), 5) << "int32 callers keep the low 32 bits";
     EXPECT_EQ(TruncateToInt32(-1.5), -1);
-}
-
-TEST(RuntimeErrorText, BuildsTheBoxText) {
-    EXPECT_EQ(RuntimeErrorText("", 0), "运行时出错!\r\n\r\n");
-    EXPECT_EQ(RuntimeErrorText("不能求余数于零", 0),
-              "运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n");
-    EXPECT_EQ(RuntimeErrorText("x", 6), "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：x\r\n");
 }
 
 }  // namespace

@@ -97,22 +97,28 @@ test::ChildRegistrar remainderByZero(L"remainder-by-zero", [] {
 });
 test::ChildRegistrar errorWithCode(L"error-with-code",
                                    [] { ReportRuntimeError("数组成员引用下标超出定义范围", 1); });
+test::ChildRegistrar refusedAllocation(L"refused-allocation", [] {
+    std::vector<char> tooMuch(size_t{0x7FFFFFF0});
+    volatile char first = tooMuch[0];
+    (void)first;
+});
 
-TEST(FatalError, RemainderByZeroShowsTheBoxAndExitsMinusOne) {
-    const test::ChildResult r = test::RunChildProcess(L"remainder-by-zero");
-    ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxTitle, W("错误"));
-    EXPECT_EQ(r.boxText, W("运行时出错!\r\n\r\n错误信息：不能求余数于零\r\n"));
-    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
-}
-
-TEST(FatalError, CodeAndMessageAreBothShown) {
-    const test::ChildResult r = test::RunChildProcess(L"error-with-code");
-    ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(
-        r.boxText,
-        W("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
-    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+TEST(FatalError, EachShowsItsBoxAndExitsMinusOne) {
+    const struct {
+        const wchar_t* child;
+        const char* message;
+    } cases[] = {
+        {L"remainder-by-zero", "错误信息：不能求余数于零\r\n"},
+        {L"error-with-code", "错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"},
+        {L"refused-allocation", "错误信息：分配 2147483632 字节内存失败!\r\n"},
+    };
+    for (const auto& c : cases) {
+        const test::ChildResult r = test::RunChildProcess(c.child);
+        ASSERT_FALSE(r.timedOut) << WideToGbk(c.child);
+        EXPECT_EQ(r.boxTitle, W("错误"));
+        EXPECT_EQ(r.boxText, W("运行时出错!\r\n\r\n") + W(c.message));
+        EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+    }
 }
 
 TEST(HotKey, PressesReachTheTargetAndThePreviousProcedure) {

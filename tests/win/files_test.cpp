@@ -1,14 +1,12 @@
 // The file layer against what Windows does to a file: attributes and access rules kept by a save,
 // a second handle holding or mapping the file, a folder that refuses new files, a file too large
 // to edit, a folder deeper than MAX_PATH or named beyond GBK, temporary files left by a killed
-// save or being written by another copy, the current directory and file existence, and an
-// allocation the heap refuses.
+// save or being written by another copy, and the current directory and file existence.
 #include <windows.h>
 #include <sddl.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 #include <thread>
@@ -109,14 +107,6 @@ TEST_F(Files, KeepsTheSecurityDescriptor) {
     EXPECT_EQ(dacl(), before);
 }
 
-TEST_F(Files, ReadOnlyFileIsNeverOverwritten) {
-    PutFile(ini_, kOld);
-    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Save(), WriteOutcome::ReadOnlyFile);
-    EXPECT_EQ(GetFile(ini_), kOld);
-    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
-}
-
 // The file's identity on its volume: a replace gives a new one, an in-place rewrite keeps it.
 std::pair<DWORD, DWORD> FileId(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -161,10 +151,8 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
                 Sleep(c.letGoAfterMs);
                 CloseHandle(held);
             });
-        const DWORD start = GetTickCount();
         EXPECT_EQ(Save(),
                   c.expected == Refused ? WriteOutcome::HeldByOtherProgram : WriteOutcome::Written);
-        const DWORD ms = GetTickCount() - start;
         if (letGo.joinable())
             letGo.join();
         else
@@ -174,7 +162,6 @@ TEST_F(Files, AFileHeldElsewhereIsWrittenWhenItsHolderSharesWritingOrLetsGo) {
             EXPECT_EQ(FileId(ini_) != idBefore, c.expected == Replaced);
         }
         EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
-        std::printf("[ files    ] %s: %lu ms\n", c.holder, ms);
     }
 }
 
@@ -308,10 +295,7 @@ TEST_F(Files, EachLoneSurrogateOfAUnicodeFileReadsAsOneQuestionMark) {
 }
 
 TEST_F(Files, CurrentDirectoryAndFileExists) {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    std::wstring dir = std::wstring(tmp) + GbkToWide("凯转盘测试");
-    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring dir = test::NewTempFolder(GbkToWide("凯转盘测试"));
     wchar_t old[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, old);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
@@ -320,32 +304,15 @@ TEST_F(Files, CurrentDirectoryAndFileExists) {
     EXPECT_NE(cwd.back(), '\\');
     EXPECT_TRUE(FileExists(cwd)) << "a folder counts as existing";
     EXPECT_FALSE(FileExists(cwd + "\\peizhi.ini"));
-    HANDLE f = CreateFileW((dir + L"\\peizhi.ini").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(f);
+    PutFile(dir + L"\\peizhi.ini", "");
     EXPECT_TRUE(FileExists(cwd + "\\peizhi.ini"));
     EXPECT_TRUE(FileExists(cwd + "\\pei*.ini"));
     EXPECT_FALSE(FileExists(""));
-    DeleteFileW((dir + L"\\peizhi.ini").c_str());
 
     ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
     EXPECT_EQ(CurrentDirectory(), "C:\\") << "a drive root keeps its backslash";
     SetCurrentDirectoryW(old);
-    RemoveDirectoryW(dir.c_str());
-}
-
-test::ChildRegistrar refusedAllocation(L"refused-allocation", [] {
-    std::vector<char> tooMuch(size_t{0x7FFFFFF0});
-    std::printf("%d\n", tooMuch[0]);
-});
-
-TEST_F(Files, ARefusedAllocationShowsTheFatalBoxWithItsSize) {
-    const test::ChildResult r = test::RunChildProcess(L"refused-allocation");
-    ASSERT_FALSE(r.timedOut);
-    EXPECT_EQ(r.boxTitle, GbkToWide("错误"));
-    EXPECT_EQ(r.boxText,
-              GbkToWide("运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n"));
-    EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
+    RemoveFolder(dir);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -38,40 +37,31 @@ using namespace std::string_literals;
 
 constexpr int32_t kMain = static_cast<int32_t>(WindowId::Main);
 constexpr int32_t kRate = static_cast<int32_t>(WindowId::Rate);
-constexpr int32_t kHelp = static_cast<int32_t>(WindowId::Help);
 
 // The child processes find their folder and their events through this variable.
 constexpr wchar_t kChildEnv[] = L"KELVRA_ROBUST_CHILD";
 
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
 using test::FolderNames;
-using test::RemoveFolder;
 using test::GetFile;
 using test::NewTempFolder;
 using test::PutFile;
+using test::RemoveFolder;
+
+// Names of kernel objects hold no backslash: the event that a child is running is named after the
+// process that started it.
+std::wstring RunningEventName(DWORD parent) {
+    return L"kelvra-robust-running-" + std::to_wstring(parent);
+}
 
 // This test program started again as one of its child scenarios. The child learns who started
-// it, the names of its events and its folder from kChildEnv ("pid|tag|folder"), and ends when
-// this object does, or when the process that started it is gone.
+// it and its folder from kChildEnv ("pid|folder"), and ends when this object does, or when the
+// process that started it is gone.
 class Child {
   public:
-    Child(const wchar_t* scenario, const std::wstring& tag, const std::wstring& dir = L"") {
-        const std::wstring value = std::to_wstring(GetCurrentProcessId()) + L"|" + tag + L"|" + dir;
+    Child(const wchar_t* scenario, const std::wstring& dir) {
+        const std::wstring value = std::to_wstring(GetCurrentProcessId()) + L"|" + dir;
         SetEnvironmentVariableW(kChildEnv, value.c_str());
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring cmd = L"\"" + std::wstring(self) + L"\" --child=" + scenario;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi_))
-            pi_ = PROCESS_INFORMATION{};
+        pi_ = test::StartChild(scenario);
         SetEnvironmentVariableW(kChildEnv, nullptr);
     }
     ~Child() { Kill(); }
@@ -92,8 +82,9 @@ class Child {
 };
 
 struct ChildContext {
+    DWORD parentId = 0;
     HANDLE parent = nullptr;
-    std::wstring tag, dir;
+    std::wstring dir;
     bool ParentGone() const {
         return parent == nullptr || WaitForSingleObject(parent, 0) != WAIT_TIMEOUT;
     }
@@ -103,20 +94,12 @@ ChildContext ReadChildContext() {
     wchar_t value[1024] = {};
     GetEnvironmentVariableW(kChildEnv, value, 1024);
     const std::wstring v = value;
-    const size_t a = v.find(L'|'), b = v.find(L'|', a + 1);
     ChildContext c;
-    if (a == std::wstring::npos || b == std::wstring::npos) return c;
-    c.parent = OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(v.c_str(), nullptr, 10));
-    c.tag = v.substr(a + 1, b - a - 1);
-    c.dir = v.substr(b + 1);
+    if (v.find(L'|') == std::wstring::npos) return c;
+    c.parentId = std::wcstoul(v.c_str(), nullptr, 10);
+    c.parent = OpenProcess(SYNCHRONIZE, FALSE, c.parentId);
+    c.dir = v.substr(v.find(L'|') + 1);
     return c;
-}
-
-// Names of kernel objects hold no backslash: events are named after the process and a counter.
-std::wstring NewTag(std::wstring_view what) {
-    static int counter = 0;
-    return L"kelvra-robust-" + std::wstring(what) + L"-" + std::to_wstring(GetCurrentProcessId()) +
-           L"-" + std::to_wstring(++counter);
 }
 
 // ---------------------------------------------------------------- the program in this process
@@ -229,7 +212,8 @@ std::string KilledSaveContent(char fill) {
 void SaveLoopChild() {
     const ChildContext context = ReadChildContext();
     const std::string path = WideToGbk(context.dir) + "\\peizhi.ini";
-    HANDLE running = OpenEventW(EVENT_MODIFY_STATE, FALSE, (context.tag + L"-running").c_str());
+    HANDLE running =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, RunningEventName(context.parentId).c_str());
     for (int i = 0; !context.ParentGone(); ++i) {
         IniWriteText(path, "s", "k",
                      std::string(kKilledValueBytes, static_cast<char>('a' + i % 26)));
@@ -242,8 +226,8 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
     const std::wstring dir = NewTempFolder(L"kelvra-robust-kill-");
     const std::wstring ini = dir + L"\\peizhi.ini";
     ASSERT_TRUE(PutFile(ini, KilledSaveContent('0')));
-    const std::wstring tag = NewTag(L"kill");
-    HANDLE running = CreateEventW(nullptr, TRUE, FALSE, (tag + L"-running").c_str());
+    HANDLE running =
+        CreateEventW(nullptr, TRUE, FALSE, RunningEventName(GetCurrentProcessId()).c_str());
     ASSERT_NE(running, nullptr);
     std::mt19937 rng(20240607);
     // Kills land anywhere in a save, only some of them while its temporary file is open: kill
@@ -251,10 +235,9 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
     constexpr int kMinKills = 20, kMaxKills = 150, kMidWriteKills = 3;
     int kills = 0, midWrite = 0;
     std::set<char> seen;
-    const double start = NowMs();
     for (; kills < kMinKills || (midWrite < kMidWriteKills && kills < kMaxKills); ++kills) {
         ResetEvent(running);
-        Child child(L"RobustSaveLoop", tag, dir);
+        Child child(L"RobustSaveLoop", dir);
         ASSERT_TRUE(child.started());
         ASSERT_EQ(WaitForSingleObject(running, 20000), WAIT_OBJECT_0);
         Sleep(std::uniform_int_distribution<DWORD>(0, 120)(rng));
@@ -276,11 +259,7 @@ TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
         midWrite += leftover;
     }
     CloseHandle(running);
-    std::printf(
-        "[ robust   ] %d kills in %.1f s, %d while the temporary file was open, %zu different "
-        "contents seen\n",
-        kills, (NowMs() - start) / 1000.0, midWrite, seen.size());
-    EXPECT_GE(midWrite, kMidWriteKills) << "too few kills landed inside a save";
+    EXPECT_GE(midWrite, kMidWriteKills) << "too few of " << kills << " kills landed inside a save";
     EXPECT_GT(seen.size(), 2u);
     RemoveFolder(dir);
 }
@@ -322,9 +301,9 @@ TEST_F(RobustProgram, AFiftyMegabyteHostileFileLoadsWithTheValuesItHolds) {
         // Built in place: a 32-bit process has no room for many copies of 50 MB.
         std::string content;
         content.reserve(kSize);
-        content.append(1 << 20, 'x').append("\n");                          // a megabyte line
-        content.append(4 << 20, '\0').append("\r\n");                      // NUL bytes
-        content.append("[").append(1 << 20, '\x81').append("]\r");         // a header of broken GBK
+        content.append(1 << 20, 'x').append("\n");                  // a megabyte line
+        content.append(4 << 20, '\0').append("\r\n");               // NUL bytes
+        content.append("[").append(1 << 20, '\x81').append("]\r");  // a header of broken GBK
         for (int i = 0; i < 1 << 16; ++i)
             content.append("\x81\n\xFF\r\x80=\xFE");  // leads before breaks
         std::mt19937 rng(50);
@@ -426,7 +405,7 @@ size_t HeapBytesInUse() {
     return total;
 }
 
-Usage MeasureUsage(int spins) {
+Usage MeasureUsage() {
     Usage u;
     u.gdiHeld =
         -FreeHandles([] { return CreateRectRgn(0, 0, 1, 1); }, [](HRGN h) { DeleteObject(h); });
@@ -439,10 +418,6 @@ Usage MeasureUsage(int spins) {
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
     u.privateBytes = pmc.PagefileUsage;  // the commit charge; Wine leaves PrivateUsage 0
     u.heapBytes = HeapBytesInUse();
-    std::printf(
-        "[ robust   ] after %4d spins: GDI %+d, USER %+d (free handles); private %zu KB, "
-        "heap %zu KB\n",
-        spins, u.gdiHeld, u.userHeld, u.privateBytes >> 10, u.heapBytes >> 10);
     return u;
 }
 
@@ -453,8 +428,8 @@ const SpinHooks kFastSpin = {
     [] { return g_testClock += 37; },
 };
 
-// Spins in a row with no waits and a clock of the test's own; prints what the process holds
-// after the warm-up and at the end, and checks that none of it grows.
+// Spins in a row with no waits and a clock of the test's own: what the process holds after the
+// warm-up does not grow by the end.
 void SpinInARow(int spins, int warmUp) {
     ASSERT_TRUE(LoadWindow(kMain));
     g_testClock = State().startTimeMs;
@@ -467,9 +442,9 @@ void SpinInARow(int spins, int warmUp) {
             FindCanvas(WindowId::Main, ids::kMainCanvas)->GetSpriteAngle(State().pointerSpriteId));
     };
     for (int i = 0; i < warmUp; ++i) spin();
-    const Usage warm = MeasureUsage(warmUp);
+    const Usage warm = MeasureUsage();
     for (int i = warmUp; i < spins; ++i) spin();
-    const Usage last = MeasureUsage(spins);
+    const Usage last = MeasureUsage();
 
     EXPECT_FALSE(State().spinning);
     EXPECT_TRUE(IsWindowEnabled(GetWindowHandle(kMain, ids::kMainStart)));

@@ -67,8 +67,7 @@ std::wstring BoxMessage(HWND box) {
     return text != nullptr ? WindowText(text) : std::wstring();
 }
 
-ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs) {
-    ChildResult result;
+PROCESS_INFORMATION StartChild(const wchar_t* name) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring cmd = L"\"" + std::wstring(self) + L"\" --child=" + name;
@@ -76,7 +75,15 @@ ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
+                        &pi))
+        pi = PROCESS_INFORMATION{};
+    return pi;
+}
+
+ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs) {
+    ChildResult result;
+    const PROCESS_INFORMATION pi = StartChild(name);
+    if (pi.hProcess == nullptr) {
         result.timedOut = true;
         return result;
     }

@@ -25,6 +25,8 @@ struct ChildResult {
 // Starts this test program with `--child=NAME`, closes the first message box it shows (reading
 // its title and text), and waits for it to end.
 ChildResult RunChildProcess(const wchar_t* name, DWORD timeoutMs = 20000);
+// Starts this test program with `--child=NAME`; all null when it cannot.
+PROCESS_INFORMATION StartChild(const wchar_t* name);
 
 // Polls from another thread until a top-level dialog box of this process with the given title
 // shows, runs `inspect` on it, then presses `button` in it. Returns whether it was found.
