@@ -59,7 +59,7 @@ struct Recorder {
     int hotKeys = 0;
 };
 
-TEST(MessageBox, DefaultTitleIsInformationAndOkGivesZero) {
+TEST(MessageBoxes, DefaultTitleIsInformationAndOkGivesZero) {
     Recorder other;  // a window of this thread: a task-modal box disables it while open
     ShowWindow(other.hwnd, SW_SHOW);
     bool otherEnabled = true;
@@ -74,7 +74,7 @@ TEST(MessageBox, DefaultTitleIsInformationAndOkGivesZero) {
     EXPECT_FALSE(otherEnabled) << "the box must be task-modal";
 }
 
-TEST(MessageBox, ButtonCodesAreMapped) {
+TEST(MessageBoxes, ButtonCodesAreMapped) {
     struct Case {
         UINT flags;
         int press;
