@@ -80,34 +80,29 @@ TEST(RotateImage, QuarterTurnsPermutePixelsClockwise) {
     }
 }
 
-TEST(RotateImage, MarkNearTheTopSwingsClockwise) {
-    // A 3x3 spot centred 20 pixels above the centre of a 61x61 picture.
-    Image src(61, 61);
+// A 3x3 spot 20 pixels above the centre of a 61x61 picture swings clockwise about the centre;
+// an opaque rectangle of the pointer's size stays centred. Both keep their amount of alpha.
+TEST(RotateImage, ShapesTurnClockwiseAboutTheCentreAndKeepTheirAmount) {
+    Image spot(61, 61);
     for (int y = 9; y <= 11; y++) {
         for (int x = 29; x <= 31; x++) {
-            src.At(x, y) = kOpaqueRed;
+            spot.At(x, y) = kOpaqueRed;
         }
     }
-    for (int degrees : {30, 45, 90, 135, 200, 300}) {
+    const Image rectangle(134, 304, kOpaqueWhite);
+    for (int degrees : {1, 30, 36, 45, 90, 135, 200, 252, 300, 359}) {
         SCOPED_TRACE(degrees);
-        const Image out = RotateImage(src, degrees);
-        const Moments m = AlphaMoments(out);
         const double rad = degrees * std::numbers::pi / 180.0;
+        const Image out = RotateImage(spot, degrees);
+        const Moments m = AlphaMoments(out);
         EXPECT_NEAR(m.x, out.width / 2.0 + 20 * std::sin(rad), 0.1);
         EXPECT_NEAR(m.y, out.height / 2.0 - 20 * std::cos(rad), 0.1);
         EXPECT_NEAR(m.mass, 9.0, 0.3);  // bilinear sampling of a tiny spot
-    }
-}
-
-TEST(RotateImage, OpaqueRectangleStaysCentredAndKeepsItsArea) {
-    const Image src(134, 304, kOpaqueWhite);
-    for (int degrees : {36, 72, 108, 144, 216, 252, 288, 324, 45, 1, 359}) {
-        SCOPED_TRACE(degrees);
-        const Image out = RotateImage(src, degrees);
-        const Moments m = AlphaMoments(out);
-        EXPECT_NEAR(m.x, out.width / 2.0, 0.05);
-        EXPECT_NEAR(m.y, out.height / 2.0, 0.05);
-        EXPECT_NEAR(m.mass, 134.0 * 304.0, 134.0 * 304.0 * 0.002);
+        const Image turned = RotateImage(rectangle, degrees);
+        const Moments r = AlphaMoments(turned);
+        EXPECT_NEAR(r.x, turned.width / 2.0, 0.05);
+        EXPECT_NEAR(r.y, turned.height / 2.0, 0.05);
+        EXPECT_NEAR(r.mass, 134.0 * 304.0, 134.0 * 304.0 * 0.002);
     }
 }
 
@@ -215,18 +210,10 @@ TEST(ReduceImage, ShapeKeepsItsPlaceAndItsAmount) {
 
 TEST(ScaleImage, ShrinksByAveragingEachAxisOnItsOwn) {
     // Columns alternate black and white; rows alternate nothing.
-    Image src(4, 2);
-    for (int y = 0; y < 2; y++) {
-        for (int x = 0; x < 4; x++) {
-            src.At(x, y) = x % 2 ? kOpaqueWhite : 0xFF000000;
-        }
-    }
-    const Image halfWidth = ScaleImage(src, 2, 2);
-    for (uint32_t p : halfWidth.pixels) {
-        EXPECT_EQ(p, 0xFF808080u);
-    }
-    const Image halfHeight = ScaleImage(src, 4, 1);
-    EXPECT_EQ(halfHeight.pixels,
+    Image src(4, 2, 0xFF000000);
+    for (int y = 0; y < 2; y++) src.At(1, y) = src.At(3, y) = kOpaqueWhite;
+    EXPECT_EQ(ScaleImage(src, 2, 2).pixels, std::vector<uint32_t>(4, 0xFF808080u));
+    EXPECT_EQ(ScaleImage(src, 4, 1).pixels,
               (std::vector<uint32_t>{0xFF000000, kOpaqueWhite, 0xFF000000, kOpaqueWhite}));
 }
 

@@ -143,13 +143,10 @@ TEST(FontMember, EachMemberConvertsItsValue) {
         EXPECT_TRUE(f.set) << c.what;
     }
     EXPECT_EQ(Describe(WriteMember(M::Size, V::Number(18), 120)), "-30 400 0 --- 黑体");
-}
-
-TEST(FontMember, StartsFromTheDefaultGuiFontWhenNoneIsSet) {
-    const FontSpec f = WriteFontMember(FontSpec{}, kGuiFont, static_cast<int32_t>(FontMember::Bold),
-                                       PropertyValue::Number(1), kScreenDpi);
-    EXPECT_EQ(Describe(f), "-11 700 0 --- Tahoma");
-    EXPECT_TRUE(f.set);
+    // A control without a font of its own starts from the GUI font.
+    EXPECT_EQ(Describe(WriteFontMember(FontSpec{}, kGuiFont, static_cast<int32_t>(M::Bold),
+                                       V::Number(1), kScreenDpi)),
+              "-11 700 0 --- Tahoma");
 }
 
 TEST(FontRecord, WholeRecordStartsFromZeroAndReadsBack) {
