@@ -26,13 +26,6 @@ std::vector<std::uint8_t> ReadBytes(const std::string& name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
-}
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::uint16_t(b[at] | b[at + 1] << 8);
-}
-
 // As the program holds it: premultiplied, so opaque pixels keep their colour.
 Image Load(const std::string& name) {
     const std::vector<std::uint8_t> bytes = ReadBytes(name);
@@ -246,42 +239,6 @@ TEST(ArtMasters, HalvedAreTheHundredPercentPictures) {
                 << "channel " << ch << " (B, G, R, A)";
         EXPECT_LE(worstOutsideLettering, 40);
     }
-}
-
-// Each image of the icon is a 32-bit bitmap whose AND mask marks exactly its fully transparent
-// pixels (a program that draws with the mask shows black corners otherwise), and the directory's
-// lengths and offsets lead from one image to the next and to the end of the file.
-TEST(ArtIcon, EveryImageHasTheMaskOfItsAlphaAndTheDirectoryAddsUp) {
-    const std::vector<std::uint8_t> ico = ReadBytes("kelvra.ico");
-    ASSERT_GE(ico.size(), 6u);
-    const std::size_t count = Le16(ico, 4);
-    ASSERT_GT(count, 0u);
-    std::size_t next = 6 + 16 * count;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t entry = 6 + 16 * i;
-        const int n = ico[entry];
-        SCOPED_TRACE(n);
-        const std::size_t maskRow = (n + 31) / 32 * 4;
-        const std::size_t length = 40 + n * n * 4 + n * maskRow;
-        ASSERT_EQ(Le16(ico, entry + 6), 32);
-        ASSERT_EQ(Le32(ico, entry + 8), length);
-        ASSERT_EQ(Le32(ico, entry + 12), next);
-        ASSERT_LE(next + length, ico.size());
-        EXPECT_EQ(Le32(ico, next + 8), 2u * n) << "colour rows plus mask rows";
-        const std::size_t colour = next + 40;
-        const std::size_t mask = colour + n * n * 4;
-        int opaque = 0;
-        for (int row = 0; row < n; ++row)
-            for (int x = 0; x < n; ++x) {
-                const int alpha = ico[colour + (row * n + x) * 4 + 3];
-                const bool masked = (ico[mask + row * maskRow + x / 8] >> (7 - x % 8)) & 1;
-                ASSERT_EQ(masked, alpha == 0) << "row " << row << " x " << x;
-                opaque += alpha == 255;
-            }
-        EXPECT_GT(opaque, n * n / 4);
-        next += length;
-    }
-    EXPECT_EQ(next, ico.size());
 }
 
 }  // namespace
