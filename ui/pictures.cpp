@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include "runtime/win/com.h"
 #include "ui/resources.h"
 #include "wheel/png_decode.h"
 
@@ -52,7 +53,8 @@ struct ComPtr {
 Image DecodeJpeg(std::string_view bytes) {
     Image out;
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+    if (!UseComOnThisThread() ||
+        FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
         return out;
     ComPtr<IWICStream> stream;
