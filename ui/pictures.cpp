@@ -137,14 +137,14 @@ std::shared_ptr<const Image> Picture(Asset asset) {
 
 std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h) {
     auto& sizes = Cache().sizes;
-    const auto key = std::make_tuple(asset, w, h);
-    auto it = sizes.find(key);
-    if (it == sizes.end()) {
-        Image baked = Baked(asset, w, h);
-        it = sizes.emplace(key, baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked)))
-                 .first;
-    }
-    return it->second;
+    std::erase_if(sizes, [](const auto& size) { return size.second.expired(); });
+    std::weak_ptr<const Image>& kept = sizes[std::make_tuple(asset, w, h)];
+    if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
+    Image baked = Baked(asset, w, h);
+    std::shared_ptr<const Image> made =
+        baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked));
+    kept = made;
+    return made;
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {
