@@ -165,8 +165,7 @@ void BenchDelay(int32_t ms) {
         ProcessPendingEvents();
 }
 
-// One spin by the Space key, as the operator's remote sends it; false when the pointer did not
-// move.
+// One spin by the Space key, as the operator's remote sends it; false when it did not spin.
 bool SpinByKey() {
     g_waits = 0;
     g_pressMs = NowMs();
