@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "app/bindings.h"
 #include "app/state.h"
@@ -18,7 +17,6 @@ int RunProgram() {
     // The configuration file is found beside the executable, however it was started.
     EnterProgramFolder();
     State();
-    OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     // The theme library before the common controls, which load it themselves: Wine resolves a
@@ -30,9 +28,7 @@ int RunProgram() {
         init(&icc);
     InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
     if (!LoadWindow(WindowId::Main)) ReportRuntimeError("载入启动窗口失败");
-    const int code = RunMessageLoop();
-    OleUninitialize();
-    return code;
+    return RunMessageLoop();
 }
 
 }  // namespace kelvra

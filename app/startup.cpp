@@ -15,7 +15,7 @@ namespace kelvra {
 void OnMainWindowCreated() {
     const std::string_view skin = ResourceBytes(L"SKIN_SHE");
     SkinH_AttachRes(reinterpret_cast<const uint8_t*>(skin.data()), 1, "", 0, 0, 0);
-    State().startTimeMs = CurrentTimeMs();
+    State().startTimeMs = SystemTimeMs();
     HWND w = GetWindowHandle(WindowId::Main, ids::kMainSelf);
     HWND t = GetWindowHandle(WindowId::Main, ids::kMainFeedback);
     State().hotKeyId = RegisterNotifyHotKey(w, t, 1, VK_F12);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "runtime/layer_state.h"
+#include "runtime/win/com.h"
 #include "ui/resources.h"
 #include "wheel/png_decode.h"
 
@@ -52,7 +53,8 @@ struct ComPtr {
 Image DecodeJpeg(std::string_view bytes) {
     Image out;
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+    if (!UseComOnThisThread() ||
+        FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
         return out;
     ComPtr<IWICStream> stream;
@@ -131,20 +133,21 @@ std::shared_ptr<const Image> Picture(Asset asset) {
 
 std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h) {
     auto& sizes = Cache().sizes;
-    const auto key = std::make_tuple(asset, w, h);
-    auto it = sizes.find(key);
-    if (it == sizes.end()) {
-        Image baked = Baked(asset, w, h);
-        it = sizes.emplace(key, baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked)))
-                 .first;
-    }
-    return it->second;
+    std::erase_if(sizes, [](const auto& size) { return size.second.expired(); });
+    std::weak_ptr<const Image>& kept = sizes[std::make_tuple(asset, w, h)];
+    if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
+    Image baked = Baked(asset, w, h);
+    std::shared_ptr<const Image> made =
+        baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked));
+    kept = made;
+    return made;
 }
 
 std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
     auto& coverings = Cache().coverings;
-    const auto key = std::make_tuple(asset, w, h);
-    if (auto it = coverings.find(key); it != coverings.end()) return it->second;
+    std::erase_if(coverings, [](const auto& covering) { return covering.second.expired(); });
+    std::weak_ptr<const Image>& kept = coverings[std::make_tuple(asset, w, h)];
+    if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
     std::shared_ptr<const Image> source = Picture(asset);
     if (source == nullptr || w <= 0 || h <= 0) return nullptr;
     // The widest or tallest part of the source of the shape of w x h.
@@ -154,7 +157,9 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
     Image cut(std::max(1, cutW), std::max(1, cutH));
     Compose(cut, *source, -(source->width - cut.width) / 2, -(source->height - cut.height) / 2,
             Rect{0, 0, cut.width, cut.height});
-    return coverings.emplace(key, Share(ScaleImage(cut, w, h))).first->second;
+    std::shared_ptr<const Image> made = Share(ScaleImage(cut, w, h));
+    kept = made;
+    return made;
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {

@@ -12,19 +12,20 @@
 namespace kelvra {
 
 // Each picture decoded at its source size, and each size made from it, shared by whoever shows
-// it. The program owns the cache (LayerState).
+// it. A size is kept while something shows it: a window that closes gives its background back.
+// The program owns the cache and hands it over once; until then a default is used.
 struct PictureCache {
     std::map<Asset, std::shared_ptr<const Image>> sources;
-    std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> sizes;
-    std::map<std::tuple<Asset, int, int>, std::shared_ptr<const Image>> coverings;
+    std::map<std::tuple<Asset, int, int>, std::weak_ptr<const Image>> sizes;
+    std::map<std::tuple<Asset, int, int>, std::weak_ptr<const Image>> coverings;
 };
 
 // The picture at its source size; null when the resource is missing or cannot be decoded. The
 // background's source is large and only ever shown at other sizes: it is decoded anew, not kept.
 std::shared_ptr<const Image> Picture(Asset asset);
 
-// The picture at w x h, made once per size: the baked one when the program has one of that
-// size, else as MakePictureAt makes it.
+// The picture at w x h, made once per size while it is shown: the baked one when the program has
+// one of that size, else as MakePictureAt makes it.
 std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
 
 // The picture covering w x h without bars or distortion: its source cut about its centre to the
@@ -37,9 +38,10 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 // no master. Baking keeps what this makes.
 Image MakePictureAt(Asset asset, int w, int h);
 
-// The sizes shown at every start at 100 %, compiled in exactly as MakePictureAt makes them
+// The backgrounds of the windows at 100 %, compiled in exactly as MakePictureAt makes them
 // (tools/bake-pictures.sh writes them): decoding one takes a few milliseconds where decoding the
-// source and stretching it take tens. A test holds each to what it stands for.
+// source and stretching it take tens, and the platform decoder, which stays loaded once used, is
+// then needed at other scales only. A test holds each to what it stands for.
 struct BakedPicture {
     Asset asset;
     int width, height;
@@ -47,6 +49,8 @@ struct BakedPicture {
 };
 inline constexpr BakedPicture kBakedPictures[] = {
     {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_PNG"},  // both canvases of the main window
+    {Asset::Sunburst, 353, 315, L"SUNBURST_353X315_PNG"},  // the rate window
+    {Asset::Sunburst, 346, 294, L"SUNBURST_346X294_PNG"},  // the instructions window
 };
 
 }  // namespace kelvra

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <mmsystem.h>
-#include <ole2.h>
 // clang-format on
 
 #include <algorithm>
@@ -623,7 +622,6 @@ int Run(int argc, wchar_t** argv) {
     CreateDirectoryW(dir.c_str(), nullptr);
     SetCurrentDirectoryW(dir.c_str());
     State();
-    OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
@@ -681,7 +679,6 @@ int Run(int argc, wchar_t** argv) {
     SetCurrentDirectoryW(tmp);
     if (options.launches > 0) PrintLaunches(options.launches, dir);
     RemoveDirectoryW(dir.c_str());
-    OleUninitialize();
     return 0;
 }
 

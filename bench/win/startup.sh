@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Start-up and memory of kelvra.exe beside an empty window of the same size, under Wine.
-# Usage: bench/win/startup.sh [--runs=N] [--exe=PATH] [--no-use]
-#   --runs=N   starts of each program, alternating, after one start of each not counted (default 5)
+# Usage: bench/win/startup.sh [--runs=N] [--exe=PATH] [--no-use] [--day-spins=N]
+#   --runs=N   starts of each program, alternating, after one start of each not counted (default 15)
 #   --exe=PATH measures that kelvra.exe instead of the one it builds
-#   --no-use   skips the spin and the 200 saves
+#   --no-use   skips the spin, the settings page and the event day
+#   --day-spins=N  spins of the event day (default 1000)
 # Prints figures and asserts nothing.
 #
 # Time: from just before `wine X.exe` is started to the X server's MapNotify of the program's
@@ -11,20 +12,24 @@
 # a window manager each Wine top-level window is a child of the root); without libx11-dev, or
 # with KELVRA_BENCH_POLL=1, by polling `xdotool search --onlyvisible` instead. Memory: /proc/PID/status
 # of the Windows process (the window's _NET_WM_PID, the wine-preloader running the exe) 3 s after
-# the window showed: RssAnon is its private (anonymous) memory, VmRSS its working set.
+# the window showed: RssAnon is its private (anonymous) memory, VmRSS its working set. Then one
+# spin and the settings page in kelvra.exe, and an event day in one process
+# (bench/win/day_bench.cpp: spins by key without the waits between steps, a save of the names every
+# 50, the rate window opened and closed every 100).
 # KELVRA_BUILD_DIR is the Windows build folder (default build/win32); WINEPREFIX and DISPLAY come
 # from the environment as for the other scripts, and without DISPLAY a private Xvfb is used.
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 root=$PWD
 build=${KELVRA_BUILD_DIR:-$root/build/win32}
-runs=5 exe="" use=1
+runs=15 exe="" use=1 day=1000
 for a in "$@"; do
   case $a in
     --runs=*) runs=${a#--runs=} ;;
     --exe=*) exe=$(realpath "${a#--exe=}") ;;
     --no-use) use= ;;
-    *) echo "usage: $0 [--runs=N] [--exe=PATH] [--no-use]" >&2; exit 2 ;;
+    --day-spins=*) day=${a#--day-spins=} ;;
+    *) echo "usage: $0 [--runs=N] [--exe=PATH] [--no-use] [--day-spins=N]" >&2; exit 2 ;;
   esac
 done
 
@@ -33,7 +38,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   scripts/fetch-libpng.sh || exit 1
   cmake --preset win32 -B "$build" >/dev/null || exit 1
 fi
-targets=(kelvra_empty_window)
+targets=(kelvra_empty_window kelvra_day_bench)
 [ -z "$exe" ] && targets+=(kelvra) && exe=$build/kelvra.exe
 cmake --build "$build" --target "${targets[@]}" >/dev/null || {
   echo "startup bench: build failed" >&2
@@ -195,13 +200,9 @@ if [ -n "$use" ]; then
   e2e_click "$MAIN" 90 10
   e2e_until 5 "the settings page did not show" e2e_settings_shown
   report "after showing the settings page"
-  t=$SECONDS
-  e2e_click "$MAIN" 441 512
-  xdotool click --repeat 199 --delay 60 1
-  report "after 200 saves of the names"
-  [ -f "$dir/peizhi.ini" ] || echo "(no peizhi.ini was written: the saves did not happen)"
-  echo "(the 200 clicks on 保存 and their saves took $((SECONDS - t)) s)"
   stop_program
   E2E_PID=
+  echo
+  (cd "$dir" && wine "$build/kelvra_day_bench.exe" --spins="$day") </dev/null 2>/dev/null | tr -d '\r'
 fi
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

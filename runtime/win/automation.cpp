@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "runtime/encoding.h"
+#include "runtime/win/com.h"
 
 namespace kelvra {
 
@@ -36,6 +37,7 @@ void AutomationObject::Reset(IDispatch* object) {
 }
 
 bool CreateAutomationObject(AutomationObject& variable, std::string_view name) {
+    if (!UseComOnThisThread()) return false;
     const std::wstring wide = GbkToWide(name);
     CLSID clsid;
     const HRESULT found = !wide.empty() && wide[0] == L'{' ? CLSIDFromString(wide.c_str(), &clsid)

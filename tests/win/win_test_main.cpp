@@ -2,7 +2,6 @@
 // process (fatal errors), so a test can start this program again and judge it from outside.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <cstring>
 #include <string>
@@ -12,7 +11,6 @@
 #include "tests/win/win_test_support.h"
 
 int wmain(int argc, wchar_t** argv) {
-    OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc,
                              ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
@@ -20,7 +18,5 @@ int wmain(int argc, wchar_t** argv) {
         if (std::wcsncmp(argv[i], L"--child=", 8) == 0) return kelvra::test::RunChild(argv[i] + 8);
     }
     testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    OleUninitialize();
-    return rc;
+    return RUN_ALL_TESTS();
 }
