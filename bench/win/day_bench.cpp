@@ -17,7 +17,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/startup.h"
+#include "app/bindings.h"
 #include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/files.h"
