@@ -132,7 +132,7 @@ void InitWindowSystem(HINSTANCE instance, std::span<const Binding> bindings) {
     registry.instance = instance;
     HICON icon = LoadIconW(instance, L"DEFAULT_ICON");
     RegisterFrameClass(instance, icon);
-    RegisterControlClasses(instance, icon);
+    RegisterControlClasses(instance);
     SetPreTranslate(&PreTranslate);
 }
 

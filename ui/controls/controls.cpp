@@ -24,7 +24,7 @@ std::unique_ptr<Component> MakeControl(WindowHost& window, const ControlDef& def
     return nullptr;
 }
 
-void RegisterControlClasses(HINSTANCE instance, HICON icon) {
+void RegisterControlClasses(HINSTANCE instance) {
     struct ClassDef {
         const wchar_t* name;
         WNDPROC proc;
@@ -40,7 +40,6 @@ void RegisterControlClasses(HINSTANCE instance, HICON icon) {
         wc.lpfnWndProc = d.proc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = icon;
         wc.lpszClassName = d.name;
         RegisterClassExW(&wc);
     }

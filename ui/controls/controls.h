@@ -15,8 +15,10 @@ namespace kelvra {
 // Null for a type that is no control.
 std::unique_ptr<Component> MakeControl(WindowHost& window, const ControlDef& def);
 
-// The window classes of the controls the program draws itself.
-void RegisterControlClasses(HINSTANCE instance, HICON icon);
+// The window classes of the controls the program draws itself. They have no icon: a child window
+// shows none, and for a class with one the system makes a small copy from the resource (about
+// 2 ms each under Wine, at every start).
+void RegisterControlClasses(HINSTANCE instance);
 
 // One factory per type (MakeControl picks).
 std::unique_ptr<Component> MakeTab(WindowHost& window, const ControlDef& def);
