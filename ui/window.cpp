@@ -118,6 +118,10 @@ void RegisterFrameClass(HINSTANCE instance, HICON icon) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = icon;
+    // Shared with the main window's own small icon; a class without one gets a fresh copy.
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kFrameClass;
     RegisterClassExW(&wc);
