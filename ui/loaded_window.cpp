@@ -61,6 +61,12 @@ int32_t LoadedWindow::Raise(int32_t componentId, EventKind event, const EventArg
     return 0;
 }
 
+void LoadedWindow::OnFrameCreating(HWND hwnd) {
+    // Before the frame has a window on the screen, which takes the icons as it is made: set
+    // later, each would be sent to the screen again.
+    if (def_.ownIcon) SetProgramIcon(hwnd, instance_);
+}
+
 bool LoadedWindow::CreateFrame() {
     const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
     const int32_t dpi = DpiAtPoint({screenW / 2, screenH / 2});
@@ -96,7 +102,6 @@ bool LoadedWindow::Open() {
     auto self = std::make_unique<FrameComponent>(*this, nullptr);
     self->Bind(hwnd_);
     components_.push_back(std::move(self));
-    if (def_.ownIcon) SetProgramIcon(hwnd_, instance_);
     for (const ControlDef& def : def_.controls) {
         std::unique_ptr<Component> c = MakeControl(*this, def);
         if (c == nullptr) continue;

@@ -7,6 +7,7 @@
 
 #include "runtime/layer_state.h"
 #include "runtime/win/com.h"
+#include "runtime/win/ole.h"
 #include "ui/resources.h"
 #include "wheel/png_decode.h"
 
@@ -54,7 +55,7 @@ Image DecodeJpeg(std::string_view bytes) {
     Image out;
     ComPtr<IWICImagingFactory> factory;
     if (!UseComOnThisThread() ||
-        FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+        FAILED(ole::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
         return out;
     ComPtr<IWICStream> stream;
@@ -91,7 +92,7 @@ Image Decode(const wchar_t* resource) {
     if (bytes.starts_with("\xFF\xD8")) {
         image = DecodeJpeg(bytes);
         // The platform decoder is needed again only for another size.
-        CoFreeUnusedLibrariesEx(0, 0);
+        ole::CoFreeUnusedLibrariesEx(0, 0);
     } else {
         DecodePng(bytes.data(), bytes.size(), image);
     }

@@ -12,8 +12,8 @@ namespace {
 
 class Bstr {
   public:
-    explicit Bstr(std::string_view gbk) : value_(SysAllocString(GbkToWide(gbk).c_str())) {}
-    ~Bstr() { SysFreeString(value_); }
+    explicit Bstr(std::string_view gbk) : value_(ole::SysAllocString(GbkToWide(gbk).c_str())) {}
+    ~Bstr() { ole::SysFreeString(value_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const { return value_; }
@@ -40,18 +40,19 @@ bool CreateAutomationObject(AutomationObject& variable, std::string_view name) {
     if (!UseComOnThisThread()) return false;
     const std::wstring wide = GbkToWide(name);
     CLSID clsid;
-    const HRESULT found = !wide.empty() && wide[0] == L'{' ? CLSIDFromString(wide.c_str(), &clsid)
-                                                           : CLSIDFromProgID(wide.c_str(), &clsid);
+    const HRESULT found = !wide.empty() && wide[0] == L'{'
+                              ? ole::CLSIDFromString(wide.c_str(), &clsid)
+                              : ole::CLSIDFromProgID(wide.c_str(), &clsid);
     if (FAILED(found)) return false;
     IDispatch* object = nullptr;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
-                                  reinterpret_cast<void**>(&object));
+    HRESULT hr = ole::CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
+                                       reinterpret_cast<void**>(&object));
     if (hr == E_INVALIDARG) {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_IDispatch, reinterpret_cast<void**>(&object));
+        hr = ole::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                   IID_IDispatch, reinterpret_cast<void**>(&object));
     }
     if (FAILED(hr) || object == nullptr) return false;
-    if (FAILED(OleRun(object))) {
+    if (FAILED(ole::OleRun(object))) {
         object->Release();
         return false;
     }
@@ -64,7 +65,7 @@ bool SetAutomationProperty(AutomationObject& object, std::string_view name, std:
     if (!LookUp(object.get(), name, id)) return false;
     Bstr value(text);
     VARIANTARG arg;
-    VariantInit(&arg);
+    ole::VariantInit(&arg);
     arg.vt = VT_BSTR;
     arg.bstrVal = value.get();
     DISPID named = DISPID_PROPERTYPUT;
@@ -75,7 +76,7 @@ bool SetAutomationProperty(AutomationObject& object, std::string_view name, std:
 
 void CallAutomationMethod(AutomationObject& object, std::string_view name,
                           std::initializer_list<std::string_view> args, Variant& result) {
-    VariantClear(result.get());
+    ole::VariantClear(result.get());
     DISPID id;
     if (!LookUp(object.get(), name, id)) return;
     std::vector<std::unique_ptr<Bstr>> texts;
@@ -85,7 +86,7 @@ void CallAutomationMethod(AutomationObject& object, std::string_view name,
     for (std::string_view arg : args) {
         texts.push_back(std::make_unique<Bstr>(arg));
         VARIANTARG& v = argv[--slot];
-        VariantInit(&v);
+        ole::VariantInit(&v);
         v.vt = VT_BSTR;
         v.bstrVal = texts.back()->get();
     }
@@ -93,7 +94,7 @@ void CallAutomationMethod(AutomationObject& object, std::string_view name,
     if (FAILED(object.get()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
                                     DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result.get(),
                                     nullptr, nullptr))) {
-        VariantClear(result.get());
+        ole::VariantClear(result.get());
     }
 }
 
@@ -102,18 +103,19 @@ double CallAutomationMethodAsDouble(AutomationObject& object, std::string_view n
     Variant result;
     CallAutomationMethod(object, name, args, result);
     Variant number;
-    if (FAILED(VariantChangeType(number.get(), result.get(), 0, VT_R8))) return 0.0;
+    if (FAILED(ole::VariantChangeType(number.get(), result.get(), 0, VT_R8))) return 0.0;
     return number.get()->dblVal;
 }
 
 std::string VariantToText(const Variant& value) {
     Variant text;
     if (value.get()->vt == VT_EMPTY ||
-        FAILED(VariantChangeType(text.get(), const_cast<VARIANT*>(value.get()), 0, VT_BSTR)) ||
+        FAILED(ole::VariantChangeType(text.get(), const_cast<VARIANT*>(value.get()), 0, VT_BSTR)) ||
         text.get()->bstrVal == nullptr) {
         return {};
     }
-    return WideToGbk(std::wstring_view(text.get()->bstrVal, SysStringLen(text.get()->bstrVal)));
+    return WideToGbk(
+        std::wstring_view(text.get()->bstrVal, ole::SysStringLen(text.get()->bstrVal)));
 }
 
 void ReleaseAutomationObject(AutomationObject& variable) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/win/ole.h"
+
 namespace kelvra {
 
 // An object variable: empty, or one reference to an automation (IDispatch) object.
@@ -26,8 +28,8 @@ class AutomationObject {
 // A VARIANT that clears itself.
 class Variant {
   public:
-    Variant() { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
+    Variant() { ole::VariantInit(&value_); }
+    ~Variant() { ole::VariantClear(&value_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     VARIANT* get() { return &value_; }

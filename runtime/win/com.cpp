@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "runtime/win/ole.h"
+
 namespace kelvra {
 
 namespace {
@@ -14,12 +16,12 @@ class ComOnThread {
   public:
     ComOnThread() {
         const HRESULT hr =
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            ole::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         owned_ = SUCCEEDED(hr);
         usable_ = owned_ || hr == RPC_E_CHANGED_MODE;
     }
     ~ComOnThread() {
-        if (owned_) CoUninitialize();
+        if (owned_) ole::CoUninitialize();
     }
     ComOnThread(const ComOnThread&) = delete;
     ComOnThread& operator=(const ComOnThread&) = delete;

@@ -70,6 +70,11 @@ TEST_F(ProgramTest, HotKeyTwiceGivesOneRateWindowWithTheInitialRates) {
     LoadedWindow* rate = FindLoadedWindow(kRate);
     ASSERT_NE(rate, nullptr);
     HWND first = rate->hwnd();
+    // The main window sets the program icon itself; the rate window shows its class's.
+    const HWND main = FindLoadedWindow(kMain)->hwnd();
+    EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(SendMessageW(first, WM_GETICON, ICON_BIG, 0), 0);
     TypeRate(1, "5");
     PressHotKey();
     EXPECT_EQ(FindLoadedWindow(kRate)->hwnd(), first);

@@ -98,7 +98,9 @@ void CanvasBox::RotateSprite(int id, int delta) {
 
 void CanvasBox::Flush() {
     const Rect dirty = canvas_->TakeDirty();
-    if (dirty.IsEmpty() || hwnd_ == nullptr) return;
+    // A window that is not shown yet is painted whole when it shows.
+    if (dirty.IsEmpty() || hwnd_ == nullptr || !IsWindowVisible(GetAncestor(hwnd_, GA_ROOT)))
+        return;
     const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
     // The paint follows with the next look at the message queue; during a spin that is the
     // first thing its wait does, so drawing overlaps the wait instead of adding to it.
