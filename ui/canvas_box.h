@@ -47,6 +47,8 @@ class CanvasBox : public Component {
     };
     // The canvas and its background at the window's scale now, with the sprites placed so far.
     void MakeCanvas();
+    // The background made at w x h, when none is baked in at that size.
+    void MakeBackground(int w, int h);
     int Place(const Placed& p);
     void Flush();
     // One pool for the records and every canvas built from them: at 100 % a sprite and its
@@ -55,7 +57,8 @@ class CanvasBox : public Component {
     std::unique_ptr<Canvas> canvas_;
     std::vector<Placed> placed_;
     int nextId_ = 1;
-    std::shared_ptr<const Image> background_;  // often the program's shared picture itself
+    std::shared_ptr<const Image> background_;  // made: often the program's shared picture itself
+    PixelsView backgroundPixels_;              // the background shown: baked, or background_
 };
 
 }  // namespace kelvra

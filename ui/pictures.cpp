@@ -56,7 +56,7 @@ Image DecodeJpeg(std::string_view bytes) {
     ComPtr<IWICImagingFactory> factory;
     if (!UseComOnThisThread() ||
         FAILED(ole::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+                                     IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
         return out;
     ComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(&stream)) ||
@@ -111,14 +111,16 @@ std::shared_ptr<const Image> Sized(Asset asset, int w, int h) {
     return Share(master.IsEmpty() ? ScaleImage(*source, w, h) : ReduceImage(master, w, h));
 }
 
+const BakedPicture* FindBaked(Asset asset, int w, int h) {
+    for (const BakedPicture& baked : kBakedPictures)
+        if (baked.asset == asset && baked.width == w && baked.height == h) return &baked;
+    return nullptr;
+}
+
 Image Baked(Asset asset, int w, int h) {
-    Image image;
-    for (const BakedPicture& baked : kBakedPictures) {
-        if (baked.asset != asset || baked.width != w || baked.height != h) continue;
-        image = Decode(baked.resource);
-        if (image.width != w || image.height != h) image = Image();
-    }
-    return image;
+    const BakedPicture* baked = FindBaked(asset, w, h);
+    Image image = baked != nullptr ? ImageFromRawPicture(ResourceBytes(baked->resource)) : Image();
+    return image.width == w && image.height == h ? image : Image();
 }
 
 }  // namespace
@@ -161,6 +163,13 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
     std::shared_ptr<const Image> made = Share(ScaleImage(cut, w, h));
     kept = made;
     return made;
+}
+
+PixelsView BakedPixels(Asset asset, int w, int h) {
+    const BakedPicture* baked = FindBaked(asset, w, h);
+    const PixelsView view =
+        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
+    return view.width == w && view.height == h ? view : PixelsView();
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {

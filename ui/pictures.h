@@ -39,18 +39,23 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 Image MakePictureAt(Asset asset, int w, int h);
 
 // The backgrounds of the windows at 100 %, compiled in exactly as MakePictureAt makes them
-// (tools/bake-pictures.sh writes them): decoding one takes a few milliseconds where decoding the
-// source and stretching it take tens, and the platform decoder, which stays loaded once used, is
-// then needed at other scales only. A test holds each to what it stands for.
+// (tools/bake-pictures.sh writes them), as raw pixels (wheel/image.h): a canvas shows one where it
+// lies in the program, so that a start neither decodes it (decoding the source and stretching it
+// take tens of milliseconds, the compressed picture still about seven) nor holds a private copy,
+// and the platform decoder is needed at other scales only. A test holds each to what it stands
+// for.
 struct BakedPicture {
     Asset asset;
     int width, height;
     const wchar_t* resource;
 };
 inline constexpr BakedPicture kBakedPictures[] = {
-    {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_PNG"},  // both canvases of the main window
-    {Asset::Sunburst, 353, 315, L"SUNBURST_353X315_PNG"},  // the rate window
-    {Asset::Sunburst, 346, 294, L"SUNBURST_346X294_PNG"},  // the instructions window
+    {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_KPX"},  // both canvases of the main window
+    {Asset::Sunburst, 353, 315, L"SUNBURST_353X315_KPX"},  // the rate window
+    {Asset::Sunburst, 346, 294, L"SUNBURST_346X294_KPX"},  // the instructions window
 };
+
+// The baked picture of that size where it lies in the program; empty when there is none.
+PixelsView BakedPixels(Asset asset, int w, int h);
 
 }  // namespace kelvra

@@ -263,13 +263,13 @@ void Canvas::MarkDirty(const Rect& r) {
     dirty_ = UnionRect(dirty_, IntersectRect(r, {0, 0, width_, height_}));
 }
 
-void Canvas::Render(Image& target, const Image& background, const Rect& region) const {
+void Canvas::Render(Image& target, PixelsView background, const Rect& region) const {
     Rect area = IntersectRect(region, {0, 0, width_, height_});
     area = IntersectRect(area, {0, 0, target.width, target.height});
     if (!area.IsEmpty()) RenderArea({target, 0, 0}, background, area, sprites_.size(), 0);
 }
 
-Image Canvas::RenderRegion(const Image& background, const Rect& region) const {
+Image Canvas::RenderRegion(PixelsView background, const Rect& region) const {
     const Rect area = IntersectRect(region, {0, 0, width_, height_});
     if (area.IsEmpty()) return {};
     Image target(area.Width(), area.Height());
@@ -280,7 +280,7 @@ Image Canvas::RenderRegion(const Image& background, const Rect& region) const {
 // Draws sprites [0, below) over the area. Where an opaque core lies over the area, nothing beneath
 // it can show: there the drawing starts at that sprite; the rest of the area is drawn the same
 // way with the sprites below it, and then that sprite and the ones up to `below` over it.
-void Canvas::RenderArea(const Target& target, const Image& background, const Rect& area,
+void Canvas::RenderArea(const Target& target, PixelsView background, const Rect& area,
                         size_t below, int depth) const {
     constexpr int kMaxDepth = 6;  // each level splits an area in up to five
     for (size_t k = below; depth < kMaxDepth && k-- > 0;) {
@@ -308,7 +308,7 @@ void Canvas::RenderArea(const Target& target, const Image& background, const Rec
         std::fill(row + (area.left - target.left), row + (area.right - target.left), 0u);
         if (y >= fromBackground.top && y < fromBackground.bottom) {
             const size_t from = static_cast<size_t>(y) * background.width + fromBackground.left;
-            std::memcpy(row + (fromBackground.left - target.left), &background.pixels[from],
+            std::memcpy(row + (fromBackground.left - target.left), background.pixels + from,
                         static_cast<size_t>(fromBackground.Width()) * sizeof(uint32_t));
         }
     }

@@ -112,9 +112,9 @@ class Canvas {
 
     // Paints region of target: the background (already at the canvas's size), then every
     // visible sprite in drawing order. Nothing outside region is touched.
-    void Render(Image& target, const Image& background, const Rect& region) const;
+    void Render(Image& target, PixelsView background, const Rect& region) const;
     // The same pixels of region alone (clipped to the canvas), in an image of its size.
-    Image RenderRegion(const Image& background, const Rect& region) const;
+    Image RenderRegion(PixelsView background, const Rect& region) const;
 
     // Turned images are kept per sprite and angle unless switched off (benchmarks measure both).
     void SetTurnCaching(bool enabled);
@@ -135,7 +135,7 @@ class Canvas {
         int left, top;
     };
     void ComposeSprites(size_t first, size_t end, const Target& target, const Rect& area) const;
-    void RenderArea(const Target& target, const Image& background, const Rect& area, size_t below,
+    void RenderArea(const Target& target, PixelsView background, const Rect& area, size_t below,
                     int depth) const;
 
     int width_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -403,6 +404,58 @@ void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip) {
             }
         }
     }
+}
+
+namespace {
+
+constexpr size_t kRawHeaderBytes = 16;
+
+uint32_t ReadLe32(std::string_view bytes, size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+}
+
+// The size the header gives, when the bytes hold exactly that picture.
+bool RawPictureSize(std::string_view bytes, int& width, int& height) {
+    if (bytes.size() < kRawHeaderBytes || bytes.substr(0, 4) != "KPX1") return false;
+    const uint32_t w = ReadLe32(bytes, 4), h = ReadLe32(bytes, 8);
+    if (w == 0 || h == 0 || w > 0x4000 || h > 0x4000) return false;
+    if (bytes.size() != kRawHeaderBytes + size_t{w} * h * 4) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+}  // namespace
+
+std::string RawPictureBytes(const Image& image) {
+    std::string out = "KPX1";
+    for (const uint32_t n :
+         {static_cast<uint32_t>(image.width), static_cast<uint32_t>(image.height), uint32_t{0}})
+        for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>(n >> shift & 0xFF);
+    for (const uint32_t p : image.pixels)
+        for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>(p >> shift & 0xFF);
+    return out;
+}
+
+PixelsView RawPicture(std::string_view bytes) {
+    int w = 0, h = 0;
+    const char* pixels = bytes.data() + kRawHeaderBytes;
+    if (!RawPictureSize(bytes, w, h) || reinterpret_cast<uintptr_t>(pixels) % 4 != 0) return {};
+    static_assert(std::endian::native == std::endian::little,
+                  "the pixels are stored little-endian");
+    return {w, h, reinterpret_cast<const uint32_t*>(pixels)};
+}
+
+Image ImageFromRawPicture(std::string_view bytes) {
+    int w = 0, h = 0;
+    if (!RawPictureSize(bytes, w, h)) return {};
+    Image image(w, h);
+    for (size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = ReadLe32(bytes, kRawHeaderBytes + 4 * i);
+    return image;
 }
 
 }  // namespace kelvra

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvra {
@@ -38,6 +40,29 @@ struct Image {
     uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
     bool operator==(const Image&) const = default;
 };
+
+// Pixels laid out as an Image's, held elsewhere: an Image, or a picture compiled into the program.
+struct PixelsView {
+    int width = 0;
+    int height = 0;
+    const uint32_t* pixels = nullptr;
+
+    PixelsView() = default;
+    PixelsView(int w, int h, const uint32_t* p) : width(w), height(h), pixels(p) {}
+    // NOLINTNEXTLINE(google-explicit-constructor): an Image is a view of itself.
+    PixelsView(const Image& image)
+        : width(image.width), height(image.height), pixels(image.pixels.data()) {}
+    bool IsEmpty() const { return width <= 0 || height <= 0 || pixels == nullptr; }
+};
+
+// A picture as the program compiles it in to be shown where it lies, without decoding or a copy:
+// "KPX1", the width and the height as 32-bit little-endian numbers, four zero bytes, then the
+// pixels as an Image holds them.
+std::string RawPictureBytes(const Image& image);
+// The picture those bytes hold; empty when they hold none, or when their pixels do not start on
+// a 4-byte boundary (then ImageFromRawPicture copies them).
+PixelsView RawPicture(std::string_view bytes);
+Image ImageFromRawPicture(std::string_view bytes);
 
 inline uint32_t PixelAlpha(uint32_t p) {
     return p >> 24;

@@ -217,6 +217,32 @@ TEST(ScaleImage, ShrinksByAveragingEachAxisOnItsOwn) {
               (std::vector<uint32_t>{0xFF000000, kOpaqueWhite, 0xFF000000, kOpaqueWhite}));
 }
 
+// A raw picture is read back as written, in place when its pixels are aligned; anything else
+// is not one.
+TEST(RawPicture, ReadsBackWhatWasWrittenAndRefusesWhatIsNotOne) {
+    Image image(3, 2);
+    image.pixels = {0xFF010203u, 0x80402010u, 0u, 0xFFFFFFFFu, 0x01000000u, 0x7F7F7F7Fu};
+    const std::string bytes = RawPictureBytes(image);
+    ASSERT_EQ(bytes.size(), 16u + 24u);
+    EXPECT_EQ(ImageFromRawPicture(bytes), image);
+    std::vector<uint32_t> aligned((bytes.size() + 3) / 4);
+    std::memcpy(aligned.data(), bytes.data(), bytes.size());
+    const PixelsView view =
+        RawPicture(std::string_view(reinterpret_cast<const char*>(aligned.data()), bytes.size()));
+    ASSERT_EQ(view.pixels, aligned.data() + 4) << "in place";
+    EXPECT_EQ(std::vector<uint32_t>(view.pixels, view.pixels + 6), image.pixels);
+    EXPECT_EQ(std::pair(view.width, view.height), std::pair(3, 2));
+    std::vector<char> shifted(bytes.size() + 1);
+    std::memcpy(shifted.data() + 1, bytes.data(), bytes.size());
+    const std::string_view odd(shifted.data() + 1, bytes.size());
+    ASSERT_NE(reinterpret_cast<uintptr_t>(odd.data() + 16) % 4, 0u);
+    EXPECT_TRUE(RawPicture(odd).IsEmpty()) << "misaligned pixels are copied instead";
+    EXPECT_EQ(ImageFromRawPicture(odd), image);
+    for (const std::string& bad : {bytes.substr(0, bytes.size() - 1), bytes + "x",
+                                   "KPX2" + bytes.substr(4), std::string("KPX1")})
+        EXPECT_TRUE(ImageFromRawPicture(bad).IsEmpty() && RawPicture(bad).IsEmpty());
+}
+
 TEST(ImageFromRgba, Premultiplies) {
     const uint8_t rgba[] = {255, 128, 0, 128, 10, 20, 30, 255, 255, 255, 255, 0};
     const Image img = ImageFromRgba(rgba, 3, 1);

@@ -18,21 +18,13 @@ void CanvasBox::MakeCanvas() {
     const int w = std::max(1, size.width), h = std::max(1, size.height);
     std::unique_ptr<Canvas> old = std::move(canvas_);
     canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
-    // The background is stretched from its own large source, whatever the scale; in full screen
-    // it covers the monitor, cropped to its shape. An opaque one is shown as it is, shared with
-    // every canvas of its size.
-    std::shared_ptr<const Image> scaled = window_.fullScreen()
-                                              ? PictureCovering(def_->picture, w, h)
-                                              : PictureAt(def_->picture, w, h);
-    if (scaled != nullptr && std::all_of(scaled->pixels.begin(), scaled->pixels.end(),
-                                         [](uint32_t p) { return p >> 24 == 0xFF; })) {
-        background_ = std::move(scaled);
-    } else {
-        const uint32_t backColour =
-            def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
-        Image background(w, h, PixelFromColorRef(backColour));
-        if (scaled != nullptr) Compose(background, *scaled, 0, 0, Rect{0, 0, w, h});
-        background_ = std::make_shared<const Image>(std::move(background));
+    // A background baked in at this size is shown where it lies in the program (opaque, as the
+    // bake requires); any other is made.
+    backgroundPixels_ = window_.fullScreen() ? PixelsView() : BakedPixels(def_->picture, w, h);
+    background_ = nullptr;
+    if (backgroundPixels_.IsEmpty()) {
+        MakeBackground(w, h);
+        backgroundPixels_ = *background_;
     }
     for (const Placed& p : placed_) {
         Place(p);
@@ -40,6 +32,25 @@ void CanvasBox::MakeCanvas() {
     }
     canvas_->TakeDirty();
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CanvasBox::MakeBackground(int w, int h) {
+    // Stretched from its own large source, whatever the scale; in full screen it covers the
+    // monitor, cropped to its shape. An opaque one is shown as it is, shared with every canvas of
+    // its size.
+    std::shared_ptr<const Image> scaled = window_.fullScreen()
+                                              ? PictureCovering(def_->picture, w, h)
+                                              : PictureAt(def_->picture, w, h);
+    if (scaled != nullptr && std::all_of(scaled->pixels.begin(), scaled->pixels.end(),
+                                         [](uint32_t p) { return p >> 24 == 0xFF; })) {
+        background_ = std::move(scaled);
+        return;
+    }
+    const uint32_t backColour =
+        def_->backColour == kNoColour ? RGB(255, 255, 255) : def_->backColour;
+    Image background(w, h, PixelFromColorRef(backColour));
+    if (scaled != nullptr) Compose(background, *scaled, 0, 0, Rect{0, 0, w, h});
+    background_ = std::make_shared<const Image>(std::move(background));
 }
 
 void CanvasBox::Relayout() {
@@ -122,7 +133,7 @@ void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
     // Composed for the area asked for only: the canvas keeps no picture of itself.
     const Rect want{client.left, client.top, client.right, client.bottom};
     const Rect in = IntersectRect(want, {0, 0, canvas_->Width(), canvas_->Height()});
-    const Image part = canvas_->RenderRegion(*background_, want);
+    const Image part = canvas_->RenderRegion(backgroundPixels_, want);
     if (part.IsEmpty()) return;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
