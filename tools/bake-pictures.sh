@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build=${KELVRA_BUILD_DIR:-build/win32}
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win32 -B "$build" >/dev/null
 # The tool embeds the pictures it replaces: an empty one stands in for a missing one.
-for b in $(grep -o "L\"[A-Z0-9_]*_KPX\"" ui/pictures.h | tr -d "L\""); do
+for b in $(grep -o "L\"[A-Z0-9_]*_KPX\"" ui/pictures.h | sed 's/^L"//; s/"$//'); do
   f=ui/assets/$(echo "${b%_KPX}" | tr -d _ | tr "A-Z" "a-z").kpx
   [ -f "$f" ] || : >"$f"
 done

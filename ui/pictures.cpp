@@ -125,12 +125,23 @@ Image Baked(Asset asset, int w, int h) {
 
 }  // namespace
 
+Image DecodedSource(Asset asset) {
+    return Decode(ResourcesOf(asset).source);
+}
+
 std::shared_ptr<const Image> Picture(Asset asset) {
     const PictureResources resources = ResourcesOf(asset);
     if (!resources.kept) return Share(Decode(resources.source));
     auto& sources = Cache().sources;
     auto it = sources.find(asset);
-    if (it == sources.end()) it = sources.emplace(asset, Share(Decode(resources.source))).first;
+    if (it == sources.end()) {
+        const BakedPicture* baked = FindBaked(asset, 0, 0);
+        Image source =
+            baked != nullptr ? ImageFromRawPicture(ResourceBytes(baked->resource)) : Image();
+        it = sources
+                 .emplace(asset, Share(source.IsEmpty() ? DecodedSource(asset) : std::move(source)))
+                 .first;
+    }
     return it->second;
 }
 

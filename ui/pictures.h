@@ -38,12 +38,13 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 // no master. Baking keeps what this makes.
 Image MakePictureAt(Asset asset, int w, int h);
 
-// The backgrounds of the windows at 100 %, compiled in exactly as MakePictureAt makes them
-// (tools/bake-pictures.sh writes them), as raw pixels (wheel/image.h): a canvas shows one where it
-// lies in the program, so that a start neither decodes it (decoding the source and stretching it
-// take tens of milliseconds, the compressed picture still about seven) nor holds a private copy,
-// and the platform decoder is needed at other scales only. A test holds each to what it stands
-// for.
+// Pictures compiled in a second time as raw pixels (wheel/image.h), made by
+// tools/bake-pictures.sh, so that a start decodes none of them. The backgrounds of the windows at
+// 100 %, exactly as MakePictureAt makes them: a canvas shows one where it lies in the program,
+// without a private copy (decoding the source and stretching it take tens of milliseconds, a
+// compressed copy still about seven), and the platform decoder is needed at other scales only;
+// they are opaque. The sprites' sources (0 x 0), exactly as decoded from their PNG: copied, not
+// decoded (about 5 ms at a start). A test holds each to what it stands for.
 struct BakedPicture {
     Asset asset;
     int width, height;
@@ -53,7 +54,14 @@ inline constexpr BakedPicture kBakedPictures[] = {
     {Asset::Sunburst, 528, 548, L"SUNBURST_528X548_KPX"},  // both canvases of the main window
     {Asset::Sunburst, 353, 315, L"SUNBURST_353X315_KPX"},  // the rate window
     {Asset::Sunburst, 346, 294, L"SUNBURST_346X294_KPX"},  // the instructions window
+    {Asset::Plate, 0, 0, L"PLATE_KPX"},
+    {Asset::Pointer, 0, 0, L"POINTER_KPX"},
+    {Asset::Hub, 0, 0, L"HUB_KPX"},
 };
+
+// The picture's source decoded from its compressed form, as baking needs it; empty when it has
+// none.
+Image DecodedSource(Asset asset);
 
 // The baked picture of that size where it lies in the program; empty when there is none.
 PixelsView BakedPixels(Asset asset, int w, int h);

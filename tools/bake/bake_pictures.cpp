@@ -1,6 +1,6 @@
-// Writes each picture the program has baked in at one size (kBakedPictures) as the program makes
-// it at that size now (MakePictureAt). Run by tools/bake-pictures.sh under Wine.
-// Usage: kelvra_bake_pictures.exe FOLDER
+// Writes each picture the program has baked in (kBakedPictures) as the program makes it now: a
+// background at its size (MakePictureAt), a sprite's source as decoded from its PNG. Run by
+// tools/bake-pictures.sh under Wine. Usage: kelvra_bake_pictures.exe FOLDER
 #include <windows.h>
 #include <objbase.h>
 
@@ -14,10 +14,8 @@
 
 namespace {
 
-// An opaque picture as the program's raw picture; false when it is not opaque or cannot be written.
-bool WriteOpaqueRaw(const kelvra::Image& image, const std::wstring& path) {
-    for (const uint32_t p : image.pixels)
-        if (p >> 24 != 0xFF) return false;
+// A picture as the program's raw picture; false when it cannot be written.
+bool WriteRaw(const kelvra::Image& image, const std::wstring& path) {
     const std::string bytes = kelvra::RawPictureBytes(image);
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) return false;
@@ -35,13 +33,15 @@ int wmain(int argc, wchar_t** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int failures = 0;
     for (const kelvra::BakedPicture& baked : kelvra::kBakedPictures) {
-        const kelvra::Image image = kelvra::MakePictureAt(baked.asset, baked.width, baked.height);
+        const kelvra::Image image =
+            baked.width == 0 ? kelvra::DecodedSource(baked.asset)
+                             : kelvra::MakePictureAt(baked.asset, baked.width, baked.height);
         std::wstring name = baked.resource;  // SUNBURST_528X548_KPX -> sunburst528x548.kpx
         std::wstring file;
         for (wchar_t c : name.substr(0, name.size() - 4))
             if (c != L'_') file += static_cast<wchar_t>(towlower(c));
         const std::wstring path = std::wstring(argv[1]) + L"\\" + file + L".kpx";
-        if (image.IsEmpty() || !WriteOpaqueRaw(image, path)) {
+        if (image.IsEmpty() || !WriteRaw(image, path)) {
             std::fwprintf(stderr, L"could not write %ls\n", path.c_str());
             ++failures;
         } else {
