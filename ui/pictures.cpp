@@ -135,12 +135,11 @@ std::shared_ptr<const Image> Picture(Asset asset) {
     auto& sources = Cache().sources;
     auto it = sources.find(asset);
     if (it == sources.end()) {
-        const BakedPicture* baked = FindBaked(asset, 0, 0);
-        Image source =
-            baked != nullptr ? ImageFromRawPicture(ResourceBytes(baked->resource)) : Image();
-        it = sources
-                 .emplace(asset, Share(source.IsEmpty() ? DecodedSource(asset) : std::move(source)))
-                 .first;
+        // Copied from its raw pixels where the program has them, else decoded.
+        const BakedPicture* raw = FindBaked(asset, 0, 0);
+        Image source = raw != nullptr ? ImageFromRawPicture(ResourceBytes(raw->resource)) : Image();
+        if (source.IsEmpty()) source = DecodedSource(asset);
+        it = sources.emplace(asset, Share(std::move(source))).first;
     }
     return it->second;
 }
