@@ -60,12 +60,15 @@ kelvra_wine_query() {
   kelvra_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }'
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; KELVRA_XVFB_PID names the server.
+# Starts Xvfb on a free display and exports DISPLAY; KELVRA_XVFB_PID names the server. An X server
+# resets when its last client leaves; a Wine process connecting during that reset finds no display
+# driver and exits 255 before its window shows (and every xdotool poll is a client that leaves):
+# -noreset keeps the server as it is for its whole life.
 kelvra_start_xvfb() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    setsid Xvfb ":$n" -screen 0 "$KELVRA_SCREEN" -nolisten tcp -ac >/dev/null 2>&1 &
+    setsid Xvfb ":$n" -screen 0 "$KELVRA_SCREEN" -nolisten tcp -ac -noreset >/dev/null 2>&1 &
     KELVRA_XVFB_PID=$!
     local i
     for i in $(seq 1 100); do
@@ -81,6 +84,34 @@ kelvra_start_xvfb() {
 kelvra_stop_xvfb() {
   [ -n "${KELVRA_XVFB_PID:-}" ] && kill "$KELVRA_XVFB_PID" 2>/dev/null
   KELVRA_XVFB_PID=
+}
+
+# kelvra_hold_display: keeps a display that someone else started ($DISPLAY) from resetting while
+# we use it: one idle client of our own (KELVRA_HOLD_PID, ended by kelvra_release_display) that
+# watches a root property nobody sets. Refuses a display it cannot reach.
+kelvra_hold_display() {
+  local said i
+  said=$(mktemp)
+  xprop -root -spy _KELVRA_HOLD >"$said" 2>&1 </dev/null &
+  KELVRA_HOLD_PID=$!
+  # It prints the property's state once it is connected, and stays.
+  for i in $(seq 1 100); do
+    kill -0 "$KELVRA_HOLD_PID" 2>/dev/null || break
+    [ -s "$said" ] && { rm -f "$said"; return 0; }
+    sleep 0.1
+  done
+  echo "wine-env: cannot hold the X display '${DISPLAY:-}': $(cat "$said")" >&2
+  rm -f "$said"
+  kelvra_release_display
+  return 1
+}
+
+kelvra_release_display() {
+  if [ -n "${KELVRA_HOLD_PID:-}" ]; then
+    kill "$KELVRA_HOLD_PID" 2>/dev/null
+    wait "$KELVRA_HOLD_PID" 2>/dev/null
+  fi
+  KELVRA_HOLD_PID=
 }
 
 # Writes a UTF-16 .reg file (Chinese value names need it) and imports it.

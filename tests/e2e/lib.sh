@@ -37,6 +37,9 @@ E2E_OWN_DISPLAY=
 E2E_CX=
 E2E_CY=
 E2E_SHOTS=0
+E2E_STARTS=0
+E2E_LOG=  # the log of the copy started last: Wine's error messages and what the program wrote
+E2E_HOLDING=
 
 e2e_log() { echo "[$E2E_NAME] $*"; }
 e2e_ok() { echo "[$E2E_NAME] ok: $*"; }
@@ -60,6 +63,10 @@ e2e_begin() {
   [ "$E2E_DPI" = 96 ] || unset DISPLAY
   [ -n "${DISPLAY:-}" ] || E2E_OWN_DISPLAY=1
   trap e2e_cleanup EXIT
+  if [ -z "$E2E_OWN_DISPLAY" ]; then
+    kelvra_hold_display || e2e_fail "the display '$DISPLAY' cannot be held for the test"
+    E2E_HOLDING=1
+  fi
   kelvra_wine_up || e2e_fail "could not start Xvfb and Wine"
   got=$(kelvra_wine_query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' ACP)
   [ "$got" = "$E2E_CODEPAGE" ] || e2e_fail "Wine runs with code page '$got', not $E2E_CODEPAGE"
@@ -82,6 +89,7 @@ e2e_cleanup() {
       wait "$pid" 2>/dev/null
     fi
   done
+  [ -n "$E2E_HOLDING" ] && kelvra_release_display
   [ -n "$E2E_OWN_DISPLAY" ] && kelvra_wine_down
   exit "$status"
 }
@@ -109,12 +117,19 @@ e2e_expect_ini() {
   [ "$got" = "$3" ] || e2e_fail "peizhi.ini [$1] $2 is '$got', expected '$3'"
 }
 
-# e2e_start: starts the program by its full path from E2E_START_DIR.
+# e2e_start: starts the program by its full path from E2E_START_DIR. Each start writes a log of
+# its own (wine.log, then wine-2.log, ...) with Wine's error messages: the quiet default of the
+# other Wine commands would leave it empty. A test that asks for more (WINEDEBUG=+loaddll) gets it.
 e2e_start() {
-  (cd "$E2E_START_DIR" && exec env "${KELVRA_WINE_ENV[@]}" wine "$E2E_DIR/kelvra.exe") \
-    </dev/null >"$E2E_DIR/wine.log" 2>&1 &
+  local debug=${WINEDEBUG:--all}
+  [ "$debug" = -all ] && debug=fixme-all
+  E2E_STARTS=$((E2E_STARTS + 1))
+  E2E_LOG=$E2E_DIR/wine.log
+  [ "$E2E_STARTS" -eq 1 ] || E2E_LOG=$E2E_DIR/wine-$E2E_STARTS.log
+  (cd "$E2E_START_DIR" && exec env "${KELVRA_WINE_ENV[@]}" WINEDEBUG="$debug" wine "$E2E_DIR/kelvra.exe") \
+    </dev/null >"$E2E_LOG" 2>&1 &
   E2E_PID=$!
-  e2e_log "started kelvra.exe (pid $E2E_PID) in $E2E_START_DIR"
+  e2e_log "started kelvra.exe (pid $E2E_PID) in $E2E_START_DIR; its log: $E2E_LOG"
 }
 
 # e2e_windows REGEX: the program's visible windows whose caption matches, one id a line.
@@ -129,7 +144,7 @@ e2e_wait_window() {
 }
 e2e_window_shown() {
   local id
-  e2e_alive || e2e_fail "the program ended while waiting for a window '$1'"
+  e2e_expect_alive "while waiting for a window '$1'"
   for id in $(e2e_windows "$1"); do
     case " $2 " in *" $id "*) ;; *) WIN=$id; return 0 ;; esac
   done
@@ -153,6 +168,18 @@ e2e_wait_exit() {
 }
 
 e2e_alive() { kill -0 "$E2E_PID" 2>/dev/null; }
+
+# e2e_expect_alive WHEN: fails when the program has ended, with its exit status and the end of
+# its log.
+e2e_expect_alive() {
+  local rc
+  e2e_alive && return 0
+  wait "$E2E_PID" 2>/dev/null
+  rc=$?
+  echo "[$E2E_NAME] the last lines of $E2E_LOG:" >&2
+  tail -n 25 "$E2E_LOG" 2>/dev/null | sed 's/^/    /' >&2
+  e2e_fail "the program (pid $E2E_PID) ended $1, with exit status $rc"
+}
 
 # e2e_until SECONDS WHAT COMMAND...: runs COMMAND in this shell until it succeeds; after SECONDS
 # fails with WHAT and the last measurement COMMAND left in LAST.
@@ -320,9 +347,11 @@ e2e_expect_label1() {
   e2e_ok "prize 1's label has the width of $4 ($WIDTH px)"
 }
 
-# e2e_open_settings: a click on the tab 软件设置 shows the settings page.
+# e2e_open_settings: a click on the tab 软件设置 shows the settings page; SHOT is the page
+# settled.
 e2e_open_settings() {
   e2e_click "$MAIN" 90 10
+  unset 'E2E_PREV_SHOT[settings]'
   e2e_until 5 "the settings page did not show" e2e_settings_shown
 }
 
@@ -368,13 +397,34 @@ e2e_expect_keys() {
   done
 }
 
-# e2e_settings_shown: the main window shows the settings page: its first name box, white, at
-# (209, 52), 152 x 30.
+# e2e_settings_shown: the main window shows the settings page, settled (a page caught while it
+# paints may show a box or two over the wheel): its first and last name boxes white, at (209, 52)
+# and (209, 403), 152 x 30.
 e2e_settings_shown() {
-  e2e_shot "$MAIN" settings
+  local first
+  e2e_settled "$MAIN" settings 0 20 520 530 || return 1
   e2e_px colour "$SHOT" $(e2e_box 215 56 140 22) 255 255 255
-  LAST="first name box $PX% white"
-  [ "$PX" -ge 60 ]
+  first=$PX
+  e2e_px colour "$SHOT" $(e2e_box 215 407 140 22) 255 255 255
+  LAST="first name box $first% white, last $PX%"
+  [ "$first" -ge 60 ] && [ "$PX" -ge 60 ]
+}
+
+# e2e_settled ID LABEL X Y W H: takes a screenshot (SHOT) and succeeds when the client box is as it
+# was in the screenshot before of the same LABEL. A window caught while it paints fails, and
+# e2e_until tries again; a check that keeps its screenshot for later comparisons keeps a settled
+# one.
+declare -A E2E_PREV_SHOT=()
+e2e_settled() {
+  local id=$1 label=$2 prev
+  shift 2
+  prev=${E2E_PREV_SHOT[$label]:-}
+  e2e_shot "$id" "$label"
+  E2E_PREV_SHOT[$label]=$SHOT
+  [ -n "$prev" ] || { LAST="first screenshot"; return 1; }
+  e2e_px diff "$prev" "$SHOT" $(e2e_box "$@")
+  LAST="$PX pixels changed between two screenshots"
+  [ "$PX" -eq 0 ]
 }
 
 # e2e_files: the names in the program's folder other than the program, its log, screenshots and
@@ -384,7 +434,7 @@ e2e_files() {
   for f in "$E2E_DIR"/* "$E2E_DIR"/.[!.]*; do
     [ -e "$f" ] || continue
     case ${f##*/} in
-      kelvra.exe | wine.log | shot-*.png | spin*.png | *.orig) ;;
+      kelvra.exe | wine.log | wine-*.log | shot-*.png | spin*.png | *.orig) ;;
       *) echo "${f##*/}" ;;
     esac
   done
