@@ -54,7 +54,7 @@ e2e_until 5 "F11 did not fill the screen" eval '[ "$(size "$MAIN")" = "$(xdotool
 # The wheel page alone: no colour over 5 % of the screen (a flat margin), the background along
 # the top (no tab strip).
 e2e_until 15 "F11 did not show the wheel page alone" \
-  eval 'e2e_shot "$MAIN" full-screen; e2e_px screen "$SHOT"; LAST=$PX;
+  eval 'e2e_settled "$MAIN" full-screen 0 0 100000 100000 && e2e_px screen "$SHOT" && LAST=$PX &&
         e2e_between "$(e2e_field "$PX" commonest)" 0 5 &&
         e2e_between "$(e2e_field "$PX" warm_top)" 90 100'
 e2e_ok "F11 fills the screen with the wheel page alone: $(size "$MAIN"), $PX"

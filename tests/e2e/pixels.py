@@ -106,11 +106,16 @@ def cmd_ink(path, x, y, w, h):
         print(f"left={cols[0]} right={cols[-1]} width={cols[-1] - cols[0] + 1}")
 
 
-def cmd_colour(path, x, y, w, h, r, g, b):
-    """Share of the box, in per cent, whose pixels are within 30 of the colour (r, g, b)."""
-    p = box(load(path), int(x), int(y), int(w), int(h))
-    near = (np.abs(p - np.array([int(r), int(g), int(b)])).max(axis=2) <= 30)
-    print(int(round(100 * near.mean())))
+def cmd_colour(path, x, y, w, h, r, g, b, *more):
+    """Share of the box, in per cent, whose pixels are within 30 of the colour (r, g, b); more
+    boxes (x y w h ...) after the colour give a share each."""
+    img, colour = load(path), np.array([int(r), int(g), int(b)])
+    boxes = [(x, y, w, h)] + [more[i:i + 4] for i in range(0, len(more), 4)]
+    shares = []
+    for bx in boxes:
+        p = box(img, *map(int, bx))
+        shares.append(int(round(100 * (np.abs(p - colour).max(axis=2) <= 30).mean())))
+    print(*shares)
 
 
 def cmd_screen(path):
@@ -123,11 +128,37 @@ def cmd_screen(path):
     print(f"commonest={100.0 * counts.max() / len(flat):.2f} warm_top={100.0 * top:.1f}")
 
 
-def window_origin(win):
+def window_geometry(win):
     out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", win],
                          capture_output=True, text=True, check=True).stdout
     geo = dict(line.split("=", 1) for line in out.split())
-    return int(geo["X"]), int(geo["Y"])
+    return int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])
+
+
+def window_origin(win):
+    return window_geometry(win)[:2]
+
+
+def cmd_settle(win, path, timeout, x, y, w, h):
+    """Grabs the window every 0.1 s until two grabs in a row are alike in the box (a window
+    caught while it paints is not), or for `timeout` seconds; saves the last grab as the
+    screenshot path. One process for the whole wait: a loaded machine starts each slowly."""
+    wx, wy, ww, wh = window_geometry(win)
+    x, y, w, h = int(x), int(y), int(w), int(h)
+    end = time.monotonic() + float(timeout)
+    prev, grabs = None, 0
+    while True:
+        frame = ImageGrab.grab(bbox=(wx, wy, wx + ww, wy + wh), xdisplay=os.environ["DISPLAY"])
+        grabs += 1
+        cur = box(np.asarray(frame.convert("RGB"), dtype=np.int16), x, y, w, h)
+        changed = -1 if prev is None else int((np.abs(cur - prev).max(axis=2) > 40).sum())
+        if changed == 0 or time.monotonic() >= end:
+            break
+        prev = cur
+        time.sleep(0.1)
+    frame.save(path, compress_level=1)
+    print(f"grabs={grabs} changed={changed}")
+    sys.exit(0 if changed == 0 else 1)
 
 
 def cmd_spin(win, px, py, again, rx, ry, rw, rh, quiet, timeout, prefix):

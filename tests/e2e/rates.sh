@@ -37,7 +37,7 @@ shows() {
 line_is() {
   local state=$1 colour=$2 other red black
   shift 2
-  e2e_settled "$RATE" "$state" 10 210 324 28 || return 1
+  e2e_settled "$RATE" "$state" $(total_box) || return 1
   LABEL[$state]=$SHOT
   e2e_px text "$SHOT" $(total_box)
   red=$(e2e_field "$PX" red) black=$(e2e_field "$PX" black)
