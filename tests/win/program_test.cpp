@@ -198,7 +198,7 @@ TEST_F(ProgramTest, EachWinnerEndsUnderThePointerAfterItsScheduledWaits) {
         FakeDelay::waits.clear();
         SpinPointer(winner - 1);
         const auto& w = FakeDelay::waits;
-        ASSERT_EQ(w.size(), static_cast<size_t>(StepCount(winner - 1)));
+        ASSERT_EQ(w, PlanSpin(216, winner - 1).waits) << "the plan's waits, in order";
         EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0),
                   std::lround(NominalSpinSeconds(winner) * 1000));
         EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 36 * (winner - 1));
