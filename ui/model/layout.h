@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "runtime/colours.h"
+
 namespace kelvra {
 
 enum class ControlType {
@@ -25,12 +27,9 @@ enum class Asset { None, Plate, Pointer, Hub, Sunburst };
 
 enum class Align { Left, Centre };
 
-// A colour as COLORREF (red in the low byte); kNoColour means "not set": a Label then paints
+// A colour as COLORREF (runtime/colours.h); kNoColour means "not set": a Label then paints
 // the system's button-face colour behind its text, a window its system default background.
 constexpr uint32_t kNoColour = 0xFFFFFFFFu;
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | (g << 8) | (b << 16);
-}
 
 // height: character height in pixels (0 = the default GUI font); face: GBK, "" = none named.
 struct FontDef {
