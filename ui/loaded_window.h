@@ -65,7 +65,7 @@ class LoadedWindow final : public WindowHost {
     HFONT FontFor(const FontDef& font) override;
     HFONT GuiFont() override;
     PixelRect PixelsOf(const Component& c) const override;
-    PixelRect UnitsOf(const Component& c) const override;
+    UnitRect UnitsOf(const Component& c) const override;
     // Lays every control out again at another DPI (the window moved to another monitor).
     void OnDpiChanged(int32_t dpi, const RECT& suggested);
 
@@ -113,7 +113,7 @@ class LoadedWindow final : public WindowHost {
         bool on = false;
         SIZE monitor{0, 0};
         // What fills the monitor (its shorter side), in the units of the first page.
-        PixelRect subject;
+        UnitRect subject;
         // The window as it was.
         WINDOWPLACEMENT placement{};
         LONG_PTR style = 0;

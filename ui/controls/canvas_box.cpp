@@ -70,7 +70,7 @@ int CanvasBox::Place(const Placed& p) {
                               p.visible);
 }
 
-PixelRect CanvasBox::DrawingBounds() const {
+UnitRect CanvasBox::DrawingBounds() const {
     Rect bounds{0, 0, 0, 0};
     for (const Placed& p : placed_) {
         const SpriteTemplate* source = TemplateOf(window_.Find(p.templateId));
