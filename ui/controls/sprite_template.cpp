@@ -11,7 +11,7 @@ namespace {
 // Font sizes convert to heights in layout units; a canvas scales them with everything else.
 constexpr int32_t kUnitsPerInch = 96;
 
-class TemplateComponent : public Component {
+class SpriteTemplateComponent : public Component {
   public:
     using Component::Component;
     void CreateNative(HWND parent) override {
@@ -106,17 +106,17 @@ class TemplateComponent : public Component {
 }  // namespace
 
 std::unique_ptr<Component> MakeSpriteTemplate(WindowHost& window, const ControlDef& def) {
-    return std::make_unique<TemplateComponent>(window, &def);
+    return std::make_unique<SpriteTemplateComponent>(window, &def);
 }
 
 const SpriteTemplate* TemplateOf(const Component* c) {
     return c != nullptr && c->type() == ControlType::CartoonObject
-               ? &static_cast<const TemplateComponent*>(c)->Template()
+               ? &static_cast<const SpriteTemplateComponent*>(c)->Template()
                : nullptr;
 }
 
 std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale) {
-    return static_cast<const TemplateComponent&>(c).PictureAt(scale);
+    return static_cast<const SpriteTemplateComponent&>(c).PictureAt(scale);
 }
 
 }  // namespace kelvra
