@@ -32,7 +32,7 @@ void RegisterControlClasses(HINSTANCE instance) {
         {kLabelClass, &LabelProc},
         {kTransLabelClass, &TransLabelProc},
         {kCanvasClass, &CanvasProc},
-        {kTemplateClass, &DefWindowProcW},
+        {kSpriteTemplateClass, &DefWindowProcW},
     };
     for (const ClassDef& d : classes) {
         WNDCLASSEXW wc{};

@@ -20,7 +20,7 @@ class SpriteTemplateComponent : public Component {
         tmpl_.rotateFollow = def_->rotateFollow;
         colour_ = OrBlack(def_->textColour);
         tmpl_.textColour = colour_;
-        CreateChild(parent, kTemplateClass, L"", 0);
+        CreateChild(parent, kSpriteTemplateClass, L"", 0);
     }
     const SpriteTemplate& Template() const { return tmpl_; }
     std::shared_ptr<const Image> PictureAt(const Scale& scale) const {
