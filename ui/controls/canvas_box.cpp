@@ -10,7 +10,7 @@ namespace kelvra {
 
 void CanvasBox::CreateNative(HWND parent) {
     MakeCanvas();
-    CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
+    CreateChild(parent, kCanvasBoxClass, L"", def_->tabStop ? WS_TABSTOP : 0);
 }
 
 void CanvasBox::MakeCanvas() {

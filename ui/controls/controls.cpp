@@ -31,7 +31,7 @@ void RegisterControlClasses(HINSTANCE instance) {
     } classes[] = {
         {kLabelClass, &LabelProc},
         {kTransLabelClass, &TransLabelProc},
-        {kCanvasClass, &CanvasProc},
+        {kCanvasBoxClass, &CanvasProc},
         {kSpriteTemplateClass, &DefWindowProcW},
     };
     for (const ClassDef& d : classes) {
