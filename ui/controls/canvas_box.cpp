@@ -145,7 +145,7 @@ void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
                       part.height, 0, 0, 0, part.height, part.pixels.data(), &bi, DIB_RGB_COLORS);
 }
 
-LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CanvasBox*>(Component::FromHwnd(hwnd));
     if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND))
         return DefWindowProcW(hwnd, msg, wp, lp);

@@ -31,7 +31,7 @@ void RegisterControlClasses(HINSTANCE instance) {
     } classes[] = {
         {kLabelClass, &LabelProc},
         {kTransLabelClass, &TransLabelProc},
-        {kCanvasBoxClass, &CanvasProc},
+        {kCanvasBoxClass, &CanvasBoxProc},
         {kSpriteTemplateClass, &DefWindowProcW},
     };
     for (const ClassDef& d : classes) {

@@ -40,6 +40,6 @@ inline constexpr wchar_t kCanvasBoxClass[] = L"KelvraCanvas";
 inline constexpr wchar_t kSpriteTemplateClass[] = L"KelvraTemplate";
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace kelvra
