@@ -86,7 +86,7 @@ class LoadedWindow final : public WindowHost {
     // The frame at the scale of the screen's centre, its client area the layout's, scaled.
     bool CreateFrame();
     // Creates the control's native window (its parent's first) and puts it in its z-order.
-    void CreateControl(Component& c);
+    void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
     void Relayout(Scale scale);
