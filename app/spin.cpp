@@ -3,7 +3,7 @@
 #include "app/clock.h"
 #include "app/state.h"
 #include "runtime/win/events.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
 #include "wheel/spin_rules.h"

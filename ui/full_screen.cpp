@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 #include "ui/loaded_window.h"
 

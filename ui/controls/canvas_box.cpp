@@ -1,4 +1,4 @@
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Label and TransLabel: drawn by the program, each showing a caption over its background.
 #include "runtime/text.h"
 #include "runtime/win/hotkey.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 
 namespace kelvra {
