@@ -116,6 +116,12 @@ class Component {
     void SetBounds(const UnitRect& units, UINT keep);
 };
 
+// `c` as the class of its control type (T::kType), or null when it is of another type.
+template <typename T>
+T* As(Component* c) {
+    return c != nullptr && c->type() == T::kType ? static_cast<T*>(c) : nullptr;
+}
+
 // A component whose caption is its native window's text (the window itself, a button).
 class NativeCaptionComponent : public Component {
   public:
