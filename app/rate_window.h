@@ -1,4 +1,6 @@
 #pragma once
+// The rate window's handlers: its boxes, the running total and the save of the rates.
+
 #include <cstdint>
 
 namespace kelvra {
