@@ -9,15 +9,17 @@
 
 namespace kelvra {
 
+// The layouts' names of the control types; beside each, the class that implements it (the
+// glossary in docs/architecture.md gives the files).
 enum class ControlType {
-    Window,
-    Tab,
-    EditBox,
-    Label,
-    Button,
-    TransLabel,
-    CartoonBox,
-    CartoonObject
+    Window,        // LoadedWindow, and FrameComponent as a component of itself
+    Tab,           // TabComponent
+    EditBox,       // EditBoxComponent
+    Label,         // LabelComponent
+    Button,        // ButtonComponent
+    TransLabel,    // TransLabelComponent (the hub's start control is one)
+    CartoonBox,    // CanvasBox, over the model Canvas
+    CartoonObject  // SpriteTemplateComponent, holding a SpriteTemplate
 };
 
 enum class WindowId : int32_t { Main = 1, Rate = 2, Help = 3 };
