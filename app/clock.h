@@ -1,4 +1,6 @@
 #pragma once
+// The millisecond clock a spin's pick is read from, and its two sources.
+
 #include <cstdint>
 
 namespace kelvra {

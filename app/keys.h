@@ -1,4 +1,6 @@
 #pragma once
+// The keys the main window takes itself: full screen, the rate window and the spin.
+
 #include <cstdint>
 
 namespace kelvra {

@@ -1,4 +1,5 @@
 #pragma once
+// The prize names: loaded into the settings page's boxes, and saved from them.
 
 namespace kelvra {
 

@@ -1,4 +1,5 @@
 #pragma once
+// The process from start to exit.
 
 namespace kelvra {
 

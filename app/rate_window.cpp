@@ -37,12 +37,13 @@ void LoadRateBoxes() {
 int32_t ComputeTotal() {
     const int32_t total = ComputeRateTotal(RateTexts());
     State().currentRateTotal = total;
-    WriteTextColour(WindowId::Rate, ids::kRateTotal, TotalColour(total));
     return total;
 }
 
 void ShowTotal() {
-    WriteCaption(WindowId::Rate, ids::kRateTotal, TotalCaption(ComputeTotal()));
+    const int32_t total = ComputeTotal();
+    WriteTextColour(WindowId::Rate, ids::kRateTotal, TotalColour(total));
+    WriteCaption(WindowId::Rate, ids::kRateTotal, TotalCaption(total));
 }
 
 void SaveRates() {

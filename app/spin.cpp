@@ -3,7 +3,7 @@
 #include "app/clock.h"
 #include "app/state.h"
 #include "runtime/win/events.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
 #include "wheel/spin_rules.h"
@@ -60,9 +60,10 @@ void SpinPointer(int32_t index) {
     if (CanvasBox* canvas = WheelCanvas()) {
         const SpinPlan plan = PlanSpin(canvas->GetSpriteAngle(s.pointerSpriteId), index);
         if (plan.snapTurn != 0) canvas->RotateSprite(s.pointerSpriteId, plan.snapTurn);
-        for (int32_t i = 1; i <= plan.steps && (canvas = WheelCanvas()) != nullptr; ++i) {
+        for (const int32_t wait : plan.waits) {
+            if ((canvas = WheelCanvas()) == nullptr) break;
             canvas->RotateSprite(s.pointerSpriteId, 36);
-            Wait(WaitAfterStep(i));
+            Wait(wait);
         }
     }
     s.spinning = false;

@@ -1,4 +1,6 @@
 #pragma once
+// The spin: a press on the hub, the pick of the winner and the pointer turning to it.
+
 #include <cstdint>
 
 namespace kelvra {

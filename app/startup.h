@@ -1,4 +1,6 @@
 #pragma once
+// The start-up sequence and the opening of the rate and instructions windows.
+
 #include <cstdint>
 
 namespace kelvra {

@@ -2,7 +2,7 @@
 
 #include "app/state.h"
 #include "runtime/win/events.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
 

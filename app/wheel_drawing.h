@@ -1,4 +1,5 @@
 #pragma once
+// The wheel on the canvas: drawn at start and after each save of the names, taken down at the end.
 
 namespace kelvra {
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/prize_table.h"
+#include "runtime/colours.h"
 #include "runtime/ini.h"
 #include "runtime/text.h"
 
@@ -19,7 +20,7 @@ std::string TotalCaption(int32_t total) {
 }
 
 uint32_t TotalColour(int32_t total) {
-    return total > 100 ? 0xFFu : 0u;
+    return total > 100 ? kRed : kBlack;
 }
 
 SaveResult SaveSection(std::string_view section, std::string_view keyWord,

@@ -15,7 +15,7 @@ namespace kelvra {
 int32_t ComputeRateTotal(const std::array<std::string, 10>& boxTexts);
 // "当前中奖率：" + the total in decimal + "%".
 std::string TotalCaption(int32_t total);
-// Text colour of the total label: red (0xFF) above 100, black otherwise.
+// Text colour of the total label (COLORREF): red above 100, black otherwise.
 uint32_t TotalColour(int32_t total);
 
 struct SaveResult {

@@ -1,4 +1,6 @@
 #pragma once
+// The runtime error that ends the program, and the text of its box.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,4 +1,6 @@
 #pragma once
+// The program folder, the current directory and whether a file is there.
+
 #include <string>
 #include <string_view>
 

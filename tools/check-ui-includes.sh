@@ -11,7 +11,7 @@ rank() {
         ui/pictures.* | ui/binding.h) echo 1 ;;
         ui/window_host.h) echo 2 ;;
         ui/component.*) echo 3 ;;
-        ui/canvas_box.h | ui/controls/*) echo 4 ;;
+        ui/controls/*) echo 4 ;;
         ui/loaded_window.* | ui/window_scale.cpp | ui/full_screen.cpp) echo 5 ;;
         ui/window_registry.*) echo 6 ;;
         ui/window.*) echo 7 ;;

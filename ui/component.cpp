@@ -119,43 +119,46 @@ void Component::ApplyCursor() {
         SetCursor(cursor_);
 }
 
-PixelRect Component::Bounds() const {
+UnitRect Component::Bounds() const {
     if (Live()) return window_.UnitsOf(*this);
     return {common_.left, common_.top, common_.width, common_.height};
 }
 
-void Component::SetBounds(const PixelRect& units, UINT keep) {
+void Component::SetBounds(const UnitRect& units, UINT keep) {
     common_.left = units.left;
     common_.top = units.top;
     common_.width = units.width;
     common_.height = units.height;
     if (!Live()) return;
-    const PixelRect r = def_ != nullptr ? window_.PixelsOf(*this) : units;
+    // The window itself has no layout rectangle: its place is read and written in pixels.
+    const PixelRect r = def_ != nullptr
+                            ? window_.PixelsOf(*this)
+                            : PixelRect{units.left, units.top, units.width, units.height};
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
                  keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A live window moves or resizes from where it is.
 void Component::SetLeft(int32_t left) {
-    PixelRect r = Bounds();
+    UnitRect r = Bounds();
     r.left = ClampPosition(left);
     SetBounds(r, SWP_NOSIZE);
 }
 
 void Component::SetTop(int32_t top) {
-    PixelRect r = Bounds();
+    UnitRect r = Bounds();
     r.top = ClampPosition(top);
     SetBounds(r, SWP_NOSIZE);
 }
 
 void Component::SetWidth(int32_t width) {
-    PixelRect r = Bounds();
+    UnitRect r = Bounds();
     r.width = ClampSize(width);
     SetBounds(r, SWP_NOMOVE);
 }
 
 void Component::SetHeight(int32_t height) {
-    PixelRect r = Bounds();
+    UnitRect r = Bounds();
     r.height = ClampSize(height);
     SetBounds(r, SWP_NOMOVE);
 }

@@ -42,7 +42,7 @@ class Component {
 
     // The common properties. Places are in units of the layout, read back from the native
     // window while there is one; a position is clamped to ±kMaxPosition, a size to 0..it.
-    PixelRect Bounds() const;
+    UnitRect Bounds() const;
     void SetLeft(int32_t left);
     void SetTop(int32_t top);
     void SetWidth(int32_t width);
@@ -113,8 +113,14 @@ class Component {
 
   private:
     // Stores `units` and moves the native window there; `keep` is SWP_NOMOVE or SWP_NOSIZE.
-    void SetBounds(const PixelRect& units, UINT keep);
+    void SetBounds(const UnitRect& units, UINT keep);
 };
+
+// `c` as the class of its control type (T::kType), or null when it is of another type.
+template <typename T>
+T* As(Component* c) {
+    return c != nullptr && c->type() == T::kType ? static_cast<T*>(c) : nullptr;
+}
 
 // A component whose caption is its native window's text (the window itself, a button).
 class NativeCaptionComponent : public Component {

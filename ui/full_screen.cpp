@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 #include "ui/loaded_window.h"
 
@@ -58,7 +58,7 @@ void LoadedWindow::EnterFullScreen() {
     const RECT& m = monitor.rcMonitor;
     full_.monitor = {m.right - m.left, m.bottom - m.top};
     const CanvasBox* canvas = FirstPageCanvas(components_);
-    PixelRect subject = canvas != nullptr ? canvas->DrawingBounds() : PixelRect{};
+    UnitRect subject = canvas != nullptr ? canvas->DrawingBounds() : UnitRect{};
     if (canvas != nullptr) {
         subject.left += canvas->common().left;
         subject.top += canvas->common().top;
@@ -96,7 +96,7 @@ void LoadedWindow::LeaveFullScreen() {
 
 POINT LoadedWindow::PageOrigin() const {
     const SIZE& m = full_.monitor;
-    const PixelRect& s = full_.subject;
+    const UnitRect& s = full_.subject;
     return {(m.cx - scale_.Px(s.width)) / 2 - scale_.Px(s.left),
             m.cy + (m.cy - scale_.Px(s.height)) / 2 - scale_.Px(s.top)};
 }

@@ -111,7 +111,7 @@ bool LoadedWindow::Open() {
         if (def.page >= 0 && def.page != currentPage_)
             made.SetDeferred(true);
         else
-            CreateControl(made);
+            CreateControlWindow(made);
     }
     for (const auto& c : components_) c->ApplyVisibility();
     return true;
@@ -125,7 +125,7 @@ void LoadedWindow::SelectPage(int32_t page) {
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
 }
 
-void LoadedWindow::CreateControl(Component& c) {
+void LoadedWindow::CreateControlWindow(Component& c) {
     Component* parent = Find(c.def()->parent);
     if (parent != nullptr) EnsureCreated(*parent);
     c.CreateNative(parent != nullptr && parent->hwnd() != nullptr ? parent->hwnd() : hwnd_);
@@ -148,7 +148,7 @@ void LoadedWindow::CreateControl(Component& c) {
 void LoadedWindow::EnsureCreated(Component& c) {
     if (!c.deferred() || hwnd_ == nullptr) return;
     c.SetDeferred(false);
-    CreateControl(c);
+    CreateControlWindow(c);
     // What was written meanwhile applies now; the other controls of the page keep their order.
     c.ApplyVisibility();
     if (c.common().disabled && c.hwnd() != nullptr) EnableWindow(c.hwnd(), FALSE);

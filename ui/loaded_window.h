@@ -65,7 +65,7 @@ class LoadedWindow final : public WindowHost {
     HFONT FontFor(const FontDef& font) override;
     HFONT GuiFont() override;
     PixelRect PixelsOf(const Component& c) const override;
-    PixelRect UnitsOf(const Component& c) const override;
+    UnitRect UnitsOf(const Component& c) const override;
     // Lays every control out again at another DPI (the window moved to another monitor).
     void OnDpiChanged(int32_t dpi, const RECT& suggested);
 
@@ -86,7 +86,7 @@ class LoadedWindow final : public WindowHost {
     // The frame at the scale of the screen's centre, its client area the layout's, scaled.
     bool CreateFrame();
     // Creates the control's native window (its parent's first) and puts it in its z-order.
-    void CreateControl(Component& c);
+    void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
     void Relayout(Scale scale);
@@ -113,7 +113,7 @@ class LoadedWindow final : public WindowHost {
         bool on = false;
         SIZE monitor{0, 0};
         // What fills the monitor (its shorter side), in the units of the first page.
-        PixelRect subject;
+        UnitRect subject;
         // The window as it was.
         WINDOWPLACEMENT placement{};
         LONG_PTR style = 0;

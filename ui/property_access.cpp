@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include "runtime/fatal.h"
+#include "ui/controls/edit_box.h"
+#include "ui/controls/labels.h"
+#include "ui/controls/sprite_template.h"
 #include "ui/window.h"
 
 namespace kelvra {
@@ -30,6 +33,21 @@ Component& PreparedFor(WindowId window, int32_t componentId, int32_t commonNumbe
     Component& c = ComponentFor(static_cast<int32_t>(window), componentId);
     Prepare(c, *FindProperty(c.type(), commonNumber));
     return c;
+}
+
+// The control as the class of its type T, prepared for T's property `number`, for a named
+// writer to call its setter; null when the control is of another type, which has no such
+// property (a write by number is ignored then too).
+template <typename T>
+T* PreparedAs(Component& c, int32_t number) {
+    T* typed = As<T>(&c);
+    if (typed != nullptr) Prepare(c, *FindProperty(T::kType, number));
+    return typed;
+}
+
+template <typename T>
+T* PreparedAs(WindowId window, int32_t componentId, int32_t number) {
+    return PreparedAs<T>(ComponentFor(static_cast<int32_t>(window), componentId), number);
 }
 
 PropertyValue ReadCommon(const Component& c, int32_t number) {
@@ -105,22 +123,25 @@ void WriteProperty(int32_t windowId, int32_t componentId, int32_t number, int32_
 }
 
 std::string ReadContent(WindowId window, int32_t editBox) {
-    return ReadProperty(static_cast<int32_t>(window), editBox, EditBoxProperty::Content, -1).text;
+    const auto* box = PreparedAs<EditBoxComponent>(window, editBox, EditBoxProperty::Content);
+    return box != nullptr ? box->Content() : std::string();
 }
 
 void WriteContent(WindowId window, int32_t editBox, std::string_view text) {
-    WriteProperty(static_cast<int32_t>(window), editBox, EditBoxProperty::Content, -1,
-                  PropertyValue::Text(text));
+    if (auto* box = PreparedAs<EditBoxComponent>(window, editBox, EditBoxProperty::Content))
+        box->SetContent(text);
 }
 
 void WriteCaption(WindowId window, int32_t label, std::string_view text) {
-    WriteProperty(static_cast<int32_t>(window), label, LabelProperty::Caption, -1,
-                  PropertyValue::Text(text));
+    Component& c = ComponentFor(static_cast<int32_t>(window), label);
+    if (auto* l = PreparedAs<LabelComponent>(c, LabelProperty::Caption)) return l->SetCaption(text);
+    if (auto* t = PreparedAs<TransLabelComponent>(c, TransLabelProperty::Caption))
+        t->SetCaption(text);
 }
 
 void WriteTextColour(WindowId window, int32_t label, uint32_t colour) {
-    WriteProperty(static_cast<int32_t>(window), label, LabelProperty::TextColour, -1,
-                  PropertyValue::Number(colour));
+    if (auto* l = PreparedAs<LabelComponent>(window, label, LabelProperty::TextColour))
+        l->SetTextColour(colour);
 }
 
 void WriteDisabled(WindowId window, int32_t component, bool disabled) {
@@ -128,23 +149,27 @@ void WriteDisabled(WindowId window, int32_t component, bool disabled) {
 }
 
 void WriteTemplateText(WindowId window, int32_t spriteTemplate, std::string_view text) {
-    WriteProperty(static_cast<int32_t>(window), spriteTemplate, CartoonObjectProperty::Text, -1,
-                  PropertyValue::Text(text));
+    using P = CartoonObjectProperty;
+    if (auto* t = PreparedAs<SpriteTemplateComponent>(window, spriteTemplate, P::Text))
+        t->SetText(text);
 }
 
 void WriteTemplateFontFace(WindowId window, int32_t spriteTemplate, std::string_view face) {
-    WriteProperty(static_cast<int32_t>(window), spriteTemplate, CartoonObjectProperty::Font,
-                  static_cast<int32_t>(FontMember::Face), PropertyValue::Text(face));
+    using P = CartoonObjectProperty;
+    if (auto* t = PreparedAs<SpriteTemplateComponent>(window, spriteTemplate, P::Font))
+        t->SetFontFace(face);
 }
 
 void WriteTemplateFontSize(WindowId window, int32_t spriteTemplate, int32_t points) {
-    WriteProperty(static_cast<int32_t>(window), spriteTemplate, CartoonObjectProperty::Font,
-                  static_cast<int32_t>(FontMember::Size), PropertyValue::Number(points));
+    using P = CartoonObjectProperty;
+    if (auto* t = PreparedAs<SpriteTemplateComponent>(window, spriteTemplate, P::Font))
+        t->SetFontSize(points);
 }
 
 void WriteTemplateTextColour(WindowId window, int32_t spriteTemplate, uint32_t colour) {
-    WriteProperty(static_cast<int32_t>(window), spriteTemplate, CartoonObjectProperty::TextColour,
-                  -1, PropertyValue::Number(colour));
+    using P = CartoonObjectProperty;
+    if (auto* t = PreparedAs<SpriteTemplateComponent>(window, spriteTemplate, P::TextColour))
+        t->SetTextColour(colour);
 }
 
 }  // namespace kelvra

@@ -19,10 +19,13 @@ PropertyValue ReadProperty(int32_t windowId, int32_t componentId, int32_t number
 void WriteProperty(int32_t windowId, int32_t componentId, int32_t number, int32_t memberIndex,
                    const PropertyValue& value);
 
+// By name: each goes straight to the control's own getter or setter, which its number reaches
+// too. A control of another type is left alone (a read gives ""), as a number outside its table.
+
 // An edit box's content; a write raises the box's change event once.
 std::string ReadContent(WindowId window, int32_t editBox);
 void WriteContent(WindowId window, int32_t editBox, std::string_view text);
-// A label's caption and text colour (COLORREF).
+// A label's caption (Label or TransLabel), and a Label's text colour (COLORREF).
 void WriteCaption(WindowId window, int32_t label, std::string_view text);
 void WriteTextColour(WindowId window, int32_t label, uint32_t colour);
 // Whether a control ignores mouse and keyboard input.

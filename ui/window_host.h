@@ -31,7 +31,7 @@ class WindowHost {
     // Where a control's native window goes in its parent, in pixels.
     virtual PixelRect PixelsOf(const Component& c) const = 0;
     // A control's rectangle in its parent, read back from its native window, in units.
-    virtual PixelRect UnitsOf(const Component& c) const = 0;
+    virtual UnitRect UnitsOf(const Component& c) const = 0;
     // Whether the window fills its monitor with its first page alone: a canvas then covers the
     // monitor, its background cropped to the monitor's shape and its drawing centred on it.
     virtual bool fullScreen() const = 0;

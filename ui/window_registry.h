@@ -10,7 +10,7 @@
 #include <span>
 
 #include "ui/binding.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/loaded_window.h"
 #include "ui/model/layout.h"
 

@@ -49,12 +49,13 @@ PixelRect LoadedWindow::PixelsOf(const Component& c) const {
     return scale_.Px(u.left, u.top, u.width, u.height);
 }
 
-PixelRect LoadedWindow::UnitsOf(const Component& c) const {
+UnitRect LoadedWindow::UnitsOf(const Component& c) const {
     RECT r;
     GetWindowRect(c.hwnd(), &r);
     if (HWND parent = GetParent(c.hwnd());
         parent != nullptr && (GetWindowLongW(c.hwnd(), GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    // The window itself keeps its place in pixels (Component::SetBounds).
     if (c.def() == nullptr) return {r.left, r.top, r.right - r.left, r.bottom - r.top};
     if (full_.on) {
         // The tab control and the canvases lie where the monitor is, not where their units say.

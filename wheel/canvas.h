@@ -1,4 +1,5 @@
 #pragma once
+// The sprite canvas as a model: templates, sprites copied from them, drawn into a back buffer.
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,5 @@
 #pragma once
+// A font as a control or a sprite template holds it.
 
 #include <string>
 

@@ -1,4 +1,5 @@
 #pragma once
+// Premultiplied images and rectangles: raw pictures, turning, scaling, reduction, composing.
 
 #include <cstddef>
 #include <cstdint>

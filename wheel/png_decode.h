@@ -1,4 +1,5 @@
 #pragma once
+// PNG decoding into an image.
 
 #include <cstddef>
 

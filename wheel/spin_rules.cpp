@@ -1,5 +1,7 @@
 #include "wheel/spin_rules.h"
 
+#include <numeric>
+
 #include "runtime/text.h"
 
 namespace kelvra {
@@ -34,25 +36,27 @@ int32_t StepCount(int32_t index) {
     return TruncateToInt32(index + kBaseSteps);
 }
 
-int32_t WaitAfterStep(int32_t i) {
-    // The wait grows after a step, so step i waits what steps 1..i-1 have added.
-    const int32_t earlier = i - 1;
+std::vector<int32_t> StepWaits(int32_t steps) {
+    std::vector<int32_t> waits;
     int32_t wait = kInitialWait;
-    if (earlier > kFirstSlowDown) wait += 2 * (earlier - kFirstSlowDown);
-    if (earlier > kSecondSlowDown) wait += 6 * (earlier - kSecondSlowDown);
-    return wait;
+    for (int32_t step = 1; step <= steps; ++step) {
+        waits.push_back(wait);
+        // The pointer slows down: each step from the 32nd on waits 2 ms longer than the one
+        // before, and from the 42nd on 8 ms longer.
+        if (step > kFirstSlowDown) wait += 2;
+        if (step > kSecondSlowDown) wait += 6;
+    }
+    return waits;
 }
 
 SpinPlan PlanSpin(int32_t currentAngle, int32_t index) {
     const int32_t snap = currentAngle == 0 ? 0 : TruncateToInt32(kFullTurn - currentAngle);
-    return {snap, StepCount(index)};
+    return {snap, StepWaits(StepCount(index))};
 }
 
 double NominalSpinSeconds(int32_t winner) {
-    const int32_t steps = StepCount(winner - 1);
-    int64_t totalMs = 0;
-    for (int32_t i = 1; i <= steps; ++i) totalMs += WaitAfterStep(i);
-    return double(totalMs) / 1000.0;
+    const std::vector<int32_t> waits = PlanSpin(0, winner - 1).waits;
+    return double(std::accumulate(waits.begin(), waits.end(), int64_t{0})) / 1000.0;
 }
 
 }  // namespace kelvra

@@ -3,6 +3,7 @@
 // schedule. The window side only turns the sprite and waits.
 
 #include <cstdint>
+#include <vector>
 
 #include "config/prize_table.h"
 
@@ -16,12 +17,12 @@ int32_t FindWinner(const PrizeTable& table, int32_t r);
 // Steps of 36 degrees for the winner at `index` (winner - 1): seven turns plus `index` sectors;
 // 0 for no winner.
 int32_t StepCount(int32_t index);
-// Milliseconds waited after step i (1-based).
-int32_t WaitAfterStep(int32_t i);
+// The pointer's schedule: the milliseconds it waits after each of `steps` steps, in order.
+std::vector<int32_t> StepWaits(int32_t steps);
 
 struct SpinPlan {
     int32_t snapTurn;  // turn that brings the pointer back to 0 degrees first, 0 when already there
-    int32_t steps;
+    std::vector<int32_t> waits;  // one step of 36 degrees for each, then that wait
 };
 SpinPlan PlanSpin(int32_t currentAngle, int32_t index);
 

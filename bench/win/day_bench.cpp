@@ -24,7 +24,7 @@
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "runtime/win/system_library.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
 #include "ui/window.h"

@@ -28,7 +28,7 @@
 #include "runtime/encoding.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/property_access.h"
 #include "ui/window.h"
 #include "ui/model/ids.h"

@@ -1,4 +1,6 @@
 #pragma once
+// Automation (IDispatch) objects by name: made, their methods called and properties read.
+
 #include <windows.h>
 #include <oaidl.h>
 

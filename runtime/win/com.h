@@ -1,4 +1,5 @@
 #pragma once
+// COM, started on a thread at its first use there.
 
 namespace kelvra {
 

@@ -1,4 +1,6 @@
 #pragma once
+// The event pump: messages dispatched, the tick counters, and Delay, which serves them as it waits.
+
 #include <windows.h>
 
 #include <cstdint>

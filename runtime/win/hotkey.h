@@ -1,4 +1,6 @@
 #pragma once
+// The system-wide hot key, claimed for a window and routed to a target window as a message.
+
 #include <windows.h>
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 #pragma once
+// The message box.
+
 #include <windows.h>
 
 #include <cstdint>

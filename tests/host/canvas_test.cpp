@@ -27,7 +27,7 @@ Image Striped(int w, int h) {
     return img;
 }
 
-SpriteTemplate Picture(int w, int h, bool rotateFollow, int layer = 0) {
+SpriteTemplate PictureTemplate(int w, int h, bool rotateFollow, int layer = 0) {
     SpriteTemplate t;
     t.picture = Striped(w, h);
     t.rotateFollow = rotateFollow;
@@ -53,14 +53,14 @@ class CanvasTest : public ::testing::Test {
 TEST_F(CanvasTest, IdsCountFromOneAndLayersOrderTheDrawing) {
     const int layers[] = {0, 0, 1, 0, -1, 1};
     for (int i = 0; i < 6; i++)
-        EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false, layers[i]), 0, 0), i + 1);
+        EXPECT_EQ(canvas.AddSprite(PictureTemplate(4, 4, false, layers[i]), 0, 0), i + 1);
     EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{5, 1, 2, 4, 3, 6}));
 
     canvas.RemoveSprites({2, 99, 5, -1});
     EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1, 4, 3, 6}));
     canvas.RemoveSprites(std::vector<int>{6, 6, 0});
     EXPECT_EQ(canvas.SpriteIds(), (std::vector<int>{1, 4, 3}));
-    EXPECT_EQ(canvas.AddSprite(Picture(4, 4, false), 0, 0), 7) << "ids are never reused";
+    EXPECT_EQ(canvas.AddSprite(PictureTemplate(4, 4, false), 0, 0), 7) << "ids are never reused";
 }
 
 TEST_F(CanvasTest, SpriteCopiesTheTemplateAndShowsTextBeforePicture) {
@@ -90,13 +90,13 @@ TEST_F(CanvasTest, SpriteCopiesTheTemplateAndShowsTextBeforePicture) {
 }
 
 TEST_F(CanvasTest, TemplateAngleTurnsTheNewSpriteOnlyWhenFollowing) {
-    SpriteTemplate following = Picture(30, 10, true);
+    SpriteTemplate following = PictureTemplate(30, 10, true);
     following.angle = -90;
     const Sprite* turned = canvas.FindSprite(canvas.AddSprite(following, 5, 5));
     EXPECT_EQ(turned->angle, 270);
     EXPECT_EQ(*turned->rendered, RotateImage(Striped(30, 10), 270));
 
-    SpriteTemplate fixed = Picture(30, 10, false);
+    SpriteTemplate fixed = PictureTemplate(30, 10, false);
     fixed.angle = 45;
     const Sprite* plain = canvas.FindSprite(canvas.AddSprite(fixed, 5, 5));
     EXPECT_EQ(plain->angle, 45);
@@ -105,7 +105,7 @@ TEST_F(CanvasTest, TemplateAngleTurnsTheNewSpriteOnlyWhenFollowing) {
 
 // An angle set, then a turn: each wraps into 0..359.
 TEST_F(CanvasTest, AnglesWrapIntoZeroTo359) {
-    const int id = canvas.AddSprite(Picture(10, 10, true), 0, 0);
+    const int id = canvas.AddSprite(PictureTemplate(10, 10, true), 0, 0);
     struct Case {
         int set, afterSet, by, afterTurn;
     };
@@ -123,8 +123,8 @@ TEST_F(CanvasTest, AnglesWrapIntoZeroTo359) {
 // Unknown ids, the angle a sprite already has, and any angle of a sprite that does not follow
 // the turn change no picture and redraw nothing.
 TEST_F(CanvasTest, ChangesThatRedrawNothing) {
-    const int pointer = canvas.AddSprite(Picture(134, 304, true), 195, 110);
-    const int plate = canvas.AddSprite(Picture(474, 475, false), 25, 25);
+    const int pointer = canvas.AddSprite(PictureTemplate(134, 304, true), 195, 110);
+    const int plate = canvas.AddSprite(PictureTemplate(474, 475, false), 25, 25);
     canvas.SetSpriteAngle(pointer, 36);
     canvas.TakeDirty();
     const Sprite before[] = {*canvas.FindSprite(pointer), *canvas.FindSprite(plate)};
@@ -168,7 +168,7 @@ TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const int id = canvas.AddSprite(Picture(c.w, c.h, true), 195, 110);
+        const int id = canvas.AddSprite(PictureTemplate(c.w, c.h, true), 195, 110);
         canvas.SetSpriteAngle(id, c.angle);
         const Sprite* s = canvas.FindSprite(id);
         EXPECT_EQ(s->left, c.left);
@@ -178,7 +178,7 @@ TEST_F(CanvasTest, TurningKeepsTheCentreWithIntegerHalves) {
 }
 
 TEST_F(CanvasTest, CachedTurnsMatchFreshOnesAndAreReused) {
-    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    const int id = canvas.AddSprite(PictureTemplate(134, 304, true), 195, 110);
     std::vector<std::shared_ptr<const Image>> firstRound;
     for (int step = 0; step < 20; step++) {
         canvas.RotateSprite(id, 36);
@@ -192,15 +192,15 @@ TEST_F(CanvasTest, CachedTurnsMatchFreshOnesAndAreReused) {
 }
 
 TEST_F(CanvasTest, DirtyRegionCoversOldAndNewBoxesWithinTheCanvas) {
-    const int id = canvas.AddSprite(Picture(134, 304, true), 195, 110);
+    const int id = canvas.AddSprite(PictureTemplate(134, 304, true), 195, 110);
     EXPECT_EQ(canvas.TakeDirty(), (Rect{195, 110, 329, 414}));
     EXPECT_TRUE(canvas.TakeDirty().IsEmpty()) << "taking clears";
 
     canvas.SetSpriteAngle(id, 90);  // 304 x 134 at (110, 195)
     EXPECT_EQ(canvas.TakeDirty(), (Rect{110, 110, 414, 414}));
 
-    canvas.AddSprite(Picture(100, 100, false), -50, 500);
-    canvas.AddSprite(Picture(100, 100, false), 0, 0, false);
+    canvas.AddSprite(PictureTemplate(100, 100, false), -50, 500);
+    canvas.AddSprite(PictureTemplate(100, 100, false), 0, 0, false);
     EXPECT_EQ(canvas.TakeDirty(), (Rect{0, 500, 50, 548}));
 
     canvas.RemoveSprites({id});
@@ -281,13 +281,14 @@ TEST(CanvasRedrawn, WheelsDrawnAgainShareTheirPicturesAndRenderAsIfComposedWhole
     std::vector<int> pointers;
     for (int round = 0; round < 3; round++) {  // as after two saves of the names
         canvas.AddSprite(Disc(474, 0xFF808080u), 25, 25);
-        pointers.push_back(canvas.AddSprite(Picture(134, 304, true), 195, 110));
+        pointers.push_back(canvas.AddSprite(PictureTemplate(134, 304, true), 195, 110));
         canvas.AddSprite(Disc(115, 0x80400000u), 205, 205);  // half transparent
         canvas.AddSprite(Disc(61, 0xFF004000u), 232, 232);   // an opaque hub over the pointer
         canvas.AddSprite(Text("abc"), 210, 60);
     }
     // Over the bottom-right corner, turning with the pointers: the last row and column change.
-    const int corner = canvas.AddSprite(Picture(61, 27, true), kCanvasW - 40, kCanvasH - 15);
+    const int corner =
+        canvas.AddSprite(PictureTemplate(61, 27, true), kCanvasW - 40, kCanvasH - 15);
     const Sprite* first = canvas.FindSprite(1);
     const Sprite* again = canvas.FindSprite(6);
     EXPECT_EQ(first->unturned, again->unturned) << "one plate picture for every wheel";

@@ -55,7 +55,7 @@ TEST(Layout, EveryControlIsFoundByNameAndIdAndComesAfterItsParent) {
             ASSERT_NE(parent, nullptr);
             EXPECT_EQ(parent->type, ControlType::Tab);
             EXPECT_TRUE(c.page == 0 || c.page == 1) << "page " << c.page;
-            EXPECT_LT(parent, &c) << "comes before its parent";
+            EXPECT_LT(parent, &c) << "comes after its parent";
         }
         EXPECT_EQ(FindControl(*w, "no such control"), nullptr);
         EXPECT_EQ(FindControl(*w, w->selfId), nullptr) << "the window itself is not a control";

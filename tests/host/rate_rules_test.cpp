@@ -1,5 +1,5 @@
-// The rate window's rules: the running total, its caption and colour, what a rate box keeps
-// after losing the focus, the characters the boxes accept, and what a failed save says.
+// The rate window's rules: the running total, its caption and colour, and what a failed save
+// says. What the boxes accept and keep is in edit_rules_test.
 #include "config/rate_rules.h"
 
 #include <gtest/gtest.h>

@@ -109,8 +109,8 @@ TEST(FindWinner, OverlapFromANegativeRateGoesToTheLowerPrize) {
     EXPECT_EQ(FindWinner(pushed, -5), 0);
 }
 
-// The waits grow by 2 ms after step 30 and by 8 ms after step 40: every step of every winner's
-// spin counts in its length.
+// The waits grow by 2 ms a step after step 31 and by 8 ms after step 41: every step of every
+// winner's spin counts in its length. The plan the spin walks is the one whose waits add up.
 TEST(SpinSchedule, EachWinnerHasItsStepsLastWaitAndLength) {
     struct Case {
         int32_t winner, steps, lastWait;
@@ -121,12 +121,18 @@ TEST(SpinSchedule, EachWinnerHasItsStepsLastWaitAndLength) {
         {9, 78, 331, 7.644}, {10, 79, 339, 7.983},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(StepCount(c.winner - 1), c.steps) << "winner " << c.winner;
-        EXPECT_EQ(WaitAfterStep(c.steps), c.lastWait) << "winner " << c.winner;
+        const std::vector<int32_t> waits = PlanSpin(216, c.winner - 1).waits;
+        ASSERT_EQ(waits.size(), static_cast<size_t>(c.steps)) << "winner " << c.winner;
+        EXPECT_EQ(waits.front(), 15) << "winner " << c.winner;
+        EXPECT_EQ(waits.back(), c.lastWait) << "winner " << c.winner;
         EXPECT_NEAR(NominalSpinSeconds(c.winner), c.seconds, 1e-9) << "winner " << c.winner;
     }
-    EXPECT_EQ(StepCount(-1), 0);
-    EXPECT_EQ(StepCount(10), 0);
+    const std::vector<int32_t> tenth = PlanSpin(0, 9).waits;
+    EXPECT_EQ((std::vector<int32_t>{tenth[29], tenth[30], tenth[31], tenth[40], tenth[41]}),
+              (std::vector<int32_t>{15, 15, 17, 35, 43}))
+        << "steps 30, 31, 32, 41 and 42: the 32nd waits longer first, the 42nd 8 ms more";
+    EXPECT_TRUE(PlanSpin(0, -1).waits.empty()) << "no winner: no steps";
+    EXPECT_TRUE(PlanSpin(0, 10).waits.empty());
     EXPECT_EQ(NominalSpinSeconds(0), 0.0);
 }
 
@@ -134,13 +140,14 @@ TEST(PlanSpin, SnapsBackToZeroThenEndsOnTheWinnersSector) {
     EXPECT_EQ(PlanSpin(0, 0).snapTurn, 0);
     EXPECT_EQ(PlanSpin(216, 0).snapTurn, 144);
     EXPECT_EQ(PlanSpin(1, 0).snapTurn, 359);
-    EXPECT_EQ(PlanSpin(324, -1).steps, 0) << "no winner: only the snap back";
+    EXPECT_TRUE(PlanSpin(324, -1).waits.empty()) << "no winner: only the snap back";
     for (int32_t angle = 0; angle < 360; ++angle) {
         for (int32_t index = 0; index <= 9; ++index) {
             const SpinPlan plan = PlanSpin(angle, index);
             ASSERT_EQ((angle + plan.snapTurn) % 360, 0) << angle;
-            ASSERT_EQ(plan.steps * 36 % 360, 36 * index) << index;
-            ASSERT_GE(plan.steps, 70) << "at least seven full turns";
+            const auto steps = static_cast<int32_t>(plan.waits.size());
+            ASSERT_EQ(steps * 36 % 360, 36 * index) << index;
+            ASSERT_GE(steps, 70) << "at least seven full turns";
         }
     }
 }

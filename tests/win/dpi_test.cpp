@@ -14,7 +14,7 @@
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
 #include "tests/win/win_test_support.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/text_render.h"
 #include "ui/window.h"

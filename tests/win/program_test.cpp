@@ -21,7 +21,7 @@
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "tests/win/win_test_support.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/property_access.h"
 #include "ui/window.h"
 #include "ui/model/ids.h"
@@ -198,7 +198,7 @@ TEST_F(ProgramTest, EachWinnerEndsUnderThePointerAfterItsScheduledWaits) {
         FakeDelay::waits.clear();
         SpinPointer(winner - 1);
         const auto& w = FakeDelay::waits;
-        ASSERT_EQ(w.size(), static_cast<size_t>(StepCount(winner - 1)));
+        ASSERT_EQ(w, PlanSpin(216, winner - 1).waits) << "the plan's waits, in order";
         EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0),
                   std::lround(NominalSpinSeconds(winner) * 1000));
         EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 36 * (winner - 1));

@@ -23,7 +23,7 @@
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "tests/win/win_test_support.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/property_access.h"
 #include "ui/window.h"
 #include "ui/model/ids.h"

@@ -1,4 +1,6 @@
 #pragma once
+// What the Windows tests share: child processes, message-box watchers, folders, the program.
+
 #include <windows.h>
 
 #include <gtest/gtest.h>

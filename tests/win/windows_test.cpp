@@ -14,7 +14,7 @@
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/property_access.h"
 #include "ui/window.h"
 #include "ui/model/ids.h"
@@ -277,6 +277,40 @@ TEST_F(WindowsTest, TemplateFontMembersAndWholeRecord) {
 
     WriteTemplateTextColour(WindowId::Main, ids::kMainText, 0x12345678);
     EXPECT_EQ(text->textColour, 0x345678u) << "drawn in its red, green and blue";
+}
+
+// The named writers reach the setters the numbers reach: what they write reads back by number
+// (the template's font: TemplateFontMembersAndWholeRecord).
+// A content written to a box of a page not shown yet is kept without making the box; a caption
+// reaches both label types; a control of another type is left alone.
+TEST_F(WindowsTest, NamedWritersReadBackByNumber) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    WriteCaption(WindowId::Rate, ids::kRateTotal, "当前中奖率：120%");
+    EXPECT_EQ(ReadText(WindowId::Rate, ids::kRateTotal, LabelProperty::Caption),
+              "当前中奖率：120%");
+    WriteTextColour(WindowId::Rate, ids::kRateTotal, 0x00A05010);  // the layout's is red
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateTotal, LabelProperty::TextColour, -1).number,
+              0x00A05010);
+    WriteTextColour(WindowId::Rate, ids::kRateBox[2], 0x0000FF);
+    EXPECT_EQ(ReadProperty(kRate, ids::kRateBox[2], LabelProperty::TextColour, -1).number, 0)
+        << "a box is no label: the label's number is not written to it";
+
+    ASSERT_TRUE(LoadWindow(kMain));
+    g_seen.clear();
+    WriteContent(WindowId::Main, ids::kMainNameBox[0], "一等奖");
+    EXPECT_EQ(FindLoadedWindow(kMain)->Find(ids::kMainNameBox[0])->hwnd(), nullptr)
+        << "kept by the box left for later";
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[0], EditBoxProperty::Content), "一等奖");
+    EXPECT_EQ(ReadContent(WindowId::Main, ids::kMainNameBox[0]), "一等奖");
+    EXPECT_EQ(Count(ids::kMainNameBox[0], EventKind::Changed), 1u);
+    WriteCaption(WindowId::Main, ids::kMainStart, "开始");
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainStart, TransLabelProperty::Caption), "开始");
+
+    using P = CartoonObjectProperty;
+    WriteTemplateText(WindowId::Main, ids::kMainText, "谢谢参与");
+    EXPECT_EQ(ReadText(WindowId::Main, ids::kMainText, P::Text), "谢谢参与");
+    WriteTemplateTextColour(WindowId::Main, ids::kMainText, 0x00FF8000);
+    EXPECT_EQ(ReadProperty(kMain, ids::kMainText, P::TextColour, -1).number, 0x00FF8000);
 }
 
 // Through the numbers, a control of each type reads back every property of its own as written,

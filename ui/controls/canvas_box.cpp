@@ -1,4 +1,4 @@
-#include "ui/canvas_box.h"
+#include "ui/controls/canvas_box.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace kelvra {
 
 void CanvasBox::CreateNative(HWND parent) {
     MakeCanvas();
-    CreateChild(parent, kCanvasClass, L"", def_->tabStop ? WS_TABSTOP : 0);
+    CreateChild(parent, kCanvasBoxClass, L"", def_->tabStop ? WS_TABSTOP : 0);
 }
 
 void CanvasBox::MakeCanvas() {
@@ -70,7 +70,7 @@ int CanvasBox::Place(const Placed& p) {
                               p.visible);
 }
 
-PixelRect CanvasBox::DrawingBounds() const {
+UnitRect CanvasBox::DrawingBounds() const {
     Rect bounds{0, 0, 0, 0};
     for (const Placed& p : placed_) {
         const SpriteTemplate* source = TemplateOf(window_.Find(p.templateId));
@@ -145,7 +145,7 @@ void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
                       part.height, 0, 0, 0, part.height, part.pixels.data(), &bi, DIB_RGB_COLORS);
 }
 
-LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CanvasBox*>(Component::FromHwnd(hwnd));
     if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND))
         return DefWindowProcW(hwnd, msg, wp, lp);

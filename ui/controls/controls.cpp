@@ -31,8 +31,8 @@ void RegisterControlClasses(HINSTANCE instance) {
     } classes[] = {
         {kLabelClass, &LabelProc},
         {kTransLabelClass, &TransLabelProc},
-        {kCanvasClass, &CanvasProc},
-        {kTemplateClass, &DefWindowProcW},
+        {kCanvasBoxClass, &CanvasBoxProc},
+        {kSpriteTemplateClass, &DefWindowProcW},
     };
     for (const ClassDef& d : classes) {
         WNDCLASSEXW wc{};

@@ -36,10 +36,10 @@ std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& 
 // Window classes and procedures of the drawn controls.
 inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";
 inline constexpr wchar_t kTransLabelClass[] = L"KelvraTransLabel";
-inline constexpr wchar_t kCanvasClass[] = L"KelvraCanvas";
-inline constexpr wchar_t kTemplateClass[] = L"KelvraTemplate";
+inline constexpr wchar_t kCanvasBoxClass[] = L"KelvraCanvas";
+inline constexpr wchar_t kSpriteTemplateClass[] = L"KelvraTemplate";
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace kelvra

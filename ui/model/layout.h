@@ -5,17 +5,21 @@
 #include <cstdint>
 #include <span>
 
+#include "runtime/colours.h"
+
 namespace kelvra {
 
+// The layouts' names of the control types; beside each, the class that implements it (the
+// glossary in docs/architecture.md gives the files).
 enum class ControlType {
-    Window,
-    Tab,
-    EditBox,
-    Label,
-    Button,
-    TransLabel,
-    CartoonBox,
-    CartoonObject
+    Window,        // LoadedWindow, and FrameComponent as a component of itself
+    Tab,           // TabComponent
+    EditBox,       // EditBoxComponent
+    Label,         // LabelComponent
+    Button,        // ButtonComponent
+    TransLabel,    // TransLabelComponent (the hub's start control is one)
+    CartoonBox,    // CanvasBox, over the model Canvas
+    CartoonObject  // SpriteTemplateComponent, holding a SpriteTemplate
 };
 
 enum class WindowId : int32_t { Main = 1, Rate = 2, Help = 3 };
@@ -25,12 +29,9 @@ enum class Asset { None, Plate, Pointer, Hub, Sunburst };
 
 enum class Align { Left, Centre };
 
-// A colour as COLORREF (red in the low byte); kNoColour means "not set": a Label then paints
+// A colour as COLORREF (runtime/colours.h); kNoColour means "not set": a Label then paints
 // the system's button-face colour behind its text, a window its system default background.
 constexpr uint32_t kNoColour = 0xFFFFFFFFu;
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | (g << 8) | (b << 16);
-}
 
 // height: character height in pixels (0 = the default GUI font); face: GBK, "" = none named.
 struct FontDef {

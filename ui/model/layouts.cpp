@@ -12,9 +12,6 @@ constexpr FontDef kStartFont{24, 400, "青鸟华光简彩云"};
 constexpr FontDef kAdvertFont{29, 700, "黑体"};
 constexpr FontDef kDefaultGuiFont{};
 
-constexpr uint32_t kBlack = Rgb(0, 0, 0);
-constexpr uint32_t kWhite = Rgb(255, 255, 255);
-constexpr uint32_t kRed = Rgb(255, 0, 0);
 constexpr uint32_t kLabelPink = Rgb(255, 128, 128);
 constexpr uint32_t kHelpPink = Rgb(255, 80, 128);
 

@@ -7,9 +7,16 @@
 
 namespace kelvra {
 
+// A rectangle in device pixels.
 struct PixelRect {
     int32_t left = 0, top = 0, width = 0, height = 0;
     bool operator==(const PixelRect&) const = default;
+};
+
+// A rectangle in layout units.
+struct UnitRect {
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const UnitRect&) const = default;
 };
 
 class Scale {

@@ -31,7 +31,7 @@ class CanvasBox : public Component {
     void RotateSprite(int id, int delta);
     const Canvas* canvas() const { return canvas_.get(); }
     // The rectangle, in units, that the pictures of its sprites cover unturned.
-    PixelRect DrawingBounds() const;
+    UnitRect DrawingBounds() const;
     // Paints `client` (canvas pixels) of the canvas into `dc` at (dx, dy).
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
 
