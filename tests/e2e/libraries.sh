@@ -9,7 +9,7 @@
 # have been loaded from the system folder, so that every copy had its chance.
 #
 # Among them those that Wine's own libraries load late by name (msimg32.dll for the theme library,
-# ole32.dll for the input method): Wine looks for those in the search order of the start, the
+# ole32.dll for the input method's COM): Wine looks for those in the search order of the start, the
 # program's folder first, so the program loads them from the system folder before any window.
 # Left out: what Wine loads as the process starts, before any code of the program (what an empty
 # window loads too, and the program's imports, which Windows takes from its system folder only).
