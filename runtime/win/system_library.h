@@ -34,6 +34,15 @@ inline HMODULE SystemLibrary(const wchar_t* name) {
     return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
 }
 
+// Libraries that Wine's own libraries load late by name: the theme library's blending when the tab
+// strip is first drawn, and COM, which the input method starts when a window is first activated.
+// Wine looks for those in the search order of the process's start, the exe's folder first, however
+// the search was restricted since; loaded from the system folder before any window exists, they
+// are found loaded. A start under Wine loads both anyway.
+inline void LoadLibrariesLoadedLate() {
+    for (const wchar_t* name : {L"msimg32.dll", L"ole32.dll"}) SystemLibrary(name);
+}
+
 // A function of a system library; null when the library or the function is missing.
 template <typename Fn>
 Fn SystemFunction(const wchar_t* library, const char* name) {

@@ -8,9 +8,11 @@
 # F11; Wine is told to look in the program's folder first for each. None may load, and each must
 # have been loaded from the system folder, so that every copy had its chance.
 #
+# Among them those that Wine's own libraries load late by name (msimg32.dll for the theme library,
+# ole32.dll for the input method's COM): Wine looks for those in the search order of the start, the
+# program's folder first, so the program loads them from the system folder before any window.
 # Left out: what Wine loads as the process starts, before any code of the program (what an empty
-# window loads too, and the program's imports, which Windows takes from its system folder only),
-# and msimg32.dll, which Wine's theme library loads late through the search order of the start.
+# window loads too, and the program's imports, which Windows takes from its system folder only).
 # version.dll is among those loaded at the start: its copy must load, or the test proves nothing.
 #
 # Usage: libraries.sh KELVRA_EXE PLANTED_DLL
@@ -23,12 +25,11 @@ planted=${2:-$E2E_ROOT/build/win32/tests/e2e/planted.dll}
 # that only the restriction of the search, not the program's own way of loading, keeps from the
 # program's folder.
 checked="uxtheme.dll comctl32.dll shcore.dll winmm.dll msacm32.dll msscript.ocx jscript.dll
-  windowscodecs.dll shlwapi.dll propsys.dll winex11.drv"
+  windowscodecs.dll shlwapi.dll propsys.dll winex11.drv msimg32.dll ole32.dll combase.dll
+  rpcrt4.dll oleaut32.dll"
 control=version.dll
 at_start="kernelbase.dll kernel32.dll msvcrt.dll ucrtbase.dll sechost.dll advapi32.dll zlib1.dll
-  version.dll win32u.dll user32.dll gdi32.dll rpcrt4.dll combase.dll ole32.dll oleaut32.dll
-  imm32.dll"
-wine_late=msimg32.dll
+  version.dll win32u.dll user32.dll gdi32.dll imm32.dll"
 
 overrides=$WINEDLLOVERRIDES
 for name in $checked $control; do
@@ -112,7 +113,7 @@ grep -q 'winsxs\\x86_microsoft.windows.common-controls_[^\\]*_6\.0\.[^\\]*\\comc
   <<<"$loads" || e2e_fail "the common controls are not version 6: $(grep comctl32 <<<"$loads")"
 e2e_ok "the common controls are version 6 from the side-by-side store"
 
-listed="$(printf ' %s' $checked $at_start $wine_late kelvra.exe) "
+listed="$(printf ' %s' $checked $at_start kelvra.exe) "
 unlisted=
 while read -r path; do
   name=${path##*\\}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <ctime>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@
 #include "tests/win/win_test_support.h"
 #include "ui/pictures.h"
 #include "ui/resources.h"
+#include "ui/text_render.h"
+#include "wheel/canvas.h"
 #include "wheel/png_decode.h"
 
 namespace kelvra {
@@ -215,6 +218,15 @@ TEST(Automation, WholeNumberDoubleBecomesPlainDigits) {
 }
 
 TEST(Automation, ClockReadingsAreWallClockMillisecondsApartByTheTimeSlept) {
+    // The system clock against the C library's seconds read around it, one second of slack each
+    // way: a wrong unit or epoch lands far outside. Under Wine the script clock gives nothing, and
+    // this is all that holds the unit of the reading a spin compares with the start time.
+    const int64_t secondsBefore = std::time(nullptr);
+    const int64_t system = SystemTimeMs();
+    const int64_t secondsAfter = std::time(nullptr);
+    EXPECT_GE(system, (secondsBefore - 1) * 1000) << "milliseconds since 1970";
+    EXPECT_LT(system, (secondsAfter + 2) * 1000) << "milliseconds since 1970";
+
     const int64_t first = CurrentTimeMs();
     Sleep(400);
     const int64_t second = CurrentTimeMs();
@@ -269,6 +281,34 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
                                 [](uint32_t p) { return p >> 24 == 0xFF; }))
             << "a canvas shows a baked background as opaque";
     }
+}
+
+// The large glyphs of a label are drawn 64 label rows at a time, each band with a margin row
+// above and below that the smoothing reaches into. A label taller than a band (a name in full
+// screen at a high scale) shows no seam: its second line, across the seam, is the same text drawn
+// alone in one band, row for row.
+TEST(Labels, ALabelTallerThanOneBandIsDrawnAsInOne) {
+    constexpr int kBandRows = 64;
+    FontSpec font;
+    font.set = true;
+    font.height = -40;
+    font.face = "黑体";
+    const Image alone = RenderTextImage("字", font, 0x0000FF);
+    const Image tall = RenderTextImage("\n字", font, 0x0000FF);
+    const int lineTop = alone.height + kTextLineGap;
+    ASSERT_EQ(tall.height, lineTop + alone.height);
+    ASSERT_LT(lineTop, kBandRows);
+    ASSERT_GT(tall.height, kBandRows + 1) << "the second line crosses the seam";
+    ASSERT_EQ(tall.width, alone.width);
+    const auto inked = [&](int row) {
+        return std::any_of(&tall.pixels[row * tall.width], &tall.pixels[(row + 1) * tall.width],
+                           [](uint32_t p) { return PixelAlpha(p) != 0; });
+    };
+    ASSERT_TRUE(inked(kBandRows - 1) && inked(kBandRows)) << "the glyph has ink at the seam";
+    for (int y = 0; y < alone.height; y++)
+        EXPECT_TRUE(std::equal(&alone.pixels[y * alone.width], &alone.pixels[(y + 1) * alone.width],
+                               &tall.pixels[(lineTop + y) * tall.width]))
+            << "label row " << lineTop + y;
 }
 
 }  // namespace

@@ -266,10 +266,20 @@ TEST_F(ProgramTest, FullScreenShowsTheWheelAloneOnTheMonitorAndGivesTheWindowBac
     RECT before, r;
     GetWindowRect(main->hwnd(), &before);
     const Scale scale = main->scale();
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    GetCursorInfo(&cursor);
+    ASSERT_TRUE(cursor.flags & CURSOR_SHOWING);
     PostMessageW(tab, WM_KEYDOWN, VK_F11, 1);
     ProcessPendingEvents();
     ASSERT_TRUE(main->fullScreen());
     EXPECT_EQ(main->currentPage(), 0) << "F11 on the settings page shows the wheel page";
+    // Entering full screen starts the idle time of the mouse pointer: its timer is still pending
+    // (and is ended here, its tick sent below), or has run out already on a slow machine.
+    const bool idleTimerPending = KillTimer(main->hwnd(), LoadedWindow::kIdleCursorTimer);
+    GetCursorInfo(&cursor);
+    EXPECT_TRUE(idleTimerPending || !(cursor.flags & CURSOR_SHOWING))
+        << "entering full screen started no idle time";
 
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -305,8 +315,6 @@ TEST_F(ProgramTest, FullScreenShowsTheWheelAloneOnTheMonitorAndGivesTheWindowBac
     DestroyWindow(FindLoadedWindow(kRate)->hwnd());
 
     // Still for a while, the mouse pointer hides; moved, it shows again.
-    CURSORINFO cursor{};
-    cursor.cbSize = sizeof cursor;
     SendMessageW(main->hwnd(), WM_TIMER, LoadedWindow::kIdleCursorTimer, 0);
     GetCursorInfo(&cursor);
     EXPECT_FALSE(cursor.flags & CURSOR_SHOWING);

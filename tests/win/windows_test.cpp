@@ -431,6 +431,32 @@ TEST_F(WindowsTest, EscLeavesFullScreenFirstThenClosesTheWindowWithTheFocus) {
         << "the last window gone ends the loop";
 }
 
+// Tab moves to the next tab stop and Shift+Tab to the one before, as the Shift key is held at the
+// press: a lone press of Shift before leaves the key toggled, not held, and changes nothing.
+TEST_F(WindowsTest, TabAndShiftTabMoveBetweenTheTabStops) {
+    ASSERT_TRUE(LoadWindow(kRate));
+    struct Case {
+        const char* name;
+        BYTE shift;  // the key's state: 0x80 held, 0x01 toggled
+        int to;      // the rate box with the focus after the press, from box 3
+    } cases[] = {{"Tab", 0, 4},
+                 {"Shift+Tab", 0x80, 2},
+                 {"Tab after a lone press of Shift", 0x01, 4},
+                 {"Shift+Tab, Shift toggled", 0x81, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFocus(Hwnd(kRate, ids::kRateBox[2]));
+        BYTE keys[256] = {};
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = c.shift;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        ProcessPendingEvents();
+        EXPECT_EQ(GetFocus(), Hwnd(kRate, ids::kRateBox[c.to - 1]));
+    }
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
+}
+
 TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {
     ASSERT_TRUE(LoadWindow(kMain));
     DestroyWindow(FindLoadedWindow(kMain)->hwnd());
