@@ -207,6 +207,54 @@ std::string GetFile(const std::wstring& path) {
     return bytes;
 }
 
+namespace {
+// Wine's name of a Windows path on the Unix side ("" outside Wine).
+std::wstring UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    if (unix == nullptr) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, unix, -1, nullptr, 0);
+    std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, unix, -1, wide.data(), n);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return wide;
+}
+}  // namespace
+
+bool MakeLink(const std::wstring& link, const std::wstring& target) {
+    const std::wstring unixLink = UnixPath(link), unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty())
+        return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+    // Wine gives no handle of a Unix process to wait on: the link is there when its name opens.
+    std::wstring cmd = L"ln -s \"" + unixTarget + L"\" \"" + unixLink + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        return false;
+    if (pi.hThread != nullptr) CloseHandle(pi.hThread);
+    if (pi.hProcess != nullptr) CloseHandle(pi.hProcess);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10))
+        if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+std::wstring FinalPath(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, name.data(), 32768, VOLUME_NAME_DOS);
+    CloseHandle(h);
+    name.resize(n < 32768 ? n : 0);
+    return name;
+}
+
 void ProgramInFolder::StartIn(const std::wstring& dir) {
     dir_ = dir;
     ini_ = dir_ + L"\\peizhi.ini";
