@@ -225,12 +225,12 @@ SaveTarget FindSaveTarget(const std::wstring& given) {
         return target;
     }
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    target.attributes = INVALID_FILE_ATTRIBUTES;
     file.Reset(CreateFileW(given.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                            CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    target.attributes = INVALID_FILE_ATTRIBUTES;
     if (!file) {
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return target;  // the save's own file will tell why
+        // Any other refusal is the save's own file's to tell.
+        if (GetLastError() != ERROR_FILE_EXISTS) return target;
         file.Reset(CreateFileW(given.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
