@@ -237,17 +237,17 @@ SaveTarget FindSaveTarget(const std::wstring& given) {
             target.error = GetLastError();
             return target;
         }
-        // Wine says the file existed either way; one with bytes did, or another program made it.
-        LARGE_INTEGER size{};
-        if (GetFileSizeEx(file.get(), &size) && size.QuadPart == 0) {
-            MarkForDeletion(file.get());
-        } else {
-            target.exists = true;
-        }
     }
     const std::wstring path = FinalPathOf(file.get());
     if (!path.empty()) target.path = path;
-    if (target.exists) target.attributes = GetFileAttributesW(target.path.c_str());
+    // Wine says the file existed either way; one with bytes did, or another program made it.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart == 0) {
+        MarkForDeletion(file.get());  // the probe of CREATE_NEW goes at its close anyway
+    } else {
+        target.exists = true;
+        target.attributes = GetFileAttributesW(target.path.c_str());
+    }
     return target;
 }
 
