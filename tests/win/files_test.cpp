@@ -215,12 +215,12 @@ struct Seams {
     Seams(const Seams&) = delete;
     Seams& operator=(const Seams&) = delete;
     ~Seams() { FileSeamsForTesting() = {}; }
-    FileLayerSeams& operator*() { return FileSeamsForTesting(); }
     FileLayerSeams* operator->() { return &FileSeamsForTesting(); }
 };
 
-// The same folder as a user's would refuse the temporary file while its peizhi.ini may be written:
-// the file is written where it stands, unless it is held or not there.
+// A folder that refuses new files to the user while its peizhi.ini may be written (the tests run
+// as root, whom no folder refuses: the refusal comes through the seam): the file is written where
+// it stands, unless another program holds it or it is not there.
 TEST_F(Files, AFolderThatRefusesNewFilesGetsItsFileRewrittenInPlace) {
     Seams seams;
     seams->tempFileError = ERROR_ACCESS_DENIED;
@@ -309,8 +309,8 @@ TEST_F(Files, AFileCutShortDuringTheReadIsAFailedRead) {
     std::string bytes;
     EXPECT_EQ(ReadWholeFile(path_, bytes, kMaxEditedFileBytes), ReadResult::Failed);
     EXPECT_TRUE(bytes.empty());
-    cutOnce();
     PutFile(ini_, content);
+    cutOnce();
     EXPECT_EQ(Save(), WriteOutcome::Failed);
     EXPECT_EQ(GetFile(ini_), kOld);
 }
