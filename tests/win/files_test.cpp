@@ -301,7 +301,7 @@ TEST_F(Files, AFileCutShortDuringTheReadIsAFailedRead) {
     PutFile(ini_, content);
     cut = false;
     EXPECT_EQ(Save(), WriteOutcome::Failed);
-    EXPECT_EQ(GetFile(ini_), kOld);
+    EXPECT_TRUE(GetFile(ini_) == kOld) << "the file as it was cut, not its start and zeros";
 }
 
 // A hostile or broken file far larger than a configuration file: the save is refused with its
