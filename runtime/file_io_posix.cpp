@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
+#include <new>
 
 #include "runtime/file_io.h"
 #include "runtime/text.h"
@@ -106,21 +106,25 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t max
     }
 }
 
-FileView::~FileView() {
-    if (data_ != nullptr) ::munmap(const_cast<char*>(data_), size_);
-}
-
 ReadResult FileView::Open(const std::string& path) {
+    data_.reset();
+    size_ = 0;
     FileDescriptor file(-1);
     struct stat info {};
     if (const ReadResult opened = OpenForReading(path, file, info); opened != ReadResult::Ok)
         return opened;
-    if (info.st_size == 0) return ReadResult::Ok;
-    void* p =
-        ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file.get(), 0);
-    if (p == MAP_FAILED) return ReadResult::Failed;
-    data_ = static_cast<const char*>(p);
-    size_ = static_cast<size_t>(info.st_size);
+    const size_t size = static_cast<size_t>(info.st_size);
+    if (size == 0) return ReadResult::Ok;
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size]);
+    if (!data) return ReadResult::Failed;
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::read(file.get(), data.get() + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return ReadResult::Failed;  // cut short, or the medium is gone
+        done += static_cast<size_t>(n);
+    }
+    data_ = std::move(data);
+    size_ = size;
     return ReadResult::Ok;
 }
 

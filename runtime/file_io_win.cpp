@@ -34,6 +34,31 @@ class FileHandle {
     HANDLE h_;
 };
 
+void AtSaveStep(SaveStep step) {
+    if (FileSeamsForTesting().atSaveStep) FileSeamsForTesting().atSaveStep(step);
+}
+
+// The full path of the file or folder an open handle has, as the system spells it: where it
+// really lies, after every link on the way. Empty where the system cannot tell.
+std::wstring FinalPathOf(HANDLE file) {
+    const DWORD n = GetFinalPathNameByHandleW(file, nullptr, 0, VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    std::wstring path(n, L'\0');
+    const DWORD m = GetFinalPathNameByHandleW(file, path.data(), n, VOLUME_NAME_DOS);
+    if (m == 0 || m >= n) return {};
+    path.resize(m);
+    return path;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+void MarkForDeletion(HANDLE file) {
+    FILE_DISPOSITION_INFO gone{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+}
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk =
@@ -65,21 +90,41 @@ bool IsTempName(std::wstring_view name) {
     return true;
 }
 
-// A save killed half-way leaves its temporary file. A live save, of this or another copy of the
-// program, holds its own open until it is renamed; an open that shares nothing succeeds only on
-// an abandoned one, and deletes it at the close.
+// Deletes a stale temporary file `name` of the folder that really lies at `here`. The name itself
+// is opened, not what a link there leads to, sharing nothing: a live save, of this or another copy
+// of the program, holds its own open until it is renamed, so the open succeeds only on an
+// abandoned one. Under Wine a link to a file does not show as one and the open reaches the file
+// it leads to: the file must lie in this folder under this name.
+void RemoveIfStale(const std::wstring& here, const std::wstring& path, const wchar_t* name) {
+    const FileHandle stale(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!stale) return;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(stale.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return;
+    if (!SamePath(FinalPathOf(stale.get()), here + name)) return;
+    MarkForDeletion(stale.get());
+}
+
+// A save killed half-way leaves its temporary file: it goes at the next save in that folder.
 void RemoveStaleTempFiles(const std::wstring& folder) {
+    const FileHandle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring here = dir ? FinalPathOf(dir.get()) : std::wstring();
+    if (here.empty()) return;
+    if (here.back() != L'\\') here += L'\\';
     WIN32_FIND_DATAW data;
     const std::wstring pattern =
         folder + std::wstring(kTempPrefix) + L"*" + std::wstring(kTempSuffix);
     HANDLE find = FindFirstFileW(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (!IsTempName(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            continue;
-        HANDLE stale = CreateFileW((folder + data.cFileName).c_str(), DELETE, 0, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (stale != INVALID_HANDLE_VALUE) CloseHandle(stale);
+        if (IsTempName(data.cFileName) &&
+            (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                0)
+            RemoveIfStale(here, folder + data.cFileName, data.cFileName);
     } while (FindNextFileW(find, &data));
     FindClose(find);
 }
@@ -150,18 +195,60 @@ bool CanReplace(const std::wstring& target) {
     return static_cast<bool>(file);
 }
 
-// The path of the file itself when `path` is a link to it (a save writes the file and keeps the
-// link); `path` where the system cannot tell.
-std::wstring FinalPath(const std::wstring& path) {
-    FileHandle file(OpenExisting(path, FILE_READ_ATTRIBUTES));
-    if (!file) return path;
-    const DWORD n = GetFinalPathNameByHandleW(file.get(), nullptr, 0, VOLUME_NAME_DOS);
-    if (n == 0) return path;
-    std::wstring resolved(n, L'\0');
-    const DWORD m = GetFinalPathNameByHandleW(file.get(), resolved.data(), n, VOLUME_NAME_DOS);
-    if (m == 0 || m >= n) return path;
-    resolved.resize(m);
-    return resolved;
+// Where a save writes: the file itself, also when the path given is a link to it.
+struct SaveTarget {
+    std::wstring path;
+    bool exists = false;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    DWORD error = 0;  // why no file can be made where a link leads
+};
+
+// A name that no file answers to may still be a link that leads nowhere (its file moved away). On
+// Windows the name shows as a reparse point; under Wine it shows as nothing, but it refuses a new
+// file. A file made through the link, and gone again at once, tells where the link leads.
+SaveTarget FindSaveTarget(const std::wstring& given) {
+    SaveTarget target{given};
+    target.attributes = GetFileAttributesW(given.c_str());
+    if (target.attributes != INVALID_FILE_ATTRIBUTES &&
+        (target.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        target.exists = true;
+        return target;
+    }
+    FileHandle file(OpenExisting(given, FILE_READ_ATTRIBUTES));
+    if (file || GetLastError() != ERROR_FILE_NOT_FOUND) {
+        if (file) {
+            const std::wstring path = FinalPathOf(file.get());
+            if (!path.empty()) target.path = path;
+        }
+        target.attributes = GetFileAttributesW(target.path.c_str());
+        target.exists = target.attributes != INVALID_FILE_ATTRIBUTES;
+        return target;
+    }
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    target.attributes = INVALID_FILE_ATTRIBUTES;
+    file.Reset(CreateFileW(given.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                           CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file) {
+        // Any other refusal is the save's own file's to tell.
+        if (GetLastError() != ERROR_FILE_EXISTS) return target;
+        file.Reset(CreateFileW(given.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            target.error = GetLastError();
+            return target;
+        }
+    }
+    const std::wstring path = FinalPathOf(file.get());
+    if (!path.empty()) target.path = path;
+    // Wine says the file existed either way; one with bytes did, or another program made it.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart == 0) {
+        MarkForDeletion(file.get());  // the probe of CREATE_NEW goes at its close anyway
+    } else {
+        target.exists = true;
+        target.attributes = GetFileAttributesW(target.path.c_str());
+    }
+    return target;
 }
 
 constexpr SECURITY_INFORMATION kSecurityKept =
@@ -195,6 +282,7 @@ bool ReplaceExisting(const std::wstring& target, const std::wstring& temp, DWORD
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     SetFileAttributesW(temp.c_str(),
                        (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL);
+    AtSaveStep(SaveStep::TempFileWritten);
     return MoveFileExW(temp.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
@@ -207,74 +295,106 @@ ReadResult OpenFailure(DWORD error) {
     return IsSharingError(error) ? ReadResult::Locked : ReadResult::Failed;
 }
 
-// Opens an existing file for reading, sharing everything, and tells its size.
-ReadResult OpenForReading(const std::string& path, FileHandle& file, LARGE_INTEGER& size) {
+// Opens an existing file for reading, sharing everything, and tells its size (`wait`: a few short
+// waits while a holder lets nobody read, as a save's write does).
+ReadResult OpenForReading(const std::string& path, bool wait, FileHandle& file, size_t& size) {
     const std::wstring wide = WidePath(path);
     if (wide.empty()) return ReadResult::Missing;
-    file.Reset(CreateFileW(wide.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.Reset(wait ? OpenExisting(wide, GENERIC_READ)
+                    : CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return OpenFailure(GetLastError());
-    return GetFileSizeEx(file.get(), &size) ? ReadResult::Ok : ReadResult::Failed;
+    LARGE_INTEGER bytes{};
+    if (!GetFileSizeEx(file.get(), &bytes)) return ReadResult::Failed;
+    if (static_cast<unsigned long long>(bytes.QuadPart) > SIZE_MAX / 2) return ReadResult::TooLarge;
+    size = static_cast<size_t>(bytes.QuadPart);
+    return ReadResult::Ok;
+}
+
+// Large enough that a read of a few hundred megabytes costs no more than one in a single call.
+constexpr DWORD kReadChunkBytes = 1u << 20;
+
+// Reads the `size` bytes the file had when it was opened: false when it ends sooner (cut short
+// meanwhile) or the system cannot read on (the medium is gone).
+bool ReadExactly(HANDLE file, char* into, size_t size) {
+    for (size_t done = 0; done < size;) {
+        const DWORD want =
+            static_cast<DWORD>(size - done < kReadChunkBytes ? size - done : kReadChunkBytes);
+        DWORD got = 0;
+        if (!ReadFile(file, into + done, want, &got, nullptr) || got == 0) return false;
+        done += got;
+        if (done < size && FileSeamsForTesting().betweenReadChunks)
+            FileSeamsForTesting().betweenReadChunks();
+    }
+    return true;
 }
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
-    bytes.clear();
-    const std::wstring wide = WidePath(path);
-    if (wide.empty()) return ReadResult::Missing;
-    // The open waits for a holder that lets nobody read for a moment, as the save's write does.
-    FileHandle file(OpenExisting(wide, GENERIC_READ));
-    if (!file) return OpenFailure(GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return ReadResult::Failed;
-    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return ReadResult::TooLarge;
-    bytes.reserve(static_cast<size_t>(size.QuadPart));
-    char buffer[1 << 16];
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-            bytes.clear();
-            return ReadResult::Failed;
-        }
-        if (n == 0) return ReadResult::Ok;
-        // It grew since its size was asked.
-        if (n > maxBytes - bytes.size()) {
-            std::string().swap(bytes);
-            return ReadResult::TooLarge;
-        }
-        bytes.append(buffer, n);
-    }
+FileLayerSeams& FileSeamsForTesting() {
+    static FileLayerSeams seams;
+    return seams;
 }
 
-FileView::~FileView() {
-    if (data_ != nullptr) UnmapViewOfFile(data_);
-    if (mapping_ != nullptr) CloseHandle(mapping_);
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+    bytes.clear();
+    FileHandle file;
+    size_t size = 0;
+    if (const ReadResult opened = OpenForReading(path, true, file, size); opened != ReadResult::Ok)
+        return opened;
+    if (size > maxBytes) return ReadResult::TooLarge;
+    bytes.resize(size);
+    if (ReadExactly(file.get(), bytes.data(), size)) return ReadResult::Ok;
+    std::string().swap(bytes);
+    return ReadResult::Failed;
 }
 
 ReadResult FileView::Open(const std::string& path) {
+    data_.reset();
+    size_ = 0;
     FileHandle file;
-    LARGE_INTEGER size{};
-    if (const ReadResult opened = OpenForReading(path, file, size); opened != ReadResult::Ok)
-        return opened;
-    if (size.QuadPart == 0) return ReadResult::Ok;  // an empty file cannot be mapped
-    if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) return ReadResult::Failed;
-    mapping_ = CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping_ == nullptr) return ReadResult::Failed;
-    data_ = static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
-    if (data_ == nullptr) return ReadResult::Failed;
-    size_ = static_cast<size_t>(size.QuadPart);
+    size_t size = 0;
+    if (const ReadResult opened = OpenForReading(path, false, file, size); opened != ReadResult::Ok)
+        return opened == ReadResult::Missing ? opened : ReadResult::Failed;
+    if (size == 0) return ReadResult::Ok;
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size]);
+    if (!data || !ReadExactly(file.get(), data.get(), size)) return ReadResult::Failed;
+    data_ = std::move(data);
+    size_ = size;
     return ReadResult::Ok;
 }
+
+std::wstring SaveTargetOf(const std::string& path) {
+    const std::wstring given = WidePath(path);
+    if (given.empty()) return given;
+    const SaveTarget target = FindSaveTarget(given);
+    return target.error != 0 ? std::wstring() : target.path;
+}
+
+namespace {
+
+// The temporary file of a save, open until it has been renamed, sharing delete access only: the
+// rename may take it, another copy's clean-up may not.
+HANDLE CreateTempFile(const std::wstring& temp) {
+    if (const DWORD refused = FileSeamsForTesting().tempFileError; refused != 0) {
+        SetLastError(refused);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
 
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::wstring given = WidePath(path);
     if (given.empty()) return WriteOutcome::Failed;
-    DWORD attributes = GetFileAttributesW(given.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    const std::wstring target = exists ? FinalPath(given) : given;
-    if (target != given) attributes = GetFileAttributesW(target.c_str());
+    const SaveTarget found = FindSaveTarget(given);
+    if (found.error != 0) return OutcomeOf(found.error);
+    const std::wstring& target = found.path;
+    const bool exists = found.exists;
+    const DWORD attributes = found.attributes;
     // Windows refuses to replace a read-only file; Wine does not, so the attribute is checked
     // first. The attribute is never cleared: a read-only file is the user's wish.
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return WriteOutcome::Failed;
@@ -284,8 +404,6 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
     RemoveStaleTempFiles(folder);
 
-    // The temporary file stays open until it has been renamed, sharing delete access only: the
-    // rename may take it, another copy's clean-up may not.
     static unsigned counter = 0;
     std::wstring temp;
     FileHandle file;
@@ -293,8 +411,7 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         const unsigned seed =
             (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u);
         temp = folder + TempName(seed);
-        file.Reset(CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.Reset(CreateTempFile(temp));
         if (file) break;
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_EXISTS) continue;
@@ -303,6 +420,7 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         return OutcomeOf(error);
     }
     if (!file) return WriteOutcome::Failed;
+    AtSaveStep(SaveStep::TempFileMade);
     const auto discard = [&] {
         file.Close();
         DeleteFileW(temp.c_str());
@@ -313,13 +431,19 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         return WriteOutcome::Failed;
     }
     if (!exists) {
-        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        AtSaveStep(SaveStep::TempFileWritten);
+        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            AtSaveStep(SaveStep::Replaced);
             return WriteOutcome::Written;
+        }
         const DWORD error = GetLastError();
         discard();
         return OutcomeOf(error);
     }
-    if (ReplaceExisting(target, temp, attributes)) return WriteOutcome::Written;
+    if (ReplaceExisting(target, temp, attributes)) {
+        AtSaveStep(SaveStep::Replaced);
+        return WriteOutcome::Written;
+    }
     discard();
     return RewriteInPlace(target, bytes);
 }

@@ -209,6 +209,101 @@ TEST_F(Files, AFolderThatRefusesNewFilesIsToldAsNoPermission) {
     EXPECT_FALSE(FileExists(ConfigPath()));
 }
 
+// The seams of the file layer, empty again when the test ends.
+struct Seams {
+    Seams() = default;
+    Seams(const Seams&) = delete;
+    Seams& operator=(const Seams&) = delete;
+    ~Seams() { FileSeamsForTesting() = {}; }
+    FileLayerSeams* operator->() { return &FileSeamsForTesting(); }
+};
+
+// A folder that refuses new files to the user while its peizhi.ini may be written (the tests run
+// as root, whom no folder refuses: the refusal comes through the seam): the file is written where
+// it stands, unless another program holds it or it is not there.
+TEST_F(Files, AFolderThatRefusesNewFilesGetsItsFileRewrittenInPlace) {
+    Seams seams;
+    seams->tempFileError = ERROR_ACCESS_DENIED;
+    PutFile(ini_, kOld);
+    const auto id = FileId(ini_);
+    EXPECT_EQ(Save(), WriteOutcome::Written);
+    EXPECT_EQ(GetFile(ini_), kNew);
+    EXPECT_EQ(FileId(ini_), id) << "rewritten, not replaced";
+
+    PutFile(ini_, kOld);
+    HANDLE held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    EXPECT_EQ(Save(), WriteOutcome::HeldByOtherProgram);
+    CloseHandle(held);
+    EXPECT_EQ(GetFile(ini_), kOld);
+    EXPECT_EQ(FolderNames(dir_), std::set<std::wstring>{L"peizhi.ini"});
+
+    DeleteFileW(ini_.c_str());
+    EXPECT_EQ(Save(), WriteOutcome::NoPermission);
+    EXPECT_TRUE(FolderNames(dir_).empty());
+}
+
+// A link in place of peizhi.ini, left by an operator whose file lives elsewhere: a save writes
+// the file where the link leads, also when that file moved away, and the link stays; a link into
+// a folder that is not there any more gets no file and the operator is told.
+TEST_F(Files, ASaveThroughALinkWritesWhereItLeads) {
+    const std::wstring outside = test::NewTempFolder(L"kelvra-files-linked-");
+    const std::wstring target = outside + L"\\settings.ini";
+    PutFile(target, kOld);
+    const std::wstring targetPath = test::FinalPath(target);
+    ASSERT_TRUE(test::MakeLink(ini_, target));
+    EXPECT_EQ(SaveTargetOf(path_), targetPath);
+    ASSERT_TRUE(DeleteFileW(target.c_str()));
+    EXPECT_EQ(SaveTargetOf(path_), targetPath) << "a link that leads nowhere";
+    EXPECT_TRUE(FolderNames(outside).empty()) << "finding where it leads leaves no file";
+
+    ASSERT_EQ(Save(), WriteOutcome::Written);
+    EXPECT_EQ(GetFile(target), kNew);
+    EXPECT_EQ(FileId(ini_), FileId(target)) << "peizhi.ini is still the link";
+    EXPECT_EQ(FolderNames(outside), std::set<std::wstring>{L"settings.ini"});
+    EXPECT_EQ(SaveTargetOf(WideToGbk(dir_ + L"\\plain.ini")),
+              test::FinalPath(dir_) + L"\\plain.ini")
+        << "a name that is free";
+
+    DeleteFileW(target.c_str());
+    RemoveFolder(outside);
+    EXPECT_EQ(SaveTargetOf(path_), L"") << "a link into a folder that is not there";
+    SetProgramFolder(dir_);
+    const SaveResult r = SaveSection("奖项", "奖项", {"新"});
+    EXPECT_EQ(r.outcome, WriteOutcome::Failed);
+    EXPECT_NE(SaveFailureText(r).find(WideToGbk(ini_)), std::string::npos);
+    EXPECT_EQ(GetFileAttributesW(ini_.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no plain file in place of the link";
+}
+
+// Another program cuts the file short while it is read (or its USB stick is pulled): the read
+// fails, as one that cannot start does, and a save that needed it writes nothing.
+TEST_F(Files, AFileCutShortDuringTheReadIsAFailedRead) {
+    const std::string content = kOld + "; " + std::string(3u << 20, 'x') + "\r\n";
+    bool cut = true;
+    Seams seams;
+    seams->betweenReadChunks = [&] {
+        if (cut) return;
+        cut = true;
+        HANDLE h = CreateFileW(ini_.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = static_cast<LONGLONG>(kOld.size());
+        EXPECT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+        CloseHandle(h);
+    };
+    PutFile(ini_, content);
+    cut = false;
+    EXPECT_EQ(IniReadText(path_, "奖项", "奖项1", "无"), "无");
+    EXPECT_EQ(IniReadText(path_, "奖项", "奖项1", "无"), "旧") << "the file as it was cut";
+
+    PutFile(ini_, content);
+    cut = false;
+    EXPECT_EQ(Save(), WriteOutcome::Failed);
+    EXPECT_TRUE(GetFile(ini_) == kOld) << "the file as it was cut, not its start and zeros";
+}
+
 // A hostile or broken file far larger than a configuration file: the save is refused with its
 // own message and the file stays as it was.
 TEST_F(Files, AFileTooLargeToEditIsLeftAloneAndTold) {
@@ -234,7 +329,8 @@ TEST_F(Files, AFileTooLargeToEditIsLeftAloneAndTold) {
 }
 
 // Another copy of the program saving in the same folder holds its temporary file, sharing delete
-// access so that its rename may take it; a file of the operator's is no temporary file.
+// access so that its rename may take it; a file of the operator's is no temporary file, and
+// neither is a link of such a name: what it leads to stays, and so does the link.
 TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
     PutFile(ini_, kOld);
     for (const wchar_t* name :
@@ -245,13 +341,16 @@ TEST_F(Files, AStaleTemporaryFileGoesAndNothingElse) {
                               FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     const std::wstring outside = test::NewTempFolder(L"kelvra-files-outside-");
     PutFile(outside + L"\\~kelvra-deadbeef.tmp", "x");
+    PutFile(outside + L"\\list.txt", "the operator's");
+    ASSERT_TRUE(test::MakeLink(dir_ + L"\\~kelvra-87654321.tmp", outside + L"\\list.txt"));
     EXPECT_EQ(Save(), WriteOutcome::Written);
     CloseHandle(live);
     EXPECT_EQ(FolderNames(dir_),
               (std::set<std::wstring>{L"peizhi.ini", L"~kelvra-12345678.tmp", L"~kv0badf00d.tmp",
                                       L"~kelvra-notours.tmp", L"~kelvra-0badf00d.tmp.bak",
-                                      L"other.tmp"}));
-    EXPECT_EQ(FolderNames(outside), std::set<std::wstring>{L"~kelvra-deadbeef.tmp"});
+                                      L"other.tmp", L"~kelvra-87654321.tmp"}));
+    EXPECT_EQ(FolderNames(outside), (std::set<std::wstring>{L"~kelvra-deadbeef.tmp", L"list.txt"}));
+    EXPECT_EQ(GetFile(dir_ + L"\\~kelvra-87654321.tmp"), "the operator's");
     RemoveFolder(outside);
 }
 

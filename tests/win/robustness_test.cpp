@@ -19,6 +19,7 @@
 #include "app/prize_names.h"
 #include "app/rate_window.h"
 #include "runtime/encoding.h"
+#include "runtime/file_io.h"
 #include "runtime/ini.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
@@ -46,12 +47,6 @@ using test::GetFile;
 using test::NewTempFolder;
 using test::PutFile;
 using test::RemoveFolder;
-
-// Names of kernel objects hold no backslash: the event that a child is running is named after the
-// process that started it.
-std::wstring RunningEventName(DWORD parent) {
-    return L"kelvra-robust-running-" + std::to_wstring(parent);
-}
 
 // This test program started again as one of its child scenarios. The child learns who started
 // it and its folder from kChildEnv ("pid|folder"), and ends when this object does, or when the
@@ -201,66 +196,84 @@ TEST(RobustSave, AFolderThatDoesNotExistRefusesTheSave) {
 
 // ---------------------------------------------------------------- a save killed half-way
 
-// Large enough that each save (read, write, flush, replace) takes a while.
-constexpr size_t kKilledValueBytes = 3u << 20;
+constexpr size_t kKilledValueBytes = 256u << 10;
 
 std::string KilledSaveContent(char fill) {
     return "[s]\r\nk=" + std::string(kKilledValueBytes, fill) + "\r\n";
 }
 
-// Saves in a loop, each time another letter; signals once the loop runs.
+// Where the child is killed: a step of its save number `save` (from 0), as "step,save".
+constexpr wchar_t kKillAtEnv[] = L"KELVRA_ROBUST_KILL_AT";
+
+std::wstring MomentEventName(DWORD parent) {
+    return L"kelvra-robust-moment-" + std::to_wstring(parent);
+}
+
+// Saves in a loop, save n writing the letter 'a' + n; at the moment the test names it tells the
+// test and waits to be killed.
 void SaveLoopChild() {
     const ChildContext context = ReadChildContext();
+    wchar_t at[32] = {};
+    GetEnvironmentVariableW(kKillAtEnv, at, 32);
+    wchar_t* comma = nullptr;
+    const auto step = static_cast<SaveStep>(std::wcstol(at, &comma, 10));
+    const long save = *comma == L',' ? std::wcstol(comma + 1, nullptr, 10) : -1;
+    HANDLE reached =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, MomentEventName(context.parentId).c_str());
+    long current = 0;
+    FileSeamsForTesting().atSaveStep = [&](SaveStep s) {
+        if (s != step || current != save) return;
+        SetEvent(reached);
+        WaitForSingleObject(context.parent, INFINITE);
+    };
     const std::string path = WideToGbk(context.dir) + "\\peizhi.ini";
-    HANDLE running =
-        OpenEventW(EVENT_MODIFY_STATE, FALSE, RunningEventName(context.parentId).c_str());
-    for (int i = 0; !context.ParentGone(); ++i) {
+    for (; !context.ParentGone(); ++current)
         IniWriteText(path, "s", "k",
-                     std::string(kKilledValueBytes, static_cast<char>('a' + i % 26)));
-        if (i == 0 && running != nullptr) SetEvent(running);
-    }
+                     std::string(kKilledValueBytes, static_cast<char>('a' + current)));
 }
 const test::ChildRegistrar kSaveLoop(L"RobustSaveLoop", &SaveLoopChild);
 
+// Each kill lands at a known moment of a save: before its new file is written, before that
+// replaces the old one, and just after. The file is the old one or the new one, whole; a killed
+// save's temporary file is left behind and goes at the next save.
 TEST(RobustSave, AProcessKilledMidSaveLeavesTheOldOrTheNewFileWhole) {
     const std::wstring dir = NewTempFolder(L"kelvra-robust-kill-");
     const std::wstring ini = dir + L"\\peizhi.ini";
-    ASSERT_TRUE(PutFile(ini, KilledSaveContent('0')));
-    HANDLE running =
-        CreateEventW(nullptr, TRUE, FALSE, RunningEventName(GetCurrentProcessId()).c_str());
-    ASSERT_NE(running, nullptr);
-    std::mt19937 rng(20240607);
-    // Kills land anywhere in a save, only some of them while its temporary file is open: kill
-    // until a few did.
-    constexpr int kMinKills = 20, kMaxKills = 150, kMidWriteKills = 3;
-    int kills = 0, midWrite = 0;
-    std::set<char> seen;
-    for (; kills < kMinKills || (midWrite < kMidWriteKills && kills < kMaxKills); ++kills) {
-        ResetEvent(running);
+    HANDLE reached =
+        CreateEventW(nullptr, FALSE, FALSE, MomentEventName(GetCurrentProcessId()).c_str());
+    ASSERT_NE(reached, nullptr);
+    const struct {
+        SaveStep at;
+        int save;
+    } kills[] = {
+        {SaveStep::TempFileMade, 0}, {SaveStep::TempFileWritten, 0}, {SaveStep::Replaced, 0},
+        {SaveStep::TempFileMade, 1}, {SaveStep::TempFileWritten, 2}, {SaveStep::Replaced, 3},
+    };
+    std::string expected = "<unreadable>";  // no file before the first save
+    for (const auto& kill : kills) {
+        const bool replaced = kill.at == SaveStep::Replaced;
+        SCOPED_TRACE("save " + std::to_string(kill.save) + ", step " +
+                     std::to_string(static_cast<int>(kill.at)));
+        const std::wstring at =
+            std::to_wstring(static_cast<int>(kill.at)) + L"," + std::to_wstring(kill.save);
+        SetEnvironmentVariableW(kKillAtEnv, at.c_str());
         Child child(L"RobustSaveLoop", dir);
+        SetEnvironmentVariableW(kKillAtEnv, nullptr);
         ASSERT_TRUE(child.started());
-        ASSERT_EQ(WaitForSingleObject(running, 20000), WAIT_OBJECT_0);
-        Sleep(std::uniform_int_distribution<DWORD>(0, 120)(rng));
+        ASSERT_EQ(WaitForSingleObject(reached, 60000), WAIT_OBJECT_0);
         child.Kill();
 
+        if (replaced || kill.save > 0)
+            expected = KilledSaveContent(static_cast<char>('a' + kill.save - (replaced ? 0 : 1)));
         const std::string bytes = GetFile(ini);
-        ASSERT_EQ(bytes.size(), KilledSaveContent('x').size())
-            << "kill " << kills << ": torn or empty";
-        const char fill = bytes[7];
-        ASSERT_EQ(bytes, KilledSaveContent(fill)) << "kill " << kills << ": mixed content";
-        seen.insert(fill);
-        // The temporary file of a save that was killed stays behind; the next save uses another.
-        bool leftover = false;
-        for (const std::wstring& name : FolderNames(dir)) {
-            if (name == L"peizhi.ini") continue;
-            leftover = true;
-            DeleteFileW((dir + L"\\" + name).c_str());
-        }
-        midWrite += leftover;
+        EXPECT_TRUE(bytes == expected) << "torn, empty or another save's: " << bytes.size()
+                                       << " bytes, starting " << bytes.substr(0, 8);
+        std::set<std::wstring> names = FolderNames(dir);
+        EXPECT_EQ(names.erase(L"peizhi.ini") == 1, expected != "<unreadable>");
+        EXPECT_EQ(names.size(), replaced ? 0u : 1u)
+            << "the killed save's temporary file stays; one of an earlier kill went";
     }
-    CloseHandle(running);
-    EXPECT_GE(midWrite, kMidWriteKills) << "too few of " << kills << " kills landed inside a save";
-    EXPECT_GT(seen.size(), 2u);
+    CloseHandle(reached);
     RemoveFolder(dir);
 }
 

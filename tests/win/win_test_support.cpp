@@ -1,5 +1,6 @@
 #include "tests/win/win_test_support.h"
 
+#include <initializer_list>
 #include <map>
 
 #include "app/bindings.h"
@@ -41,6 +42,39 @@ HWND FindProcessBox(DWORD pid, const std::wstring& title) {
     FindBox find{pid, &title, nullptr};
     EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&find));
     return find.found;
+}
+
+// Wine's name of a Windows path on the Unix side ("" outside Wine).
+std::wstring UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    if (unix == nullptr) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, unix, -1, nullptr, 0);
+    std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, unix, -1, wide.data(), n);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return wide;
+}
+
+// Starts a Unix program under Wine. Wine gives no handle of a Unix process to wait on: the caller
+// waits for what it does.
+bool RunUnix(const wchar_t* program, std::initializer_list<std::wstring> args) {
+    std::wstring cmd = program;
+    for (const std::wstring& arg : args) {
+        if (arg.empty()) return false;
+        cmd += L" \"" + arg + L"\"";
+    }
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(program, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    if (pi.hThread != nullptr) CloseHandle(pi.hThread);
+    if (pi.hProcess != nullptr) CloseHandle(pi.hProcess);
+    return true;
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -180,7 +214,9 @@ void RemoveFolder(const std::wstring& dir) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!DeleteFileW(path.c_str())) RemoveFolder(dir + L"\\" + name);
     }
-    RemoveDirectoryW((L"\\\\?\\" + dir).c_str());
+    // Under Wine a Unix link that leads nowhere is seen by nothing but the Unix side.
+    if (!RemoveDirectoryW((L"\\\\?\\" + dir).c_str()))
+        RunUnix(L"Z:\\bin\\rm", {L"-rf", UnixPath(dir)});
 }
 
 bool PutFile(const std::wstring& path, std::string_view bytes) {
@@ -205,6 +241,30 @@ std::string GetFile(const std::wstring& path) {
     CloseHandle(h);
     bytes.resize(got);
     return bytes;
+}
+
+bool MakeLink(const std::wstring& link, const std::wstring& target) {
+    const std::wstring unixLink = UnixPath(link), unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty())
+        return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+    if (!RunUnix(L"Z:\\bin\\ln", {L"-s", unixTarget, unixLink})) return false;
+    // The link is there when its name opens.
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10))
+        if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+std::wstring FinalPath(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, name.data(), 32768, VOLUME_NAME_DOS);
+    CloseHandle(h);
+    name.resize(n < 32768 ? n : 0);
+    return name;
 }
 
 void ProgramInFolder::StartIn(const std::wstring& dir) {

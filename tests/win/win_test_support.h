@@ -61,6 +61,11 @@ std::set<std::wstring> FolderNames(const std::wstring& dir);
 void RemoveFolder(const std::wstring& dir);
 bool PutFile(const std::wstring& path, std::string_view bytes);
 std::string GetFile(const std::wstring& path);  // "<unreadable>" when it cannot be opened
+// A symbolic link `link` to the file `target`, which must be there. Under Wine it is a Unix link
+// made by the system's `ln` (Wine makes none itself), as an operator's folder would hold it.
+bool MakeLink(const std::wstring& link, const std::wstring& target);
+// The full path of an existing file or folder as the system spells it, after every link.
+std::wstring FinalPath(const std::wstring& path);
 
 // The program in this process, as a new process in a folder of its own would find itself: that
 // folder is the current directory and holds `ini_` (not yet there).
