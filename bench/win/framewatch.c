@@ -79,6 +79,10 @@ int main(int argc, char** argv) {
 
     struct frame frames[kMaxFrames];
     int count = 0, dropped = 0;
+    /* At most about 400 MB of frames: a dozen of a 4K screen. */
+    int maxFrames = (int)(400.0 * 1024 * 1024 / ((double)n * 4));
+    if (maxFrames > kMaxFrames) maxFrames = kMaxFrames;
+    if (maxFrames < 3) maxFrames = 3;
     XShmGetImage(d, root, img, 0, 0, AllPlanes);
     frames[count].at = 0;
     frames[count].hash = hash_pixels(px, n);
@@ -107,7 +111,7 @@ int main(int argc, char** argv) {
             continue;
         }
         last_change = now;
-        if (count == kMaxFrames) {
+        if (count == maxFrames) {
             dropped++;
             count--;
             free(frames[count].pixels);
