@@ -456,7 +456,8 @@ TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheN
                 << " pixels wide before the new layout was whole";
     };
     toggle(width, width, "into full screen");
-    const std::shared_ptr<const Image> turned = canvas->canvas()->FindSprite(pointer)->rendered;
+    const Canvas* fullCanvas = canvas->canvas();
+    const std::shared_ptr<const Image> plateAtSize = fullCanvas->FindSprite(plate)->unturned;
     toggle(windowWidth, canvasWidth, "back to the window");
 
     // Changed in the window: the next full screen shows the change, from the pictures it kept.
@@ -467,9 +468,9 @@ TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheN
     EXPECT_EQ(canvas->GetSpriteAngle(pointer), 216);
     EXPECT_EQ(canvas->canvas()->FindSprite(hub), nullptr);
     EXPECT_EQ(canvas->canvas()->SpriteIds(), (std::vector<int>{plate, pointer, again}));
+    EXPECT_EQ(canvas->canvas(), fullCanvas) << "the full screen's canvas kept with its pictures";
+    EXPECT_EQ(canvas->canvas()->FindSprite(plate)->unturned, plateAtSize);
     canvas->SetSpriteAngle(pointer, 108);
-    EXPECT_EQ(canvas->canvas()->FindSprite(pointer)->rendered, turned)
-        << "the pointer turned at the monitor's size kept, not made again";
     toggle(windowWidth, canvasWidth, "back again");
     EXPECT_EQ(canvas->GetSpriteAngle(pointer), 108) << "turned in full screen, turned in the window";
     SetWindowLongPtrW(canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_canvasProc));
