@@ -40,15 +40,10 @@ void CanvasBox::MakeCanvas() {
             if (old.canvas) canvas_->SetSpriteAngle(p.id, old.canvas->GetSpriteAngle(p.id));
         }
     }
-    // Going between the window and full screen, the layout left is kept for the way back; any
-    // other change of layout (another monitor's scale) has no way back to keep. Its pictures are
-    // kept as its sprites show them; the other turns of the pointer, the larger part of them at a
-    // monitor's size, are made again after the next F11's first paint.
-    if (old.canvas != nullptr && old.fit.fullScreen != fit.fullScreen) {
-        old.canvas->SetTurnCaching(false);
-        old.canvas->SetTurnCaching(true);
-        kept_ = std::move(old);
-    }
+    // Going between the window and full screen, the layout left is kept for the way back, with
+    // the pointer's turns (the wheels a save of the names leaves beneath share them); any other
+    // change of layout (another monitor's scale) has no way back to keep.
+    if (old.canvas != nullptr && old.fit.fullScreen != fit.fullScreen) kept_ = std::move(old);
     canvas_->TakeDirty();
     scratch_ = Image();
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
