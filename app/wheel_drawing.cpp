@@ -5,6 +5,7 @@
 #include "ui/controls/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
+#include "ui/window.h"
 
 namespace kelvra {
 
@@ -43,13 +44,30 @@ void DrawWheel() {
     }
 }
 
-void PrepareTurns() {
+namespace {
+
+// Any number the window's own timers do not use.
+constexpr UINT_PTR kPrepareTurnsTimer = 0x5450;
+
+void CALLBACK TurnPointerThroughTheSectors(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hwnd, id);
     CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
-    if (canvas == nullptr) return;
+    LoadedWindow* main = FindLoadedWindow(WindowId::Main);
+    // A spin under way makes them itself; a window back from full screen needs none.
+    if (canvas == nullptr || main == nullptr || !main->fullScreen() || State().spinning) return;
     const int pointer = State().pointerSpriteId;
     const int angle = canvas->GetSpriteAngle(pointer);
     for (int sector = 1; sector < 10; ++sector) canvas->RotateSprite(pointer, 36);
     canvas->SetSpriteAngle(pointer, angle);
+}
+
+}  // namespace
+
+void PrepareTurns() {
+    // Once the full screen is on the screen: a timer's turn comes after the paints, so the first
+    // picture does not wait for them.
+    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main))
+        SetTimer(main->hwnd(), kPrepareTurnsTimer, 0, &TurnPointerThroughTheSectors);
 }
 
 void OnMainWindowDestroyed() {

@@ -26,6 +26,25 @@ bool OnAPage(const Component& c) {
     return c.def() != nullptr && c.def()->page >= 0;
 }
 
+// The window draws nothing while its layout changes, and then all of it at once: the screen goes
+// from the old picture to the whole new one, without an empty or half-drawn frame between. The
+// controls are laid out (and the canvases' pictures made) while the window keeps its old size
+// and picture; only then does it change size and paint.
+class HeldDrawing {
+  public:
+    explicit HeldDrawing(HWND hwnd) : hwnd_(hwnd) { SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0); }
+    ~HeldDrawing() {
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    HeldDrawing(const HeldDrawing&) = delete;
+    HeldDrawing& operator=(const HeldDrawing&) = delete;
+
+  private:
+    HWND hwnd_;
+};
+
 }  // namespace
 
 void LoadedWindow::ToggleFullScreen() {
@@ -53,7 +72,6 @@ void LoadedWindow::EnterFullScreen() {
     full_.scale = scale_;
     full_.page = currentPage_;
     full_.focus = GetFocus();
-    ShowPage(0);
 
     const RECT& m = monitor.rcMonitor;
     full_.monitor = {m.right - m.left, m.bottom - m.top};
@@ -68,11 +86,16 @@ void LoadedWindow::EnterFullScreen() {
         subject = {0, 0, client.cx, client.cy};
     }
     full_.subject = subject;
-    full_.on = true;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
-    SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,
-                 SWP_FRAMECHANGED | SWP_NOACTIVATE);
-    Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
+    {
+        HeldDrawing held(hwnd_);
+        ShowPage(0);
+        full_.on = true;
+        Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
+        SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                          (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
+        SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE);
+    }
     // The strip must not keep the keyboard: its arrows would turn the page.
     if (canvas != nullptr && canvas->hwnd() != nullptr) SetFocus(canvas->hwnd());
     GetCursorPos(&full_.cursor);
@@ -83,13 +106,16 @@ void LoadedWindow::LeaveFullScreen() {
     KillTimer(hwnd_, kIdleCursorTimer);
     if (full_.cursorHidden) ShowCursor(TRUE);
     full_.cursorHidden = false;
-    full_.on = false;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, full_.style);
-    SetWindowPlacement(hwnd_, &full_.placement);
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    Relayout(full_.scale);
-    ShowPage(full_.page);
+    {
+        HeldDrawing held(hwnd_);
+        full_.on = false;
+        Relayout(full_.scale);
+        ShowPage(full_.page);
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, full_.style);
+        SetWindowPlacement(hwnd_, &full_.placement);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    }
     if (full_.focus != nullptr && IsWindow(full_.focus) && IsWindowVisible(full_.focus))
         SetFocus(full_.focus);
 }

@@ -13,6 +13,11 @@ namespace {
 // the cache starts over rather than grow with every angle a sprite ever stood at.
 constexpr size_t kMaxCachedTurns = 40;
 
+// Beyond this many changed rectangles their union is marked instead.
+constexpr size_t kMaxDirtyRects = 256;
+// A picture's visible pixels are found in at most this many bands of rows.
+constexpr int kInkBands = 32;
+
 // Truncated remainder, then into 0..359.
 int NormaliseAngle(int64_t a) {
     int64_t r = a % 360;
@@ -188,6 +193,7 @@ std::shared_ptr<const Image> Canvas::Adopt(std::shared_ptr<const Image> picture,
 void Canvas::ForgetUnused() {
     std::erase_if(pictures_, [](const Picture& p) { return p.image.expired(); });
     std::erase_if(turns_, [](const auto& entry) { return entry.second.source.expired(); });
+    std::erase_if(inks_, [](const auto& entry) { return entry.second.image.expired(); });
 }
 
 size_t Canvas::CachedTurnCount() const {
@@ -214,16 +220,14 @@ void Canvas::SetSpriteAngle(int id, int angle) {
     if (!sprite->copied->rotateFollow) {
         return;
     }
-    const Rect before = sprite->Bounds();
+    if (sprite->visible) MarkSpriteDirty(*sprite);
     const int w0 = sprite->Width();
     const int h0 = sprite->Height();
     sprite->rendered = TurnedImage(*sprite);
     sprite->opaque = {};  // only unturned pictures are known to have an opaque core
     sprite->left += w0 / 2 - sprite->Width() / 2;
     sprite->top += h0 / 2 - sprite->Height() / 2;
-    if (sprite->visible) {
-        MarkDirty(UnionRect(before, sprite->Bounds()));
-    }
+    if (sprite->visible) MarkSpriteDirty(*sprite);
 }
 
 void Canvas::RotateSprite(int id, int delta) {
@@ -256,17 +260,68 @@ std::vector<int> Canvas::SpriteIds() const {
 Rect Canvas::TakeDirty() {
     Rect r = dirty_;
     dirty_ = {};
+    dirtyRects_.clear();
     return r;
 }
 
+std::vector<Rect> Canvas::TakeDirtyRects() {
+    std::vector<Rect> rects = std::move(dirtyRects_);
+    dirtyRects_.clear();
+    dirty_ = {};
+    return rects;
+}
+
 void Canvas::MarkDirty(const Rect& r) {
-    dirty_ = UnionRect(dirty_, IntersectRect(r, {0, 0, width_, height_}));
+    const Rect in = IntersectRect(r, {0, 0, width_, height_});
+    if (in.IsEmpty()) return;
+    dirty_ = UnionRect(dirty_, in);
+    if (dirtyRects_.size() < kMaxDirtyRects)
+        dirtyRects_.push_back(in);
+    else
+        dirtyRects_.assign(1, dirty_);
+}
+
+void Canvas::MarkSpriteDirty(const Sprite& sprite) {
+    const Rect box = sprite.Bounds();
+    for (const Rect& band : InkBands(sprite.rendered)) MarkDirty(Offset(band, box.left, box.top));
+}
+
+const std::vector<Rect>& Canvas::InkBands(const std::shared_ptr<const Image>& image) {
+    // Turned pictures come and go with the cache of turns: those gone are forgotten.
+    if (inks_.size() > 2 * kMaxCachedTurns)
+        std::erase_if(inks_, [](const auto& entry) { return entry.second.image.expired(); });
+    Ink& ink = inks_[image.get()];
+    if (ink.image.lock() == image) return ink.bands;
+    ink = Ink{image, {}};
+    const int rows = std::max(8, (image->height + kInkBands - 1) / kInkBands);
+    for (int top = 0; top < image->height; top += rows) {
+        const int bottom = std::min(image->height, top + rows);
+        int left = image->width, right = 0;
+        for (int y = top; y < bottom; ++y) {
+            const uint32_t* row = &image->pixels[static_cast<size_t>(y) * image->width];
+            int x = 0;
+            while (x < left && PixelAlpha(row[x]) == 0) ++x;
+            left = std::min(left, x);
+            x = image->width;
+            while (x > right && PixelAlpha(row[x - 1]) == 0) --x;
+            right = std::max(right, x);
+        }
+        if (left < right) ink.bands.push_back({left, top, right, bottom});
+    }
+    return ink.bands;
 }
 
 void Canvas::Render(Image& target, PixelsView background, const Rect& region) const {
     Rect area = IntersectRect(region, {0, 0, width_, height_});
     area = IntersectRect(area, {0, 0, target.width, target.height});
     if (!area.IsEmpty()) RenderArea({target, 0, 0}, background, area, sprites_.size(), 0);
+}
+
+void Canvas::RenderInto(Image& target, int left, int top, PixelsView background,
+                        const Rect& region) const {
+    Rect area = IntersectRect(region, {0, 0, width_, height_});
+    area = IntersectRect(area, {left, top, left + target.width, top + target.height});
+    if (!area.IsEmpty()) RenderArea({target, left, top}, background, area, sprites_.size(), 0);
 }
 
 Image Canvas::RenderRegion(PixelsView background, const Rect& region) const {

@@ -110,12 +110,19 @@ class Canvas {
 
     // The area changed since the last call, clipped to the canvas; empty when nothing changed.
     Rect TakeDirty();
+    // The same change as rectangles that need not touch one another: a turned sprite marks only
+    // the bands of rows its visible pixels lie in, not its whole box. Taking either clears both.
+    std::vector<Rect> TakeDirtyRects();
 
     // Paints region of target: the background (already at the canvas's size), then every
     // visible sprite in drawing order. Nothing outside region is touched.
     void Render(Image& target, PixelsView background, const Rect& region) const;
     // The same pixels of region alone (clipped to the canvas), in an image of its size.
     Image RenderRegion(PixelsView background, const Rect& region) const;
+    // Paints region (clipped to the canvas and to target) into target, which holds the canvas's
+    // pixels from (left, top) on; nothing else of target is touched.
+    void RenderInto(Image& target, int left, int top, PixelsView background,
+                    const Rect& region) const;
 
     // Turned images are kept per sprite and angle unless switched off (benchmarks measure both).
     void SetTurnCaching(bool enabled);
@@ -126,6 +133,11 @@ class Canvas {
     Sprite* Find(int id);
     void RemoveSprite(int id);
     void MarkDirty(const Rect& r);
+    // The rectangles holding the visible pixels of a sprite as it is drawn now.
+    void MarkSpriteDirty(const Sprite& sprite);
+    // Rectangles in the image's own coordinates, one per band of rows, holding every pixel of it
+    // that is not transparent; kept per image while it is used.
+    const std::vector<Rect>& InkBands(const std::shared_ptr<const Image>& image);
     std::shared_ptr<const Image> TurnedImage(Sprite& sprite);
     std::shared_ptr<const Image> SharedPicture(const Image& picture, Rect& opaque);
     std::shared_ptr<const Image> Adopt(std::shared_ptr<const Image> picture, Rect& opaque);
@@ -145,6 +157,12 @@ class Canvas {
     std::vector<Sprite> sprites_;
     int nextId_ = 1;
     Rect dirty_;
+    std::vector<Rect> dirtyRects_;
+    struct Ink {
+        std::weak_ptr<const Image> image;
+        std::vector<Rect> bands;
+    };
+    std::map<const Image*, Ink> inks_;
     bool turnCaching_ = true;
     // Sprites copied from the same picture share it, and its turned images: a wheel drawn anew
     // after every save of the names must not copy the plate each time.

@@ -4,7 +4,8 @@
 // the press to the pointer's first step; the others do not wait between steps but still repaint
 // each. Prints memory and object counts; asserts nothing.
 // Run through bench/win/startup.sh, or: wine build/win32/kelvra_day_bench.exe [--spins=N]
-// [--save-every=N] [--rate-every=N]
+// [--save-every=N] [--rate-every=N] [--f11-every=N] (F11 in, a spin in full screen, F11 out, every
+// N spins: none unless asked, as the full screen's pictures are the monitor's size)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -194,6 +195,17 @@ void OpenAndCloseRateWindow() {
     ProcessPendingEvents();
 }
 
+// F11 into full screen, a spin there, and F11 back, as the keys deliver them.
+bool SpinInFullScreen() {
+    HWND main = GetWindowHandle(WindowId::Main, ids::kMainSelf);
+    PostMessageW(main, WM_KEYDOWN, VK_F11, 1);
+    ProcessPendingEvents();
+    const bool spun = SpinByKey();
+    PostMessageW(main, WM_KEYDOWN, VK_F11, 1);
+    ProcessPendingEvents();
+    return spun;
+}
+
 constexpr wchar_t kIni[] =
     L"[奖项]\r\n奖项1=OPPO手机\r\n奖项2=谢谢参与\r\n奖项3=会员一月\r\n奖项4=再接再厉\r\n"
     L"奖项5=点歌一首\r\n奖项6=平板电脑\r\n奖项7=整蛊一次\r\n奖项8=讲笑话\r\n奖项9=祝你好运\r\n"
@@ -211,6 +223,7 @@ int Run(int argc, wchar_t** argv) {
     const int spins = Option(argc, argv, L"--spins=", 1000);
     const int saveEvery = Option(argc, argv, L"--save-every=", 50);
     const int rateEvery = Option(argc, argv, L"--rate-every=", 100);
+    const int fullScreenEvery = Option(argc, argv, L"--f11-every=", 0);
 
     // A folder of its own with rates that add up to 100, so every press spins.
     wchar_t tmp[MAX_PATH];
@@ -244,6 +257,8 @@ int Run(int argc, wchar_t** argv) {
         "closed every %d\n(private = RssAnon, working set = VmRSS of the process; GDI objects "
         "and handles probed under Wine, which counts no USER objects)\n",
         spins, saveEvery, rateEvery);
+    if (fullScreenEvery > 0)
+        std::printf("and every %d spins F11, a spin in full screen and F11 again\n", fullScreenEvery);
     PrintHeader();
     PrintRow("started");
 
@@ -262,6 +277,7 @@ int Run(int argc, wchar_t** argv) {
         if (!SpinByKey()) ++failed;
         if (i % saveEvery == 0) SaveNames(i);
         if (i % rateEvery == 0) OpenAndCloseRateWindow();
+        if (fullScreenEvery > 0 && i % fullScreenEvery == 0 && !SpinInFullScreen()) ++failed;
         if (i % 100 == 0) {
             char label[40];
             std::snprintf(label, sizeof label, "after %d spins", i);

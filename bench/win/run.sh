@@ -4,6 +4,8 @@
 # --candidates to also time spins with other ways of waiting (a few minutes more), --full-screen to
 # spin with the main window in full screen. A 4K screen at 200 %: KELVRA_SCREEN=3840x2160x24
 # WINEPREFIX=$PWD/build/wineprefix-dpi192 (the prefix that `./test` makes for 192 DPI).
+# KELVRA_BENCH_EXE runs another build of the bench (e.g. one of an older commit, to compare in one
+# sitting); its kelvra.exe launches are those of the build beside it.
 # KELVRA_BUILD_DIR is the Windows build folder (default build/win32); WINEPREFIX and DISPLAY come
 # from the environment as for the other scripts, and without DISPLAY a private Xvfb is used.
 set -uo pipefail
@@ -42,7 +44,7 @@ KELVRA_BENCH_CLK_TCK=$(getconf CLK_TCK)
 export KELVRA_BENCH_CLK_TCK
 
 echo "$(wine --version), $(nproc) CPUs, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-wine "$build/kelvra_spin_bench.exe" "$@"
+wine "${KELVRA_BENCH_EXE:-$build/kelvra_spin_bench.exe}" "$@"
 rc=$?
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $rc

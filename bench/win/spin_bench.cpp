@@ -653,6 +653,12 @@ int Run(int argc, wchar_t** argv) {
         const double t1 = NowMs();
         ProcessPendingEvents();
         const double t2 = NowMs();
+        // As an operator would, a moment before the first press: what the program does at idle
+        // after F11 (the pointer's turns) is done by then.
+        for (const double until = NowMs() + 300; NowMs() < until;) {
+            ProcessPendingEvents();
+            Sleep(5);
+        }
         RECT r;
         GetClientRect(FindLoadedWindow(kMain)->hwnd(), &r);
         std::printf(

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -455,6 +457,84 @@ TEST_F(WindowsTest, TabAndShiftTabMoveBetweenTheTabStops) {
     }
     BYTE keys[256] = {};
     SetKeyboardState(keys);
+}
+
+// What each paint of the main window and its canvas saw: the window's client width and the
+// canvas's width then.
+struct PaintSeen {
+    HWND hwnd;
+    LONG clientWidth;
+    int canvasWidth;
+};
+std::vector<PaintSeen> g_paints;
+WNDPROC g_mainProc = nullptr, g_canvasProc = nullptr;
+
+LRESULT CALLBACK WatchPaints(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
+    if (msg == WM_PAINT || msg == WM_ERASEBKGND || msg == WM_NCPAINT) {
+        RECT client;
+        GetClientRect(FindLoadedWindow(kMain)->hwnd(), &client);
+        g_paints.push_back({hwnd, client.right, canvas->canvas()->Width()});
+    }
+    return CallWindowProcW(hwnd == canvas->hwnd() ? g_canvasProc : g_mainProc, hwnd, msg, wp, lp);
+}
+
+TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheNextPress) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    LoadedWindow* main = FindLoadedWindow(kMain);
+    CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
+    const int plate = canvas->AddSprite(ids::kMainPlate, 25, 25);
+    const int pointer = canvas->AddSprite(ids::kMainPointer, 195, 110);
+    const int hub = canvas->AddSprite(ids::kMainHub, 205, 205);
+    canvas->SetSpriteAngle(pointer, 108);
+    ProcessPendingEvents();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(main->hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const LONG width = monitor.rcMonitor.right - monitor.rcMonitor.left;
+    RECT client;
+    GetClientRect(main->hwnd(), &client);
+    const LONG windowWidth = client.right;
+    const int canvasWidth = canvas->canvas()->Width();
+
+    g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
+    g_canvasProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
+    const auto toggle = [&](LONG wantClient, int wantCanvas, const char* when) {
+        g_paints.clear();
+        main->ToggleFullScreen();
+        ProcessPendingEvents();
+        UpdateWindow(main->hwnd());
+        EXPECT_TRUE(std::any_of(g_paints.begin(), g_paints.end(),
+                                [&](const PaintSeen& p) { return p.hwnd == canvas->hwnd(); }))
+            << when << ": the canvas painted";
+        for (const PaintSeen& p : g_paints)
+            ASSERT_TRUE(p.clientWidth == wantClient && p.canvasWidth == wantCanvas)
+                << when << ": a paint of " << (p.hwnd == canvas->hwnd() ? "the canvas" : "the window")
+                << " saw a window " << p.clientWidth << " and a canvas " << p.canvasWidth
+                << " pixels wide before the new layout was whole";
+    };
+    toggle(width, width, "into full screen");
+    const Canvas* fullCanvas = canvas->canvas();
+    const std::shared_ptr<const Image> plateAtSize = fullCanvas->FindSprite(plate)->unturned;
+    toggle(windowWidth, canvasWidth, "back to the window");
+
+    // Changed in the window: the next full screen shows the change, from the pictures it kept.
+    canvas->SetSpriteAngle(pointer, 216);
+    canvas->RemoveSprites({hub});
+    const int again = canvas->AddSprite(ids::kMainHub, 205, 205);
+    toggle(width, width, "into full screen again");
+    EXPECT_EQ(canvas->GetSpriteAngle(pointer), 216);
+    EXPECT_EQ(canvas->canvas()->FindSprite(hub), nullptr);
+    EXPECT_EQ(canvas->canvas()->SpriteIds(), (std::vector<int>{plate, pointer, again}));
+    EXPECT_EQ(canvas->canvas(), fullCanvas) << "the full screen's canvas kept with its pictures";
+    EXPECT_EQ(canvas->canvas()->FindSprite(plate)->unturned, plateAtSize);
+    canvas->SetSpriteAngle(pointer, 108);
+    toggle(windowWidth, canvasWidth, "back again");
+    EXPECT_EQ(canvas->GetSpriteAngle(pointer), 108) << "turned in full screen, turned in the window";
+    SetWindowLongPtrW(canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_canvasProc));
+    SetWindowLongPtrW(main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_mainProc));
 }
 
 TEST_F(WindowsTest, DestroyingRaisesItsEventWhileTheControlsStillExist) {

@@ -15,23 +15,51 @@ void CanvasBox::CreateNative(HWND parent) {
 
 void CanvasBox::MakeCanvas() {
     const PixelRect size = window_.PixelsOf(*this);
-    const int w = std::max(1, size.width), h = std::max(1, size.height);
-    std::unique_ptr<Canvas> old = std::move(canvas_);
-    canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
-    // A background baked in at this size is shown where it lies in the program (opaque, as the
-    // bake requires); any other is made.
-    backgroundPixels_ = window_.fullScreen() ? PixelsView() : BakedPixels(def_->picture, w, h);
-    background_ = nullptr;
-    if (backgroundPixels_.IsEmpty()) {
-        MakeBackground(w, h);
-        backgroundPixels_ = *background_;
+    const Fit fit{std::max(1, size.width), std::max(1, size.height), window_.scale(),
+                  window_.CanvasOrigin(*this), window_.fullScreen()};
+    Kept old{std::move(canvas_), std::move(background_), backgroundPixels_, fit_};
+    fit_ = fit;
+    if (kept_.canvas != nullptr && kept_.fit == fit) {
+        canvas_ = std::move(kept_.canvas);
+        background_ = std::move(kept_.background);
+        backgroundPixels_ = kept_.backgroundPixels;
+        UpdateSprites(old.canvas.get());
+    } else {
+        const int w = fit.width, h = fit.height;
+        canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
+        // A background baked in at this size is shown where it lies in the program (opaque, as
+        // the bake requires); any other is made.
+        backgroundPixels_ = fit.fullScreen ? PixelsView() : BakedPixels(def_->picture, w, h);
+        background_ = nullptr;
+        if (backgroundPixels_.IsEmpty()) {
+            MakeBackground(w, h);
+            backgroundPixels_ = *background_;
+        }
+        for (const Placed& p : placed_) {
+            Place(p);
+            if (old.canvas) canvas_->SetSpriteAngle(p.id, old.canvas->GetSpriteAngle(p.id));
+        }
     }
-    for (const Placed& p : placed_) {
-        Place(p);
-        if (old) canvas_->SetSpriteAngle(p.id, old->GetSpriteAngle(p.id));
-    }
+    // Going between the window and full screen, the layout left is kept for the way back, with
+    // the pointer's turns (the wheels a save of the names leaves beneath share them); any other
+    // change of layout (another monitor's scale) has no way back to keep.
+    if (old.canvas != nullptr && old.fit.fullScreen != fit.fullScreen) kept_ = std::move(old);
     canvas_->TakeDirty();
+    scratch_ = Image();
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CanvasBox::UpdateSprites(const Canvas* previous) {
+    std::vector<int> gone;
+    for (int id : canvas_->SpriteIds())
+        if (std::none_of(placed_.begin(), placed_.end(), [id](const Placed& p) { return p.id == id; }))
+            gone.push_back(id);
+    canvas_->RemoveSprites(gone);
+    // Sprites added since come after every kept one, as they did on the canvas left.
+    for (const Placed& p : placed_) {
+        if (canvas_->FindSprite(p.id) == nullptr) Place(p);
+        if (previous != nullptr) canvas_->SetSpriteAngle(p.id, previous->GetSpriteAngle(p.id));
+    }
 }
 
 void CanvasBox::MakeBackground(int w, int h) {
@@ -108,16 +136,25 @@ void CanvasBox::RotateSprite(int id, int delta) {
 }
 
 void CanvasBox::Flush() {
-    const Rect dirty = canvas_->TakeDirty();
+    const std::vector<Rect> dirty = canvas_->TakeDirtyRects();
     // A window that is not shown yet is painted whole when it shows.
-    if (dirty.IsEmpty() || hwnd_ == nullptr || !IsWindowVisible(GetAncestor(hwnd_, GA_ROOT)))
+    if (dirty.empty() || hwnd_ == nullptr || !IsWindowVisible(GetAncestor(hwnd_, GA_ROOT)))
         return;
-    const RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
-    // The paint follows with the next look at the message queue; during a spin that is the
-    // first thing its wait does, so drawing overlaps the wait instead of adding to it.
-    InvalidateRect(hwnd_, &rc, FALSE);
+    // Only what changed: a turned pointer's bands, not its whole box. The paint follows with the
+    // next look at the message queue; during a spin that is the first thing its wait does, so
+    // drawing overlaps the wait instead of adding to it.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    Rect bounds;
+    for (const Rect& r : dirty) {
+        HRGN part = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+        CombineRgn(region, region, part, RGN_OR);
+        DeleteObject(part);
+        bounds = UnionRect(bounds, r);
+    }
+    InvalidateRgn(hwnd_, region, FALSE);
+    DeleteObject(region);
     // Whatever shows the canvas through itself must show the change too.
-    RECT screen = rc;
+    RECT screen{bounds.left, bounds.top, bounds.right, bounds.bottom};
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&screen), 2);
     for (const auto& c : window_.components()) {
         if (c->type() != ControlType::TransLabel || c->hwnd() == nullptr) continue;
@@ -127,6 +164,34 @@ void CanvasBox::Flush() {
         MapWindowPoints(nullptr, c->hwnd(), reinterpret_cast<POINT*>(&overlap), 2);
         InvalidateRect(c->hwnd(), &overlap, FALSE);
     }
+}
+
+void CanvasBox::PaintUpdate(HDC dc, const RECT& bounds, HRGN update) const {
+    const Rect box = IntersectRect({bounds.left, bounds.top, bounds.right, bounds.bottom},
+                                   {0, 0, canvas_->Width(), canvas_->Height()});
+    std::vector<char> data(update != nullptr ? GetRegionData(update, 0, nullptr) : 0);
+    auto* region = reinterpret_cast<RGNDATA*>(data.data());
+    if (box.IsEmpty() || data.size() < sizeof(RGNDATAHEADER) ||
+        GetRegionData(update, static_cast<DWORD>(data.size()), region) == 0 ||
+        region->rdh.nCount < 2)
+        return PaintTo(dc, bounds, bounds.left, bounds.top);
+    // Each rectangle composed into one picture of the bounds, copied once: the DC shows only
+    // the rectangles, so what lies between them in the picture is never seen.
+    scratch_.width = box.Width();
+    scratch_.height = box.Height();
+    scratch_.pixels.resize(static_cast<size_t>(box.Width()) * box.Height());
+    const auto* rects = reinterpret_cast<const RECT*>(region->Buffer);
+    for (DWORD i = 0; i < region->rdh.nCount; ++i)
+        canvas_->RenderInto(scratch_, box.left, box.top, backgroundPixels_,
+                            {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom});
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = scratch_.width;
+    bi.bmiHeader.biHeight = -scratch_.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    SetDIBitsToDevice(dc, box.left, box.top, scratch_.width, scratch_.height, 0, 0, 0,
+                      scratch_.height, scratch_.pixels.data(), &bi, DIB_RGB_COLORS);
 }
 
 void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
@@ -149,9 +214,16 @@ LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CanvasBox*>(Component::FromHwnd(hwnd));
     if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND))
         return DefWindowProcW(hwnd, msg, wp, lp);
-    return PaintMessage(hwnd, msg, [self](HDC dc, const RECT& area) {
-        self->PaintTo(dc, area, area.left, area.top);
-    });
+    if (msg == WM_ERASEBKGND) return 1;
+    // The update region is taken before the paint validates it.
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    const bool complex = GetUpdateRgn(hwnd, update, FALSE) == COMPLEXREGION;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    self->PaintUpdate(dc, ps.rcPaint, complex ? update : nullptr);
+    EndPaint(hwnd, &ps);
+    DeleteObject(update);
+    return 0;
 }
 
 std::unique_ptr<Component> MakeCanvasBox(WindowHost& window, const ControlDef& def) {

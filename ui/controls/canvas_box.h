@@ -34,6 +34,9 @@ class CanvasBox : public Component {
     UnitRect DrawingBounds() const;
     // Paints `client` (canvas pixels) of the canvas into `dc` at (dx, dy).
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
+    // Paints what `update` holds of the canvas's own window into its paint DC, which is clipped
+    // to it; `bounds` is its bounding rectangle.
+    void PaintUpdate(HDC dc, const RECT& bounds, HRGN update) const;
 
   private:
     // What a sprite was made from, to make it again at another scale.
@@ -45,8 +48,31 @@ class CanvasBox : public Component {
         int left, top;
         bool visible;
     };
-    // The canvas and its background at the window's scale now, with the sprites placed so far.
+    // What a canvas was made for: its size, the window's scale, where the units begin on it, and
+    // whether the window was full screen.
+    struct Fit {
+        int width = 0, height = 0;
+        Scale scale;
+        POINT origin{0, 0};
+        bool fullScreen = false;
+        bool operator==(const Fit& o) const {
+            return width == o.width && height == o.height && scale == o.scale &&
+                   origin.x == o.origin.x && origin.y == o.origin.y && fullScreen == o.fullScreen;
+        }
+    };
+    // A canvas with its background, kept for a layout the window may take again.
+    struct Kept {
+        std::unique_ptr<Canvas> canvas;
+        std::shared_ptr<const Image> background;
+        PixelsView backgroundPixels;
+        Fit fit;
+    };
+    // The canvas and its background at the window's scale now, with the sprites placed so far:
+    // the one kept from the last time the window had this layout, brought up to date, else
+    // made.
     void MakeCanvas();
+    // The kept canvas's sprites made what placed_ holds, turned as on `previous`.
+    void UpdateSprites(const Canvas* previous);
     // The background made at w x h, when none is baked in at that size.
     void MakeBackground(int w, int h);
     int Place(const Placed& p);
@@ -59,6 +85,13 @@ class CanvasBox : public Component {
     int nextId_ = 1;
     std::shared_ptr<const Image> background_;  // made: often the program's shared picture itself
     PixelsView backgroundPixels_;              // the background shown: baked, or background_
+    Fit fit_;
+    // The canvas of the other layout (full screen, or the window), kept with its pictures while
+    // the program runs: F11 again shows it without making them anew.
+    Kept kept_;
+    // Where the rectangles of a change are composed before their one copy to the screen; kept
+    // between paints.
+    mutable Image scratch_;
 };
 
 }  // namespace kelvra
