@@ -119,10 +119,25 @@ bool LoadedWindow::Open() {
 
 void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
+    // Made and shown one by one, each control would be drawn over the page still showing, and
+    // the screen would show the mixture: the window draws nothing until the page is complete,
+    // then paints it whole at once.
+    const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
+    if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page == page) EnsureCreated(*c);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
+    if (!hold) return;
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The page's canvas first: it lies beneath everything and covers the old page whole, so
+    // that a screen refreshed in the middle (Wine shows a paint that takes over 50 ms) shows
+    // the new page's background, never its boxes over the old page.
+    for (const auto& c : components_)
+        if (c->type() == ControlType::CartoonBox && c->def()->page == page && c->hwnd())
+            UpdateWindow(c->hwnd());
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void LoadedWindow::CreateControl(Component& c) {
