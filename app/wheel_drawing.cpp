@@ -24,8 +24,13 @@ void DrawWheel() {
     CanvasBox* canvas = FindCanvas(WindowId::Main, ids::kMainCanvas);
     if (canvas == nullptr) return;
     ProgramState& s = State();
+    // A wheel drawn again over the old one takes over its pointer where it stands: a save of
+    // the names during a spin must not move the pointer, whose remaining steps then end on the
+    // winner picked at the press.
+    const int pointerAngle = canvas->GetSpriteAngle(s.pointerSpriteId);
     s.plateSpriteId = canvas->AddSprite(ids::kMainPlate, 25, 25, true);
     s.pointerSpriteId = canvas->AddSprite(ids::kMainPointer, 195, 110, true);
+    canvas->SetSpriteAngle(s.pointerSpriteId, pointerAngle);
     canvas->AddSprite(ids::kMainHub, 205, 205, true);
 
     WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[0].name);

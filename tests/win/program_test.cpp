@@ -368,21 +368,30 @@ TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
     EXPECT_FALSE(State().spinning);
 }
 
-TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
+// A save of the names while the pointer turns: the new wheel takes over the pointer where it
+// stands, and the spin still ends on the winner picked at the press, whichever step the save came
+// after; a save at rest leaves the pointer where the last spin put it.
+TEST_F(ProgramTest, SavingNamesMidSpinKeepsThePointerOnItsWayToTheWinner) {
+    WriteIni("[中奖率]\r\n中奖率7=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    const int32_t oldPointer = State().pointerSpriteId;
-    FakeDelay::Install([](size_t n) {
-        if (n == 5) SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
-    });
-    SpinPointer(2);
-    const int32_t newPointer = State().pointerSpriteId;
-    ASSERT_NE(newPointer, oldPointer) << "the names were saved during the spin";
-    EXPECT_EQ(FakeDelay::waits.size(), 72u);
-    const int32_t before = Wheel()->GetSpriteAngle(oldPointer);
-    const int32_t after = Wheel()->GetSpriteAngle(newPointer);
-    EXPECT_NE(Wheel()->canvas()->FindSprite(oldPointer), nullptr) << "the old set stays beneath";
-    EXPECT_EQ(before, 5 * 36) << "the old pointer made the steps before the save";
-    EXPECT_EQ(after, 67 * 36 % 360) << "the new one made the rest";
+    static size_t saveAfter = 0;
+    for (size_t step : {1u, 5u, 73u, 75u}) {
+        SCOPED_TRACE(step);
+        saveAfter = step;
+        const int32_t oldPointer = State().pointerSpriteId;
+        FakeDelay::Install([](size_t n) {
+            if (n == saveAfter)
+                SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+        });
+        OnStartPressed(0, 0, 0);
+        ASSERT_NE(State().pointerSpriteId, oldPointer) << "the names were saved during the spin";
+        EXPECT_EQ(FakeDelay::waits.size(), 76u);
+        EXPECT_EQ(Wheel()->GetSpriteAngle(oldPointer), static_cast<int32_t>(step * 36 % 360))
+            << "the old pointer made the steps before the save";
+        EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 216) << "prize 7";
+    }
+    SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 216) << "a save at rest";
 }
 
 // A click picks from the clock and spins with the start control disabled throughout; the second
