@@ -1,10 +1,16 @@
 #include "app/wheel_drawing.h"
 
+#include <cmath>
+#include <numbers>
+
 #include "app/state.h"
+#include "runtime/encoding.h"
 #include "runtime/win/events.h"
 #include "ui/canvas_box.h"
 #include "ui/model/ids.h"
 #include "ui/property_access.h"
+#include "ui/text_render.h"
+#include "ui/window_registry.h"
 
 namespace kelvra {
 
@@ -17,6 +23,52 @@ struct LabelPlace {
 constexpr LabelPlace kLabelPlaces[10] = {{210, 60},  {320, 95},  {390, 185}, {395, 305},
                                          {325, 400}, {210, 440}, {100, 405}, {30, 305},
                                          {30, 195},  {100, 100}};
+constexpr int kLabelPoints = 18;
+// The plate's centre on the canvas, and its sectors' borders either side of a sector's middle.
+constexpr double kWheelCentre = 262;
+constexpr double kHalfSectorDegrees = 18;
+
+// Whether a label of w x h units with its top-left at `place`, turned by `turn` degrees about its
+// centre, lies between the borders of the sector whose middle is at `turn`.
+bool InsideSector(LabelPlace place, double w, double h, int turn) {
+    const double a = turn * std::numbers::pi / 180;
+    const double slope = std::tan(kHalfSectorDegrees * std::numbers::pi / 180);
+    const double cx = place.left + w / 2 - kWheelCentre, cy = place.top + h / 2 - kWheelCentre;
+    // Turned back with its sector to the top, the label stands upright about this centre.
+    const double ux = cx * std::cos(a) + cy * std::sin(a), uy = cy * std::cos(a) - cx * std::sin(a);
+    for (double dx : {-w / 2, w / 2})
+        for (double dy : {-h / 2, h / 2})
+            if (std::abs(ux + dx) > -(uy + dy) * slope) return false;
+    return true;
+}
+
+// The largest size, 18 points down, at which prize k's name stays inside its sector at every
+// scale: measured at 96 DPI, and a unit wider per character and a unit taller, which is more than
+// the rounding of glyphs to pixels adds at any other scale. A name that fits at 18 points is
+// drawn as it always was.
+int FittingPoints(int k, const std::string& name, FontSpec font) {
+    const double glyphs = static_cast<double>(GbkToWide(name).size());
+    const LabelPlace place = kLabelPlaces[k - 1];
+    const int turn = 36 * (k - 1);
+    int points = kLabelPoints;
+    for (; points > 1; --points) {
+        font.height = -MulDivRounded(points, 96, 72);
+        const SIZE box = TextImageSize(name, font);
+        if (InsideSector(place, box.cx, box.cy, turn) &&
+            InsideSector(place, box.cx + glyphs, box.cy + 1, turn))
+            break;
+    }
+    return points;
+}
+
+// Prize k's name on the text template at the size that fits its sector.
+void WriteLabel(int k, const std::string& name, int& writtenPoints) {
+    WriteTemplateText(WindowId::Main, ids::kMainText, name);
+    const SpriteTemplate* text = FindTemplate(WindowId::Main, ids::kMainText);
+    const int points = text != nullptr ? FittingPoints(k, name, text->font) : kLabelPoints;
+    if (points != writtenPoints) WriteTemplateFontSize(WindowId::Main, ids::kMainText, points);
+    writtenPoints = points;
+}
 
 }  // namespace
 
@@ -35,12 +87,15 @@ void DrawWheel() {
 
     WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[0].name);
     WriteTemplateFontFace(WindowId::Main, ids::kMainText, "宋体");
-    WriteTemplateFontSize(WindowId::Main, ids::kMainText, 18);
+    WriteTemplateFontSize(WindowId::Main, ids::kMainText, kLabelPoints);
     WriteTemplateTextColour(WindowId::Main, ids::kMainText, 0);
+    // A name too wide for its sector is written smaller, that name alone.
+    int points = kLabelPoints;
+    WriteLabel(1, s.prizeTable[0].name, points);
     s.labelSpriteIds[0] =
         canvas->AddSprite(ids::kMainText, kLabelPlaces[0].left, kLabelPlaces[0].top);
     for (int k = 2; k <= 10; ++k) {
-        WriteTemplateText(WindowId::Main, ids::kMainText, s.prizeTable[k - 1].name);
+        WriteLabel(k, s.prizeTable[k - 1].name, points);
         const int id =
             canvas->AddSprite(ids::kMainText, kLabelPlaces[k - 1].left, kLabelPlaces[k - 1].top);
         s.labelSpriteIds[k - 1] = id;

@@ -136,6 +136,17 @@ HFONT CreateFontFor(const FontSpec& font, BYTE quality) {
     return CreateFontIndirectW(&lf);
 }
 
+SIZE TextImageSize(const std::string& gbkText, const FontSpec& font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT created = CreateFontFor(font, NONANTIALIASED_QUALITY);
+    HGDIOBJ oldFont = SelectObject(dc, created ? created : GetStockObject(DEFAULT_GUI_FONT));
+    const TextLayout layout = MeasureText(dc, SplitTextLines(gbkText));
+    SelectObject(dc, oldFont);
+    if (created) DeleteObject(created);
+    DeleteDC(dc);
+    return {layout.width, layout.height};
+}
+
 Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
     HDC dc = CreateCompatibleDC(nullptr);
     // Measured in hard-edged glyphs at the label's size: those fix the label's size and where each
