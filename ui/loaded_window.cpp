@@ -5,6 +5,7 @@
 
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
+#include "ui/canvas_box.h"
 #include "ui/controls/controls.h"
 
 namespace kelvra {
@@ -131,13 +132,25 @@ void LoadedWindow::SelectPage(int32_t page) {
     if (!hold) return;
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    // The page's canvas first: it lies beneath everything and covers the old page whole, so
-    // that a screen refreshed in the middle (Wine shows a paint that takes over 50 ms) shows
-    // the new page's background, never its boxes over the old page.
+    // The page's canvas first, whole, under its controls too, in one drawing: a screen refreshed
+    // in the middle of the paint (Wine shows one that takes over 50 ms) then shows the new page's
+    // background, never its boxes over the old page.
     for (const auto& c : components_)
         if (c->type() == ControlType::CartoonBox && c->def()->page == page && c->hwnd())
-            UpdateWindow(c->hwnd());
+            PaintUnderSiblings(static_cast<const CanvasBox&>(*c));
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void LoadedWindow::PaintUnderSiblings(const CanvasBox& canvas) {
+    HWND parent = GetParent(canvas.hwnd());
+    RECT r;
+    GetClientRect(canvas.hwnd(), &r);
+    MapWindowPoints(canvas.hwnd(), parent, reinterpret_cast<POINT*>(&r), 2);
+    // A DC of the parent that leaves out none of its children.
+    HDC dc = GetDCEx(parent, nullptr, DCX_CACHE);
+    canvas.PaintTo(dc, {0, 0, r.right - r.left, r.bottom - r.top}, r.left, r.top);
+    ReleaseDC(parent, dc);
+    ValidateRect(canvas.hwnd(), nullptr);
 }
 
 void LoadedWindow::CreateControl(Component& c) {
