@@ -28,34 +28,40 @@ constexpr int kLabelPoints = 18;
 constexpr double kWheelCentre = 262;
 constexpr double kHalfSectorDegrees = 18;
 
-// Whether a label of w x h units with its top-left at `place`, turned by `turn` degrees about its
-// centre, lies between the borders of the sector whose middle is at `turn`.
-bool InsideSector(LabelPlace place, double w, double h, int turn) {
-    const double a = turn * std::numbers::pi / 180;
-    const double slope = std::tan(kHalfSectorDegrees * std::numbers::pi / 180);
+// Whether the part `r` of a label of w x h units with its top-left at `place`, turned by `turn`
+// degrees about its centre, lies between the borders of the sector whose middle is at `turn`,
+// or at most `over` units beyond them.
+bool InsideSector(LabelPlace place, double w, double h, RECT r, int turn, double over = 0) {
+    const double a = turn * std::numbers::pi / 180, half = kHalfSectorDegrees * std::numbers::pi / 180;
     const double cx = place.left + w / 2 - kWheelCentre, cy = place.top + h / 2 - kWheelCentre;
     // Turned back with its sector to the top, the label stands upright about this centre.
     const double ux = cx * std::cos(a) + cy * std::sin(a), uy = cy * std::cos(a) - cx * std::sin(a);
-    for (double dx : {-w / 2, w / 2})
-        for (double dy : {-h / 2, h / 2})
-            if (std::abs(ux + dx) > -(uy + dy) * slope) return false;
+    for (double x : {r.left - w / 2, r.right - w / 2})
+        for (double y : {r.top - h / 2, r.bottom - h / 2})
+            if ((std::abs(ux + x) * std::cos(half) + (uy + y) * std::sin(half)) > over) return false;
     return true;
 }
 
-// The largest size, 18 points down, at which prize k's name stays inside its sector at every
-// scale: measured at 96 DPI, and a unit wider per character and a unit taller, which is more than
-// the rounding of glyphs to pixels adds at any other scale. A name that fits at 18 points is
-// drawn as it always was.
+// The size, 18 points or less, at which prize k's name stays inside its sector. A name whose
+// glyphs at 18 points at most touch its borders' lines (the plate draws them two units wide) keeps
+// that size, drawn as it always was. Any other is drawn at the largest size at which its whole
+// label lies inside at 96 DPI, and also when a unit wider per character and a unit taller, which
+// is more than the rounding of glyphs to pixels adds at any other scale.
 int FittingPoints(int k, const std::string& name, FontSpec font) {
     const double glyphs = static_cast<double>(GbkToWide(name).size());
     const LabelPlace place = kLabelPlaces[k - 1];
     const int turn = 36 * (k - 1);
-    int points = kLabelPoints;
+    font.height = -MulDivRounded(kLabelPoints, 96, 72);
+    const SIZE full = TextImageSize(name, font);
+    if (InsideSector(place, full.cx, full.cy, TextInkBox(name, font), turn, 1.5))
+        return kLabelPoints;
+    int points = kLabelPoints - 1;
     for (; points > 1; --points) {
         font.height = -MulDivRounded(points, 96, 72);
         const SIZE box = TextImageSize(name, font);
-        if (InsideSector(place, box.cx, box.cy, turn) &&
-            InsideSector(place, box.cx + glyphs, box.cy + 1, turn))
+        const double w = box.cx + glyphs, h = box.cy + 1;
+        if (InsideSector(place, box.cx, box.cy, {0, 0, box.cx, box.cy}, turn) &&
+            InsideSector(place, w, h, {0, 0, static_cast<LONG>(w), static_cast<LONG>(h)}, turn))
             break;
     }
     return points;

@@ -19,6 +19,8 @@ Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t
 // The size of the picture RenderTextImage makes of the text (its lines measured in hard-edged
 // glyphs), without drawing it.
 SIZE TextImageSize(const std::string& gbkText, const FontSpec& font);
+// Where the glyphs put ink in that picture, drawn with hard edges; empty when nowhere.
+RECT TextInkBox(const std::string& gbkText, const FontSpec& font);
 
 // A GDI font for a font description; null for "no font" (the default GUI font applies).
 HFONT CreateFontFor(const FontSpec& font, BYTE quality = DEFAULT_QUALITY);
