@@ -32,13 +32,15 @@ constexpr double kHalfSectorDegrees = 18;
 // degrees about its centre, lies between the borders of the sector whose middle is at `turn`,
 // or at most `over` units beyond them.
 bool InsideSector(LabelPlace place, double w, double h, RECT r, int turn, double over = 0) {
-    const double a = turn * std::numbers::pi / 180, half = kHalfSectorDegrees * std::numbers::pi / 180;
+    const double a = turn * std::numbers::pi / 180,
+                 half = kHalfSectorDegrees * std::numbers::pi / 180;
     const double cx = place.left + w / 2 - kWheelCentre, cy = place.top + h / 2 - kWheelCentre;
     // Turned back with its sector to the top, the label stands upright about this centre.
     const double ux = cx * std::cos(a) + cy * std::sin(a), uy = cy * std::cos(a) - cx * std::sin(a);
     for (double x : {r.left - w / 2, r.right - w / 2})
         for (double y : {r.top - h / 2, r.bottom - h / 2})
-            if ((std::abs(ux + x) * std::cos(half) + (uy + y) * std::sin(half)) > over) return false;
+            if ((std::abs(ux + x) * std::cos(half) + (uy + y) * std::sin(half)) > over)
+                return false;
     return true;
 }
 

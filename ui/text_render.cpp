@@ -161,8 +161,8 @@ RECT TextInkBox(const std::string& gbkText, const FontSpec& font) {
             GLYPHMETRICS gm{};
             // A blank has a box of one pixel but no ink.
             if (iswspace(layout.lines[i][j]) ||
-                GetGlyphOutlineW(dc, layout.lines[i][j], GGO_METRICS, &gm, 0, nullptr,
-                                 &identity) == GDI_ERROR)
+                GetGlyphOutlineW(dc, layout.lines[i][j], GGO_METRICS, &gm, 0, nullptr, &identity) ==
+                    GDI_ERROR)
                 continue;
             const RECT glyph{x + gm.gmptGlyphOrigin.x,
                              layout.tops[i] + layout.ascent - gm.gmptGlyphOrigin.y,
