@@ -4,7 +4,8 @@
 namespace kelvra {
 
 // Builds the wheel on the canvas of the wheel page: plate, pointer, hub and the ten prize names
-// turned into their sectors. A second call adds a complete new set over the old one.
+// turned into their sectors. A second call adds a complete new set over the old one, its pointer
+// at the old one's angle.
 void DrawWheel();
 // Turns the pointer through every sector and back, unseen: the canvas keeps each turned picture,
 // so that the first spin after the wheel was made again at a larger scale (full screen) keeps to

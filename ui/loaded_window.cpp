@@ -5,6 +5,7 @@
 
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
+#include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 
 namespace kelvra {
@@ -119,10 +120,37 @@ bool LoadedWindow::Open() {
 
 void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
+    // Made and shown one by one, each control would be drawn over the page still showing, and
+    // the screen would show the mixture: the window draws nothing until the page is complete,
+    // then paints it whole at once.
+    const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
+    if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page == page) EnsureCreated(*c);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
+    if (!hold) return;
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The page's canvas first, whole, under its controls too, in one drawing: a screen refreshed
+    // in the middle of the paint (Wine shows one that takes over 50 ms) then shows the new page's
+    // background, never its boxes over the old page.
+    for (const auto& c : components_)
+        if (c->type() == ControlType::CartoonBox && c->def()->page == page && c->hwnd())
+            PaintUnderSiblings(static_cast<const CanvasBox&>(*c));
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void LoadedWindow::PaintUnderSiblings(const CanvasBox& canvas) {
+    HWND parent = GetParent(canvas.hwnd());
+    RECT r;
+    GetClientRect(canvas.hwnd(), &r);
+    MapWindowPoints(canvas.hwnd(), parent, reinterpret_cast<POINT*>(&r), 2);
+    // A DC of the parent that leaves out none of its children.
+    HDC dc = GetDCEx(parent, nullptr, DCX_CACHE);
+    canvas.PaintTo(dc, {0, 0, r.right - r.left, r.bottom - r.top}, r.left, r.top);
+    ReleaseDC(parent, dc);
+    ValidateRect(canvas.hwnd(), nullptr);
 }
 
 void LoadedWindow::CreateControlWindow(Component& c) {

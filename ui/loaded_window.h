@@ -18,6 +18,8 @@
 
 namespace kelvra {
 
+class CanvasBox;
+
 inline constexpr wchar_t kFrameClass[] = L"KelvraFrame";
 inline constexpr DWORD kFrameStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -85,6 +87,8 @@ class LoadedWindow final : public WindowHost {
   private:
     // The frame at the scale of the screen's centre, its client area the layout's, scaled.
     bool CreateFrame();
+    // Paints the canvas into its parent over the parent's other children, which paint after.
+    void PaintUnderSiblings(const CanvasBox& canvas);
     // Creates the control's native window (its parent's first) and puts it in its z-order.
     void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.

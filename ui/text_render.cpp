@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <vector>
 
 #include "runtime/encoding.h"
@@ -134,6 +135,47 @@ HFONT CreateFontFor(const FontSpec& font, BYTE quality) {
     const std::wstring face = GbkToWide(font.face);
     wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&lf);
+}
+
+SIZE TextImageSize(const std::string& gbkText, const FontSpec& font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT created = CreateFontFor(font, NONANTIALIASED_QUALITY);
+    HGDIOBJ oldFont = SelectObject(dc, created ? created : GetStockObject(DEFAULT_GUI_FONT));
+    const TextLayout layout = MeasureText(dc, SplitTextLines(gbkText));
+    SelectObject(dc, oldFont);
+    if (created) DeleteObject(created);
+    DeleteDC(dc);
+    return {layout.width, layout.height};
+}
+
+RECT TextInkBox(const std::string& gbkText, const FontSpec& font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT created = CreateFontFor(font, NONANTIALIASED_QUALITY);
+    HGDIOBJ oldFont = SelectObject(dc, created ? created : GetStockObject(DEFAULT_GUI_FONT));
+    const TextLayout layout = MeasureText(dc, SplitTextLines(gbkText));
+    RECT ink{0, 0, 0, 0};
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        int x = 0;
+        for (size_t j = 0; j < layout.lines[i].size(); x += layout.advances[i][j++]) {
+            GLYPHMETRICS gm{};
+            // A blank has a box of one pixel but no ink.
+            if (iswspace(layout.lines[i][j]) ||
+                GetGlyphOutlineW(dc, layout.lines[i][j], GGO_METRICS, &gm, 0, nullptr, &identity) ==
+                    GDI_ERROR)
+                continue;
+            const RECT glyph{x + gm.gmptGlyphOrigin.x,
+                             layout.tops[i] + layout.ascent - gm.gmptGlyphOrigin.y,
+                             x + gm.gmptGlyphOrigin.x + static_cast<int>(gm.gmBlackBoxX),
+                             layout.tops[i] + layout.ascent - gm.gmptGlyphOrigin.y +
+                                 static_cast<int>(gm.gmBlackBoxY)};
+            UnionRect(&ink, &ink, &glyph);
+        }
+    }
+    SelectObject(dc, oldFont);
+    if (created) DeleteObject(created);
+    DeleteDC(dc);
+    return ink;
 }
 
 Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour) {

@@ -16,6 +16,12 @@ namespace kelvra {
 // character stands are those of the text drawn with hard edges.
 Image RenderTextImage(const std::string& gbkText, const FontSpec& font, uint32_t colour);
 
+// The size of the picture RenderTextImage makes of the text (its lines measured in hard-edged
+// glyphs), without drawing it.
+SIZE TextImageSize(const std::string& gbkText, const FontSpec& font);
+// Where the glyphs put ink in that picture, drawn with hard edges; empty when nowhere.
+RECT TextInkBox(const std::string& gbkText, const FontSpec& font);
+
 // A GDI font for a font description; null for "no font" (the default GUI font applies).
 HFONT CreateFontFor(const FontSpec& font, BYTE quality = DEFAULT_QUALITY);
 // The system's default GUI font as a description, its height in units of the layout (pixels at

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 #include <tuple>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "runtime/encoding.h"
 #include "runtime/text.h"
 #include "runtime/win/events.h"
+#include "runtime/win/dpi.h"
 #include "runtime/win/hotkey.h"
 #include "tests/win/win_test_support.h"
 #include "ui/controls/canvas_box.h"
@@ -186,6 +188,67 @@ struct FakeDelay {
         State().spinHooks = {&FakeDelay::Wait, nullptr};
     }
 };
+
+// Ink of the ten names lying more than a pixel beyond its own sector's borders, on the canvas
+// as it is drawn now: its scale, and in full screen its drawing centred on the monitor.
+int InkBeyondTheBorders() {
+    const CanvasBox* box = FindCanvas(WindowId::Main, ids::kMainCanvas);
+    const LoadedWindow* main = FindLoadedWindow(kMain);
+    const Scale& s = main->scale();
+    const POINT origin = main->CanvasOrigin(*box);
+    const double cx = origin.x + 262.0 * s.num() / s.den(),
+                 cy = origin.y + 262.0 * s.num() / s.den();
+    int beyond = 0;
+    for (int k = 1; k <= 10; ++k) {
+        const Sprite* label = box->canvas()->FindSprite(State().labelSpriteIds[k - 1]);
+        const Rect at = label->Bounds();
+        for (int y = 0; y < label->Height(); ++y)
+            for (int x = 0; x < label->Width(); ++x) {
+                if (PixelAlpha(label->rendered->At(x, y)) < 64) continue;
+                const double dx = at.left + x + 0.5 - cx, dy = at.top + y + 0.5 - cy;
+                const double off = std::remainder(
+                    std::atan2(dx, -dy) * 180 / std::numbers::pi - 36 * (k - 1), 360.0);
+                const double past =
+                    std::hypot(dx, dy) * std::sin((std::abs(off) - 18) * std::numbers::pi / 180);
+                beyond += std::abs(off) > 18 && past > 1;
+            }
+    }
+    return beyond;
+}
+
+// A name too wide for its sector is drawn smaller, that name alone, and stays inside its sector
+// at every scale: 96 DPI, a monitor of 120, 144 and 192, and full screen. Names that fit are drawn
+// at 18 points as they always were: four Chinese characters fit every sector.
+TEST_F(ProgramTest, EveryNameStaysInsideItsSectorAtEveryScale) {
+    std::string ini = "[奖项]\r\n奖项10=W\r\n";
+    for (int k = 1; k <= 9; ++k)
+        ini += "奖项" + std::to_string(k) + (k % 2 ? "=WWWWWWWWW\r\n" : "=MMMMMMMMM\r\n");
+    WriteIni(ini);
+    ASSERT_TRUE(LoadWindow(kMain));
+    auto heightOf = [](int k) {
+        return Wheel()->canvas()->FindSprite(State().labelSpriteIds[k - 1])->copied->font.height;
+    };
+    for (int k = 1; k <= 9; ++k) EXPECT_GT(heightOf(k), -24) << "prize " << k << " smaller";
+    EXPECT_EQ(heightOf(10), -24) << "a name that fits keeps its size";
+    EXPECT_EQ(InkBeyondTheBorders(), 0) << "at 96 DPI";
+    HWND frame = FindLoadedWindow(kMain)->hwnd();
+    for (int dpi : {120, 144, 192}) {
+        RECT suggested{0, 0, 528 * dpi / 96, 579 * dpi / 96};
+        SendMessageW(frame, kDpiChangedMessage, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(InkBeyondTheBorders(), 0) << "at " << dpi << " DPI";
+    }
+    FindLoadedWindow(kMain)->ToggleFullScreen();
+    EXPECT_EQ(InkBeyondTheBorders(), 0) << "in full screen";
+    FindLoadedWindow(kMain)->ToggleFullScreen();
+
+    for (int k = 1; k <= 10; ++k)
+        WriteContent(WindowId::Main, ids::kMainNameBox[k - 1], k % 2 ? "谢谢参与" : "再接再厉");
+    SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+    // The window is at 192 DPI now: 18 points are 48 pixels.
+    for (int k = 1; k <= 10; ++k) EXPECT_EQ(heightOf(k), -48) << "prize " << k << " at 18 points";
+    EXPECT_EQ(InkBeyondTheBorders(), 0);
+}
 
 // From wherever an earlier spin left the pointer, every winner gets its scheduled waits, step 1
 // first, and ends under the pointer.
@@ -376,21 +439,28 @@ TEST_F(ProgramTest, ClosingTheMainWindowMidSpinEndsTheSpinCleanly) {
     EXPECT_FALSE(State().spinning);
 }
 
-TEST_F(ProgramTest, SavingNamesMidSpinHandsTheRemainingStepsToTheNewPointer) {
+// A save of the names while the pointer turns: the new wheel takes over the pointer where it
+// stands, and the spin still ends on the winner picked at the press, whichever step the save came
+// after; a save at rest leaves the pointer where the last spin put it.
+TEST_F(ProgramTest, SavingNamesMidSpinKeepsThePointerOnItsWayToTheWinner) {
+    WriteIni("[中奖率]\r\n中奖率7=100\r\n");
     ASSERT_TRUE(LoadWindow(kMain));
-    const int32_t oldPointer = State().pointerSpriteId;
-    FakeDelay::Install([](size_t n) {
-        if (n == 5) SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
-    });
-    SpinPointer(2);
-    const int32_t newPointer = State().pointerSpriteId;
-    ASSERT_NE(newPointer, oldPointer) << "the names were saved during the spin";
-    EXPECT_EQ(FakeDelay::waits.size(), 72u);
-    const int32_t before = Wheel()->GetSpriteAngle(oldPointer);
-    const int32_t after = Wheel()->GetSpriteAngle(newPointer);
-    EXPECT_NE(Wheel()->canvas()->FindSprite(oldPointer), nullptr) << "the old set stays beneath";
-    EXPECT_EQ(before, 5 * 36) << "the old pointer made the steps before the save";
-    EXPECT_EQ(after, 67 * 36 % 360) << "the new one made the rest";
+    static size_t saveAfter = 0;
+    for (size_t step : {1u, 73u, 75u}) {
+        SCOPED_TRACE(step);
+        saveAfter = step;
+        const int32_t oldPointer = State().pointerSpriteId;
+        FakeDelay::Install([](size_t n) {
+            if (n == saveAfter)
+                SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+        });
+        OnStartPressed(0, 0, 0);
+        ASSERT_NE(State().pointerSpriteId, oldPointer) << "the names were saved during the spin";
+        EXPECT_EQ(FakeDelay::waits.size(), 76u);
+        EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 216) << "prize 7";
+    }
+    SendMessageW(GetWindowHandle(kMain, ids::kMainSaveNames), BM_CLICK, 0, 0);
+    EXPECT_EQ(Wheel()->GetSpriteAngle(State().pointerSpriteId), 216) << "a save at rest";
 }
 
 // A click picks from the clock and spins with the start control disabled throughout; the second

@@ -135,9 +135,27 @@ TEST_F(WindowsTest, EditBoxWriteRaisesChangedOnceAfterTheTextIsIn) {
     EXPECT_EQ(Count(ids::kRateBox[1], EventKind::Changed), 0u) << "only the written box";
 }
 
+// Paint messages of the main window's controls while the settings page shows, and how many came
+// while one of the page's controls did not exist yet.
+int g_pagePaints = 0, g_paintsBeforeThePageWasWhole = 0;
+LRESULT CALLBACK WatchPagePaints(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    LoadedWindow* w = FindLoadedWindow(kMain);
+    if (code == HC_ACTION && w != nullptr && GetAncestor(m->hwnd, GA_ROOT) == w->hwnd() &&
+        (m->message == WM_PAINT || m->message == WM_ERASEBKGND || m->message == WM_NCPAINT)) {
+        ++g_pagePaints;
+        for (const auto& c : w->components())
+            if (c->def() != nullptr && c->def()->page == 1 && c->hwnd() == nullptr) {
+                ++g_paintsBeforeThePageWasWhole;
+                break;
+            }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 // The settings page's controls are made when it first shows, or when a property they do not keep
-// is touched: what was written meanwhile is there, and they stand in the table's order above the
-// page's canvas, which is also the order of the tab stops.
+// is touched: what was written meanwhile is there, they stand in the table's order above the
+// page's canvas, which is also the order of the tab stops, and nothing is drawn before all exist.
 TEST_F(WindowsTest, AHiddenPageIsMadeLateWithWhatWasWrittenMeanwhile) {
     ASSERT_TRUE(LoadWindow(kMain));
     LoadedWindow* w = FindLoadedWindow(kMain);
@@ -150,7 +168,12 @@ TEST_F(WindowsTest, AHiddenPageIsMadeLateWithWhatWasWrittenMeanwhile) {
     ASSERT_NE(second->hwnd(), nullptr);
     EXPECT_FALSE(IsWindowVisible(second->hwnd())) << "its page is still hidden";
 
+    g_pagePaints = g_paintsBeforeThePageWasWhole = 0;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchPagePaints, nullptr, GetCurrentThreadId());
     w->SelectPage(1);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_paintsBeforeThePageWasWhole, 0) << "drawn while some of its controls were missing";
+    EXPECT_GT(g_pagePaints, 0) << "the page is painted at once, whole";
     ASSERT_NE(first->hwnd(), nullptr);
     EXPECT_EQ(WindowTextOf(first->hwnd()), GbkToWide("一等奖"));
     EXPECT_EQ(Content(WindowId::Main, ids::kMainNameBox[0]), "一等奖");
