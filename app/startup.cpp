@@ -12,6 +12,18 @@
 
 namespace kelvra {
 
+namespace {
+
+// Any number the window's own timers do not use.
+constexpr UINT_PTR kMakeSettingsPageTimer = 0x5350;
+
+void CALLBACK MakeSettingsPage(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hwnd, id);
+    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main)) main->CreateDeferredControls();
+}
+
+}  // namespace
+
 void OnMainWindowCreated() {
     const std::string_view skin = ResourceBytes(L"SKIN_SHE");
     SkinH_AttachRes(reinterpret_cast<const uint8_t*>(skin.data()), 1, "", 0, 0, 0);
@@ -21,6 +33,10 @@ void OnMainWindowCreated() {
     State().hotKeyId = RegisterNotifyHotKey(w, t, 1, VK_F12);
     LoadPrizeTableIntoBoxes();
     DrawWheel();
+    // The settings page's controls are made once the wheel is on the screen (a timer's turn comes
+    // after the paints): the start does not wait for them, and the page's first showing does not
+    // make them in front of the audience.
+    SetTimer(w, kMakeSettingsPageTimer, 0, &MakeSettingsPage);
 }
 
 void OnHotKeyNotify(int32_t param1, int32_t param2) {

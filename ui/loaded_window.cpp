@@ -118,6 +118,10 @@ bool LoadedWindow::Open() {
     return true;
 }
 
+void LoadedWindow::CreateDeferredControls() {
+    for (const auto& c : components_) EnsureCreated(*c);
+}
+
 void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
     // Made and shown one by one, each control would be drawn over the page still showing, and

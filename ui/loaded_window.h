@@ -59,6 +59,9 @@ class LoadedWindow final : public WindowHost {
     int32_t currentPage() const override { return currentPage_; }
     // Shows the page, making its controls first if it has not been shown before.
     void SelectPage(int32_t page) override;
+    // Makes the native windows of the controls left for later, hidden: at idle time after the
+    // start, so that a page's first showing only paints.
+    void CreateDeferredControls();
     void EnsureCreated(Component& c) override;
     int32_t Raise(int32_t componentId, EventKind event, const EventArgs& args) override;
 

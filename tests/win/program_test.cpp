@@ -56,6 +56,15 @@ class ProgramTest : public test::ProgramInFolder {
 
 TEST_F(ProgramTest, StartWithoutFileShowsTheDefaultsAndCreatesNothing) {
     ASSERT_TRUE(LoadWindow(kMain));
+    // The settings page's controls are made at idle time after the start, hidden, so that the
+    // page's first showing only paints.
+    const Component* help = FindLoadedWindow(kMain)->Find(ids::kMainHelp);
+    for (int i = 0; i < 200 && help->hwnd() == nullptr; ++i) {
+        Sleep(5);
+        ProcessPendingEvents();
+    }
+    ASSERT_NE(help->hwnd(), nullptr) << "the settings page's controls made after the start";
+    EXPECT_FALSE(IsWindowVisible(help->hwnd())) << "on the page not shown";
     // The table itself is the loader's (host tests); here: it reaches the boxes and the wheel.
     EXPECT_EQ(ReadText(WindowId::Main, ids::kMainNameBox[7]), "讲笑话");
     EXPECT_EQ(State().prizeTable[9].high, 100);
