@@ -19,6 +19,8 @@
 
 namespace kelvra {
 
+struct WantedPicture;
+
 class Component {
   public:
     Component(WindowHost& window, const ControlDef* def);
@@ -39,6 +41,8 @@ class Component {
     void SetDeferred(bool deferred) { deferred_ = deferred; }
     // Puts the native window where the window's scale puts it, in its font at that scale.
     virtual void Relayout();
+    // Adds the pictures its next Relayout will make (ui/pictures.h), to be made ahead.
+    virtual void WantPictures(std::vector<WantedPicture>& /*wanted*/) const {}
 
     // The common properties. Places are in units of the layout, read back from the native
     // window while there is one; a position is clamped to ±kMaxPosition, a size to 0..it.

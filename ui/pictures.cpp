@@ -103,12 +103,40 @@ std::shared_ptr<const Image> Share(Image image) {
     return image.IsEmpty() ? nullptr : std::make_shared<const Image>(std::move(image));
 }
 
-std::shared_ptr<const Image> Sized(Asset asset, int w, int h) {
-    std::shared_ptr<const Image> source = Picture(asset);
+// Pure, for any thread: `source` is the picture at its source size.
+std::shared_ptr<const Image> SizedFrom(Asset asset, std::shared_ptr<const Image> source, int w,
+                                       int h) {
     if (source == nullptr || (source->width == w && source->height == h)) return source;
     // The master is decoded for this size only and not kept.
     const Image master = Decode(ResourcesOf(asset).master);
     return Share(master.IsEmpty() ? ScaleImage(*source, w, h) : ReduceImage(master, w, h));
+}
+
+std::shared_ptr<const Image> Sized(Asset asset, int w, int h) {
+    return SizedFrom(asset, Picture(asset), w, h);
+}
+
+// Pure, for any thread: the widest or tallest part of the source of the shape of w x h,
+// stretched to it.
+std::shared_ptr<const Image> CoveringFrom(std::shared_ptr<const Image> source, int w, int h) {
+    if (source == nullptr || w <= 0 || h <= 0) return nullptr;
+    const int64_t sw = source->width, sh = source->height;
+    const int cutW = static_cast<int>(sw * h > sh * w ? (sh * w + h / 2) / h : sw);
+    const int cutH = static_cast<int>(sw * h > sh * w ? sh : (sw * h + w / 2) / w);
+    Image cut(std::max(1, cutW), std::max(1, cutH));
+    Compose(cut, *source, -(source->width - cut.width) / 2, -(source->height - cut.height) / 2,
+            Rect{0, 0, cut.width, cut.height});
+    return Share(ScaleImage(cut, w, h));
+}
+
+// The prepared picture, once it is done; null when none was prepared.
+std::shared_ptr<const Image> TakePrepared(Asset asset, int w, int h, bool covering) {
+    auto& prepared = Cache().prepared;
+    const auto it = prepared.find(std::make_tuple(asset, w, h, covering));
+    if (it == prepared.end()) return nullptr;
+    std::shared_ptr<const Image> made = it->second.get();
+    prepared.erase(it);
+    return made;
 }
 
 const BakedPicture* FindBaked(Asset asset, int w, int h) {
@@ -149,9 +177,11 @@ std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h) {
     std::erase_if(sizes, [](const auto& size) { return size.second.expired(); });
     std::weak_ptr<const Image>& kept = sizes[std::make_tuple(asset, w, h)];
     if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
-    Image baked = Baked(asset, w, h);
-    std::shared_ptr<const Image> made =
-        baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked));
+    std::shared_ptr<const Image> made = TakePrepared(asset, w, h, false);
+    if (made == nullptr) {
+        Image baked = Baked(asset, w, h);
+        made = baked.IsEmpty() ? Sized(asset, w, h) : Share(std::move(baked));
+    }
     kept = made;
     return made;
 }
@@ -161,18 +191,67 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
     std::erase_if(coverings, [](const auto& covering) { return covering.second.expired(); });
     std::weak_ptr<const Image>& kept = coverings[std::make_tuple(asset, w, h)];
     if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
-    std::shared_ptr<const Image> source = Picture(asset);
-    if (source == nullptr || w <= 0 || h <= 0) return nullptr;
-    // The widest or tallest part of the source of the shape of w x h.
-    const int64_t sw = source->width, sh = source->height;
-    const int cutW = static_cast<int>(sw * h > sh * w ? (sh * w + h / 2) / h : sw);
-    const int cutH = static_cast<int>(sw * h > sh * w ? sh : (sw * h + w / 2) / w);
-    Image cut(std::max(1, cutW), std::max(1, cutH));
-    Compose(cut, *source, -(source->width - cut.width) / 2, -(source->height - cut.height) / 2,
-            Rect{0, 0, cut.width, cut.height});
-    std::shared_ptr<const Image> made = Share(ScaleImage(cut, w, h));
+    std::shared_ptr<const Image> made = TakePrepared(asset, w, h, true);
+    if (made == nullptr) made = CoveringFrom(Picture(asset), w, h);
     kept = made;
     return made;
+}
+
+void PreparePictures(const std::vector<WantedPicture>& wanted) {
+    DropPreparedPictures();
+    PictureCache& cache = Cache();
+    struct Work {
+        WantedPicture want;
+        std::shared_ptr<const Image> source;
+        std::promise<std::shared_ptr<const Image>> made;
+    };
+    std::vector<Work> work;
+    for (const WantedPicture& want : wanted) {
+        const auto key = std::make_tuple(want.asset, want.width, want.height);
+        const auto& made = want.covering ? cache.coverings : cache.sizes;
+        const auto shown = made.find(key);
+        if ((shown != made.end() && !shown->second.expired()) ||
+            want.asset == Asset::None || want.width <= 0 || want.height <= 0 ||
+            (!want.covering && FindBaked(want.asset, want.width, want.height) != nullptr) ||
+            std::any_of(work.begin(), work.end(), [&](const Work& w) {
+                return std::tie(w.want.asset, w.want.width, w.want.height, w.want.covering) ==
+                       std::tie(want.asset, want.width, want.height, want.covering);
+            }))
+            continue;
+        // A source the program keeps is taken here, from the cache; one it does not keep is
+        // decoded by the thread.
+        work.push_back({want, ResourcesOf(want.asset).kept ? Picture(want.asset) : nullptr, {}});
+    }
+    if (work.empty()) return;
+    std::vector<std::pair<std::tuple<Asset, int, int, bool>,
+                          std::shared_future<std::shared_ptr<const Image>>>>
+        futures;
+    for (Work& w : work)
+        futures.emplace_back(
+            std::make_tuple(w.want.asset, w.want.width, w.want.height, w.want.covering),
+            w.made.get_future().share());
+    try {
+        cache.preparing = std::async(std::launch::async, [work = std::move(work)]() mutable {
+            for (Work& w : work) {
+                if (w.source == nullptr) w.source = Share(DecodedSource(w.want.asset));
+                w.made.set_value(w.want.covering
+                                     ? CoveringFrom(std::move(w.source), w.want.width,
+                                                    w.want.height)
+                                     : SizedFrom(w.want.asset, std::move(w.source),
+                                                 w.want.width, w.want.height));
+            }
+        });
+    } catch (const std::exception&) {
+        return;  // no thread: the layout makes them itself
+    }
+    cache.prepared.insert(futures.begin(), futures.end());
+}
+
+void DropPreparedPictures() {
+    PictureCache& cache = Cache();
+    cache.prepared.clear();
+    if (cache.preparing.valid()) cache.preparing.wait();
+    cache.preparing = {};
 }
 
 PixelsView BakedPixels(Asset asset, int w, int h) {

@@ -2,9 +2,11 @@
 // The pictures compiled into the program, decoded and sized when first shown, and the cache that
 // keeps them.
 
+#include <future>
 #include <map>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 #include "ui/model/layout.h"
 #include "wheel/image.h"
@@ -18,6 +20,17 @@ struct PictureCache {
     std::map<Asset, std::shared_ptr<const Image>> sources;
     std::map<std::tuple<Asset, int, int>, std::weak_ptr<const Image>> sizes;
     std::map<std::tuple<Asset, int, int>, std::weak_ptr<const Image>> coverings;
+    // Being made on another thread (PreparePictures), by (asset, width, height, covering).
+    std::map<std::tuple<Asset, int, int, bool>, std::shared_future<std::shared_ptr<const Image>>>
+        prepared;
+    std::future<void> preparing;  // the thread making them
+};
+
+// A picture a layout is about to show: at width x height, or covering it.
+struct WantedPicture {
+    Asset asset;
+    int width, height;
+    bool covering;
 };
 
 // The picture at its source size; null when the resource is missing or cannot be decoded. The
@@ -32,6 +45,16 @@ std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
 // shape of w x h and stretched to it, as scaling it by the larger of the two ratios and cropping
 // would. Made once per size.
 std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
+
+// Starts making the pictures a new layout will show on another thread, in the order given, so
+// that they are made beside the rest of the layout (fonts, text, the controls' places) instead
+// of before it; PictureAt and PictureCovering take them, waiting until each is done. A picture
+// shown already or baked in, or all of them when no thread can be started, are left to those
+// as before.
+void PreparePictures(const std::vector<WantedPicture>& wanted);
+
+// Forgets the prepared pictures that were not taken, once they are done.
+void DropPreparedPictures();
 
 // The picture at w x h made now and not kept: the source itself at its own size, else reduced
 // from the 200 % master (enlarged from it beyond 200 %), or the source stretched where there is

@@ -4,6 +4,7 @@
 #include "runtime/win/dpi.h"
 #include "ui/text_render.h"
 #include "ui/loaded_window.h"
+#include "ui/pictures.h"
 
 namespace kelvra {
 
@@ -79,7 +80,12 @@ void LoadedWindow::Relayout(Scale scale) {
     fonts_.clear();
     guiFont_ = nullptr;
     scale_ = scale;
+    // The pictures of the new layout are made on other threads while the controls are laid out.
+    std::vector<WantedPicture> wanted;
+    for (const auto& c : components_) c->WantPictures(wanted);
+    PreparePictures(wanted);
     for (const auto& c : components_) c->Relayout();
+    DropPreparedPictures();
     for (auto& [font, handle] : oldFonts) DeleteObject(handle);
     if (oldGui != nullptr) DeleteObject(oldGui);
     InvalidateRect(hwnd_, nullptr, TRUE);

@@ -246,6 +246,87 @@ inline uint32_t ToByte(float v) {
     return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
 
+// Weights of an enlargement along one axis: result pixel i blends source pixel first[i] with
+// the next one, which weighs next[i] / 256 (the last source pixel stands alone).
+struct LinearTaps {
+    std::vector<int> first;
+    std::vector<uint32_t> next;
+};
+
+LinearTaps BuildLinearTaps(int srcLen, int dstLen) {
+    LinearTaps taps;
+    taps.first.resize(dstLen);
+    taps.next.resize(dstLen);
+    const double scale = static_cast<double>(srcLen) / dstLen;
+    for (int i = 0; i < dstLen; i++) {
+        const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, srcLen - 1.0);
+        int j = std::min(static_cast<int>(centre), srcLen - 1);
+        auto next = static_cast<uint32_t>(std::lround((centre - j) * 256));
+        if (next == 256) {
+            j++;
+            next = 0;
+        }
+        taps.first[i] = j;
+        taps.next[i] = j + 1 < srcLen ? next : 0;
+    }
+    return taps;
+}
+
+// Linear on both axes in integers. A source row is blended across once, into 16-bit lanes (red
+// and blue in one word, alpha and green in the other), and kept while the result rows that
+// need it are made; each result row then blends two such rows. A premultiplied colour stays at
+// most its alpha, since every channel of a pixel has the same weights.
+Image Enlarge(const Image& src, int w, int h) {
+    const LinearTaps across = BuildLinearTaps(src.width, w);
+    const LinearTaps down = BuildLinearTaps(src.height, h);
+    Image out(w, h);
+    std::vector<uint32_t> rows[2] = {std::vector<uint32_t>(2 * static_cast<size_t>(w)),
+                                     std::vector<uint32_t>(2 * static_cast<size_t>(w))};
+    int rowOf[2] = {-1, -1};
+    const auto blended = [&](int y) -> const uint32_t* {
+        const int slot = y & 1;
+        std::vector<uint32_t>& row = rows[slot];
+        if (rowOf[slot] == y) {
+            return row.data();
+        }
+        rowOf[slot] = y;
+        const uint32_t* in = &src.pixels[static_cast<size_t>(y) * src.width];
+        for (int x = 0; x < w; x++) {
+            const uint32_t a = in[across.first[x]];
+            const uint32_t t = across.next[x];
+            const uint32_t b = t != 0 ? in[across.first[x] + 1] : 0;
+            row[2 * x] = (a & 0x00FF00FF) * (256 - t) + (b & 0x00FF00FF) * t;
+            row[2 * x + 1] = ((a >> 8) & 0x00FF00FF) * (256 - t) + ((b >> 8) & 0x00FF00FF) * t;
+        }
+        return row.data();
+    };
+    for (int y = 0; y < h; y++) {
+        uint32_t* outRow = &out.pixels[static_cast<size_t>(y) * w];
+        const uint32_t t = down.next[y];
+        const uint32_t* top = blended(down.first[y]);
+        if (t == 0) {
+            for (int x = 0; x < w; x++) {
+                const uint32_t rb = ((top[2 * x] + 0x00800080) >> 8) & 0x00FF00FF;
+                const uint32_t ag = ((top[2 * x + 1] + 0x00800080) >> 8) & 0x00FF00FF;
+                outRow[x] = ag << 8 | rb;
+            }
+            continue;
+        }
+        const uint32_t* bottom = blended(down.first[y] + 1);
+        const uint32_t s = 256 - t;
+        const auto lane = [&](uint32_t p, uint32_t q, int shift) {
+            return ((((p >> shift) & 0xFFFF) * s + ((q >> shift) & 0xFFFF) * t + 0x8000) >> 16)
+                   << shift;
+        };
+        for (int x = 0; x < w; x++) {
+            const uint32_t p = top[2 * x], q = bottom[2 * x];
+            const uint32_t p2 = top[2 * x + 1], q2 = bottom[2 * x + 1];
+            outRow[x] = (lane(p2, q2, 0) | lane(p2, q2, 16)) << 8 | lane(p, q, 0) | lane(p, q, 16);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 uint32_t PremultipliedPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
@@ -289,6 +370,9 @@ Image ScaleImage(const Image& src, int w, int h) {
     }
     if (w == src.width && h == src.height) {
         return src;
+    }
+    if (w >= src.width && h >= src.height) {
+        return Enlarge(src, w, h);
     }
     const AxisTaps across = BuildAxisTaps(src.width, w);
     const AxisTaps down = BuildAxisTaps(src.height, h);

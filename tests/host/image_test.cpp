@@ -208,6 +208,24 @@ TEST(ReduceImage, ShapeKeepsItsPlaceAndItsAmount) {
     }
 }
 
+TEST(ScaleImage, GrowsLinearlyBetweenNeighboursOnEachAxis) {
+    // Black to white across, nothing to opaque down: each result pixel's centre falls a quarter
+    // or three quarters of the way between two source centres, the outer ones on the edges.
+    Image src(2, 2);
+    src.pixels = {0xFF000000, kOpaqueWhite, 0, 0};
+    const Image out = ScaleImage(src, 4, 4);
+    const uint32_t across[] = {0x00, 0x40, 0xBF, 0xFF};
+    const uint32_t down[] = {0xFF, 0xBF, 0x40, 0x00};
+    for (int y = 0; y < 4; y++) {
+        for (int x = 0; x < 4; x++) {
+            const uint32_t a = down[y], c = (across[x] * a + 127) / 255;
+            EXPECT_NEAR(out.At(x, y) >> 24, a, 1) << x << "," << y;
+            EXPECT_NEAR(out.At(x, y) & 0xFF, c, 1) << x << "," << y;
+            EXPECT_EQ(out.At(x, y) & 0xFF, (out.At(x, y) >> 16) & 0xFF) << "grey stays grey";
+        }
+    }
+}
+
 TEST(ScaleImage, ShrinksByAveragingEachAxisOnItsOwn) {
     // Columns alternate black and white; rows alternate nothing.
     Image src(4, 2, 0xFF000000);

@@ -11,6 +11,7 @@
 #include "app/state.h"
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
+#include "runtime/layer_state.h"
 #include "runtime/text.h"
 #include "runtime/win/automation.h"
 #include "runtime/win/events.h"
@@ -281,6 +282,22 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
                                 [](uint32_t p) { return p >> 24 == 0xFF; }))
             << "a canvas shows a baked background as opaque";
     }
+    // Made ahead on another thread (a new layout's pictures), each is the picture made in place,
+    // and is taken rather than made again; one wanted but never taken is dropped.
+    ResetStateForTesting();
+    const Image covering = *PictureCovering(Asset::Sunburst, 640, 360);
+    const Image plate = *PictureAt(Asset::Plate, 981, 981);
+    ResetStateForTesting();
+    PreparePictures({{Asset::Plate, 981, 981, false},
+                     {Asset::Sunburst, 640, 360, true},
+                     {Asset::Hub, 300, 300, false}});
+    const auto& prepared = LayerState<PictureCache>().prepared;
+    ASSERT_EQ(prepared.size(), 3u);
+    EXPECT_TRUE(*PictureAt(Asset::Plate, 981, 981) == plate);
+    EXPECT_TRUE(*PictureCovering(Asset::Sunburst, 640, 360) == covering);
+    EXPECT_EQ(prepared.size(), 1u) << "both taken";
+    DropPreparedPictures();
+    EXPECT_TRUE(prepared.empty());
 }
 
 // The large glyphs of a label are drawn 64 label rows at a time, each band with a margin row

@@ -13,10 +13,27 @@ void CanvasBox::CreateNative(HWND parent) {
     CreateChild(parent, kCanvasBoxClass, L"", def_->tabStop ? WS_TABSTOP : 0);
 }
 
-void CanvasBox::MakeCanvas() {
+CanvasBox::Fit CanvasBox::FitNow() const {
     const PixelRect size = window_.PixelsOf(*this);
-    const Fit fit{std::max(1, size.width), std::max(1, size.height), window_.scale(),
-                  window_.CanvasOrigin(*this), window_.fullScreen()};
+    return {std::max(1, size.width), std::max(1, size.height), window_.scale(),
+            window_.CanvasOrigin(*this), window_.fullScreen()};
+}
+
+void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted) const {
+    const Fit fit = FitNow();
+    // A canvas kept for this layout has its pictures.
+    if (canvas_ == nullptr || (kept_.canvas != nullptr && kept_.fit == fit)) return;
+    WantedPicture want;
+    for (const Placed& p : placed_) {
+        const Component* source = window_.Find(p.templateId);
+        if (source != nullptr && TemplateWantedAt(*source, fit.scale, want)) wanted.push_back(want);
+    }
+    if (fit.fullScreen || BakedPixels(def_->picture, fit.width, fit.height).IsEmpty())
+        wanted.push_back({def_->picture, fit.width, fit.height, fit.fullScreen});
+}
+
+void CanvasBox::MakeCanvas() {
+    const Fit fit = FitNow();
     Kept old{std::move(canvas_), std::move(background_), backgroundPixels_, fit_};
     fit_ = fit;
     if (kept_.canvas != nullptr && kept_.fit == fit) {
@@ -26,7 +43,13 @@ void CanvasBox::MakeCanvas() {
         UpdateSprites(old.canvas.get());
     } else {
         const int w = fit.width, h = fit.height;
-        canvas_ = std::make_unique<Canvas>(w, h, &RenderTextImage, copies_);
+        canvas_ = std::make_unique<Canvas>(w, h, TextsDrawnAhead(), copies_);
+        // The sprites first, the background, the largest picture, last: it may still be being
+        // made on another thread.
+        for (const Placed& p : placed_) {
+            Place(p);
+            if (old.canvas) canvas_->SetSpriteAngle(p.id, old.canvas->GetSpriteAngle(p.id));
+        }
         // A background baked in at this size is shown where it lies in the program (opaque, as
         // the bake requires); any other is made.
         backgroundPixels_ = fit.fullScreen ? PixelsView() : BakedPixels(def_->picture, w, h);
@@ -34,10 +57,6 @@ void CanvasBox::MakeCanvas() {
         if (backgroundPixels_.IsEmpty()) {
             MakeBackground(w, h);
             backgroundPixels_ = *background_;
-        }
-        for (const Placed& p : placed_) {
-            Place(p);
-            if (old.canvas) canvas_->SetSpriteAngle(p.id, old.canvas->GetSpriteAngle(p.id));
         }
     }
     // Going between the window and full screen, the layout left is kept for the way back, with
@@ -86,12 +105,45 @@ void CanvasBox::Relayout() {
     if (canvas_) MakeCanvas();
 }
 
+SpriteTemplate CanvasBox::ScaledRecord(const Placed& p) const {
+    SpriteTemplate tmpl = *p.copy;
+    if (tmpl.font.set) tmpl.font.height = window_.scale().Px(tmpl.font.height);
+    return tmpl;
+}
+
+TextRenderer CanvasBox::TextsDrawnAhead() const {
+    // Drawn now, while the pictures of a new layout are being made on another thread
+    // (PreparePictures), rather than one by one between the waits for them; each is handed to
+    // the canvas once, later texts are drawn when asked for.
+    struct Drawn {
+        std::string text;
+        FontSpec font;
+        uint32_t colour;
+        Image face;
+    };
+    auto drawn = std::make_shared<std::vector<Drawn>>();
+    for (const Placed& p : placed_) {
+        SpriteTemplate tmpl = ScaledRecord(p);
+        if (tmpl.text.empty()) continue;
+        Image face = RenderTextImage(tmpl.text, tmpl.font, tmpl.textColour);
+        drawn->push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour, std::move(face)});
+    }
+    return [drawn](const std::string& text, const FontSpec& font, uint32_t colour) {
+        const auto it = std::find_if(drawn->begin(), drawn->end(), [&](const Drawn& d) {
+            return d.text == text && d.font == font && d.colour == colour;
+        });
+        if (it == drawn->end()) return RenderTextImage(text, font, colour);
+        Image face = std::move(it->face);
+        drawn->erase(it);
+        return face;
+    };
+}
+
 int CanvasBox::Place(const Placed& p) {
     const Component* source = window_.Find(p.templateId);
-    SpriteTemplate tmpl = *p.copy;
+    SpriteTemplate tmpl = ScaledRecord(p);
     const Scale& scale = window_.scale();
     if (source != nullptr) tmpl.shared = TemplatePictureAt(*source, scale);
-    if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
     canvas_->SetNextId(p.id);
     const POINT origin = window_.CanvasOrigin(*this);
     return canvas_->AddSprite(tmpl, origin.x + scale.Px(p.left), origin.y + scale.Px(p.top),

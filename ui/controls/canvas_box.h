@@ -22,6 +22,7 @@ class CanvasBox : public Component {
     using Component::Component;
     void CreateNative(HWND parent) override;
     void Relayout() override;
+    void WantPictures(std::vector<WantedPicture>& wanted) const override;
     // A copy of the sprite template `templateId` of the same window, as it is now, at (left,
     // top); 0 when there is no such template.
     int AddSprite(int32_t templateId, int left, int top, bool visible = true);
@@ -71,10 +72,17 @@ class CanvasBox : public Component {
     // the one kept from the last time the window had this layout, brought up to date, else
     // made.
     void MakeCanvas();
+    // What the canvas is made for in the window's layout now.
+    Fit FitNow() const;
     // The kept canvas's sprites made what placed_ holds, turned as on `previous`.
     void UpdateSprites(const Canvas* previous);
     // The background made at w x h, when none is baked in at that size.
     void MakeBackground(int w, int h);
+    // A placed sprite's record with its font at the window's scale.
+    SpriteTemplate ScaledRecord(const Placed& p) const;
+    // Draws the texts of the sprites placed so far at the window's scale now, for the canvas
+    // about to be made.
+    TextRenderer TextsDrawnAhead() const;
     int Place(const Placed& p);
     void Flush();
     // One pool for the records and every canvas built from them: at 100 % a sprite and its

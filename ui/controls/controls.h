@@ -32,6 +32,8 @@ std::unique_ptr<Component> MakeSpriteTemplate(WindowHost& window, const ControlD
 // A sprite template control's template, and its picture at a scale (null / empty for others).
 const SpriteTemplate* TemplateOf(const Component* c);
 std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale);
+// What TemplatePictureAt would make, to be made ahead; false when it makes nothing.
+bool TemplateWantedAt(const Component& c, const Scale& scale, WantedPicture& wanted);
 
 // Window classes and procedures of the drawn controls.
 inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";

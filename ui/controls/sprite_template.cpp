@@ -25,9 +25,15 @@ void SpriteTemplateComponent::CreateNative(HWND parent) {
 }
 
 std::shared_ptr<const Image> SpriteTemplateComponent::PictureAt(const Scale& scale) const {
-    if (scale.IsIdentity() || tmpl_.shared == nullptr) return tmpl_.shared;
-    return kelvra::PictureAt(def_->picture, scale.Px(tmpl_.shared->width),
-                             scale.Px(tmpl_.shared->height));
+    WantedPicture wanted;
+    if (!WantedAt(scale, wanted)) return tmpl_.shared;
+    return kelvra::PictureAt(wanted.asset, wanted.width, wanted.height);
+}
+
+bool SpriteTemplateComponent::WantedAt(const Scale& scale, WantedPicture& wanted) const {
+    if (scale.IsIdentity() || tmpl_.shared == nullptr) return false;
+    wanted = {def_->picture, scale.Px(tmpl_.shared->width), scale.Px(tmpl_.shared->height), false};
+    return true;
 }
 
 void SpriteTemplateComponent::SetText(std::string_view text) {
@@ -125,6 +131,10 @@ const SpriteTemplate* TemplateOf(const Component* c) {
 
 std::shared_ptr<const Image> TemplatePictureAt(const Component& c, const Scale& scale) {
     return static_cast<const SpriteTemplateComponent&>(c).PictureAt(scale);
+}
+
+bool TemplateWantedAt(const Component& c, const Scale& scale, WantedPicture& wanted) {
+    return static_cast<const SpriteTemplateComponent&>(c).WantedAt(scale, wanted);
 }
 
 }  // namespace kelvra

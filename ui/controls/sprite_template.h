@@ -22,6 +22,8 @@ class SpriteTemplateComponent : public Component {
     void CreateNative(HWND parent) override;
     const SpriteTemplate& Template() const { return tmpl_; }
     std::shared_ptr<const Image> PictureAt(const Scale& scale) const;
+    // What PictureAt(scale) would make, to be made ahead; false when it makes nothing.
+    bool WantedAt(const Scale& scale, WantedPicture& wanted) const;
     void Relayout() override {}  // never shown
     void SetText(std::string_view text);
     // `member` as for WriteFontMember; -1 writes the whole record.
