@@ -36,7 +36,7 @@ for name in $checked $control; do
   cp "$planted" "$E2E_DIR/$name"
   overrides+=";$name=n,b"
 done
-export WINEDLLOVERRIDES=$overrides WINEDEBUG=+loaddll
+export WINEDLLOVERRIDES=$overrides WINEDEBUG=+pid,+loaddll
 e2e_log "planted:" $checked $control
 
 # marker NAME: the marker a copy leaves, named as the loader spelled the library (UxTheme.dll).
@@ -94,10 +94,11 @@ e2e_until 5 "F11 again did not bring the window back" eval '! full'
 none_loaded "by F11"
 e2e_ok "F11 filled the screen and F11 again brought the window back"
 
-# The loads of the program's own process, as "folder\name" lines in lower case.
-pid=$(grep -a -m1 -o '^[0-9a-f]*:trace:loaddll:.*\\kelvra\.exe"' "$E2E_DIR/wine.log" | cut -d: -f1)
+# The loads of the program's own process, by any of its threads (pictures are decoded on a
+# second one), as "folder\name" lines in lower case; each line starts "process:thread:".
+pid=$(grep -a -m1 -o '^[0-9a-f]*:[0-9a-f]*:trace:loaddll:.*\\kelvra\.exe"' "$E2E_DIR/wine.log" | cut -d: -f1)
 [ -n "$pid" ] || e2e_fail "Wine's log has no load of kelvra.exe"
-loads=$(grep -a "^$pid:trace:loaddll:.* Loaded L\"" "$E2E_DIR/wine.log" |
+loads=$(grep -a "^$pid:[0-9a-f]*:trace:loaddll:.* Loaded L\"" "$E2E_DIR/wine.log" |
   sed -E 's/.* Loaded L"([^"]*)".*/\1/; s/\\\\/\\/g' | tr '[:upper:]' '[:lower:]' | sort -u)
 
 for name in $checked; do
