@@ -7,9 +7,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
+
 #include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 #include "ui/loaded_window.h"
+#include "ui/screen_cover.h"
 
 namespace kelvra {
 
@@ -86,6 +89,10 @@ void LoadedWindow::EnterFullScreen() {
         subject = {0, 0, client.cx, client.cy};
     }
     full_.subject = subject;
+    // The screen as it is, kept for the way back, is what the cover shows until the full screen
+    // is whole.
+    full_.before = ReadScreen(m);
+    ScreenCover cover(m, full_.before);
     {
         HeldDrawing held(hwnd_);
         ShowPage(0);
@@ -96,6 +103,7 @@ void LoadedWindow::EnterFullScreen() {
         SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,
                      SWP_FRAMECHANGED | SWP_NOACTIVATE);
     }
+    cover.Reveal(hwnd_);
     // The strip must not keep the keyboard: its arrows would turn the page.
     if (canvas != nullptr && canvas->hwnd() != nullptr) SetFocus(canvas->hwnd());
     GetCursorPos(&full_.cursor);
@@ -106,6 +114,13 @@ void LoadedWindow::LeaveFullScreen() {
     KillTimer(hwnd_, kIdleCursorTimer);
     if (full_.cursorHidden) ShowCursor(TRUE);
     full_.cursorHidden = false;
+    RECT monitor;
+    GetWindowRect(hwnd_, &monitor);
+    // The window fills the monitor: the cover starts from its picture, and ends with the screen
+    // as it was before full screen around the window's new picture.
+    HBITMAP now = full_.before != nullptr ? ReadWindow(hwnd_) : nullptr;
+    std::optional<ScreenCover> cover;
+    if (now != nullptr) cover.emplace(monitor, now);
     {
         HeldDrawing held(hwnd_);
         full_.on = false;
@@ -116,6 +131,11 @@ void LoadedWindow::LeaveFullScreen() {
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     }
+    if (cover) cover->Reveal(hwnd_, full_.before);
+    cover.reset();
+    if (now != nullptr) DeleteObject(now);
+    if (full_.before != nullptr) DeleteObject(full_.before);
+    full_.before = nullptr;
     if (full_.focus != nullptr && IsWindow(full_.focus) && IsWindowVisible(full_.focus))
         SetFocus(full_.focus);
 }

@@ -38,6 +38,7 @@ LoadedWindow::LoadedWindow(const WindowDef& def, HINSTANCE instance,
 
 LoadedWindow::~LoadedWindow() {
     if (full_.cursorHidden) ShowCursor(TRUE);
+    if (full_.before != nullptr) DeleteObject(full_.before);
     components_.clear();
     ReleaseFonts();
 }

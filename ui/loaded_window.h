@@ -129,6 +129,8 @@ class LoadedWindow final : public WindowHost {
         HWND focus = nullptr;
         POINT cursor{0, 0};
         bool cursorHidden = false;
+        // The screen as it was before full screen, shown around the window on the way back.
+        HBITMAP before = nullptr;
     } full_;
 };
 

@@ -1,0 +1,150 @@
+#include "ui/screen_cover.h"
+
+namespace kelvra {
+
+namespace {
+
+constexpr wchar_t kCoverClass[] = L"KelvraCover";
+
+HBITMAP MakeBitmap(HDC like, int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    return CreateDIBSection(like, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+void Copy(HDC to, HBITMAP from, int w, int h) {
+    HDC dc = CreateCompatibleDC(to);
+    HGDIOBJ old = SelectObject(dc, from);
+    BitBlt(to, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
+}  // namespace
+
+HBITMAP ReadScreen(const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = MakeBitmap(screen, w, h);
+    if (bitmap != nullptr) {
+        HDC dc = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        BitBlt(dc, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+HBITMAP ReadWindow(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC from = GetWindowDC(window);
+    HBITMAP bitmap = MakeBitmap(from, w, h);
+    if (bitmap != nullptr) {
+        HDC dc = CreateCompatibleDC(from);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        BitBlt(dc, 0, 0, w, h, from, 0, 0, SRCCOPY);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    ReleaseDC(window, from);
+    return bitmap;
+}
+
+ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    picture_ = MakeBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    if (dc_ == nullptr || picture_ == nullptr) return;
+    old_ = SelectObject(dc_, picture_);
+    if (before != nullptr) {
+        Copy(dc_, before, w, h);
+    } else {
+        HBITMAP read = ReadScreen(area);
+        if (read == nullptr) return;
+        Copy(dc_, read, w, h);
+        DeleteObject(read);
+    }
+    static const ATOM registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kCoverClass;
+        return RegisterClassExW(&wc);
+    }();
+    if (registered == 0) return;
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+                            kCoverClass, L"", WS_POPUP | WS_DISABLED, area.left, area.top, w, h,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (hwnd_ == nullptr) return;
+    // Shown with the screen's own picture, whenever the system puts it on the screen; nothing
+    // changes.
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd_);
+}
+
+ScreenCover::~ScreenCover() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (old_ != nullptr) SelectObject(dc_, old_);
+    if (picture_ != nullptr) DeleteObject(picture_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+}
+
+void ScreenCover::Reveal(HWND window, HBITMAP under) {
+    if (hwnd_ == nullptr) return;
+    if (under != nullptr) Copy(dc_, under, area_.right - area_.left, area_.bottom - area_.top);
+    RECT r;
+    GetWindowRect(window, &r);
+    // The window's own picture, which the system keeps whole although the cover hides it.
+    HDC from = GetWindowDC(window);
+    BitBlt(dc_, r.left - area_.left, r.top - area_.top, r.right - r.left, r.bottom - r.top, from, 0,
+           0, SRCCOPY);
+    ReleaseDC(window, from);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+    Present();
+}
+
+void ScreenCover::Present() {
+    // A thread that finds no message for it lets the system show what its windows drew (Wine
+    // puts it on the X screen then); the filter matches nothing, so nothing is taken.
+    MSG msg;
+    PeekMessageW(&msg, reinterpret_cast<HWND>(-1), WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
+}
+
+LRESULT CALLBACK ScreenCover::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(
+                                                   reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    } else if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        const auto* self = reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self != nullptr && self->dc_ != nullptr)
+            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                   ps.rcPaint.bottom - ps.rcPaint.top, self->dc_, ps.rcPaint.left, ps.rcPaint.top,
+                   SRCCOPY);
+        EndPaint(hwnd, &ps);
+        return 0;
+    } else if (msg == WM_ERASEBKGND) {
+        return 1;
+    } else if (msg == WM_MOUSEACTIVATE) {
+        return MA_NOACTIVATE;
+    } else if (msg == WM_NCHITTEST) {
+        return HTTRANSPARENT;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace kelvra

@@ -1,0 +1,52 @@
+#pragma once
+// A cover over part of the screen that holds its picture while a window beneath changes size and
+// paints, and then shows the window's new picture in one change.
+
+#include <windows.h>
+
+#include <memory>
+
+namespace kelvra {
+
+// Where the screen is not composed by the system (Wine on X), a window that changes size shows
+// in between what the screen had there (its old picture moved, the desktop) until its new picture
+// follows, and each child's paint reaches the screen on its own. A cover is a topmost window of
+// no activation that shows a picture of the screen: it is put up over `area` (screen pixels)
+// showing the same picture as the screen, so that nothing changes; the window changes beneath
+// it; Reveal puts the window's new picture into the cover's, which the screen takes in one
+// piece; the cover goes when it is destroyed, leaving the same picture. Where the system composes
+// the screen the cover changes nothing that is seen.
+class ScreenCover {
+  public:
+    // `before` is the picture of `area` as the screen shows it now (screen pixels of that size);
+    // without one, the screen is read.
+    ScreenCover(const RECT& area, HBITMAP before = nullptr);
+    ~ScreenCover();
+    ScreenCover(const ScreenCover&) = delete;
+    ScreenCover& operator=(const ScreenCover&) = delete;
+
+    // The cover's picture now: the screen as it was, with what Reveal put in.
+    HBITMAP picture() const { return picture_; }
+    // Copies `window` as it is now, its frame included, into the picture where it lies on the
+    // screen, over `under` (the picture of the area to show around it) when there is one, and
+    // shows that.
+    void Reveal(HWND window, HBITMAP under = nullptr);
+
+  private:
+    // Lets the system put what was drawn into windows on the screen now.
+    static void Present();
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    RECT area_;
+    HDC dc_ = nullptr;
+    HBITMAP picture_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
+
+// The picture of `area` of the screen now, as a bitmap of its size; null when it cannot be read.
+HBITMAP ReadScreen(const RECT& area);
+// The picture of a window as it drew itself, its frame included, whatever covers it.
+HBITMAP ReadWindow(HWND window);
+
+}  // namespace kelvra
