@@ -91,8 +91,10 @@ void LoadedWindow::EnterFullScreen() {
     full_.subject = subject;
     // The screen as it is, kept for the way back, is what the cover shows until the full screen
     // is whole.
-    full_.before = ReadScreen(m);
-    ScreenCover cover(m, full_.before);
+    full_.before = OtherWindowsIn(hwnd_, m) ? nullptr : ReadScreen(m);
+    std::optional<ScreenCover> cover;
+    if (full_.before != nullptr) cover.emplace(m, full_.before);
+    full_.covered = true;
     {
         HeldDrawing held(hwnd_);
         ShowPage(0);
@@ -103,7 +105,9 @@ void LoadedWindow::EnterFullScreen() {
         SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,
                      SWP_FRAMECHANGED | SWP_NOACTIVATE);
     }
-    cover.Reveal(hwnd_);
+    if (cover) cover->Reveal(hwnd_);
+    cover.reset();
+    full_.covered = false;
     // The strip must not keep the keyboard: its arrows would turn the page.
     if (canvas != nullptr && canvas->hwnd() != nullptr) SetFocus(canvas->hwnd());
     GetCursorPos(&full_.cursor);
@@ -118,9 +122,11 @@ void LoadedWindow::LeaveFullScreen() {
     GetWindowRect(hwnd_, &monitor);
     // The window fills the monitor: the cover starts from its picture, and ends with the screen
     // as it was before full screen around the window's new picture.
-    HBITMAP now = full_.before != nullptr ? ReadWindow(hwnd_) : nullptr;
+    HBITMAP now =
+        full_.before != nullptr && !OtherWindowsIn(hwnd_, monitor) ? ReadWindow(hwnd_) : nullptr;
     std::optional<ScreenCover> cover;
     if (now != nullptr) cover.emplace(monitor, now);
+    full_.covered = true;
     {
         HeldDrawing held(hwnd_);
         full_.on = false;
@@ -133,6 +139,7 @@ void LoadedWindow::LeaveFullScreen() {
     }
     if (cover) cover->Reveal(hwnd_, full_.before);
     cover.reset();
+    full_.covered = false;
     if (now != nullptr) DeleteObject(now);
     if (full_.before != nullptr) DeleteObject(full_.before);
     full_.before = nullptr;

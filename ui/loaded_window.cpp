@@ -1,12 +1,14 @@
 #include "ui/loaded_window.h"
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
 #include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
+#include "ui/screen_cover.h"
 
 namespace kelvra {
 
@@ -129,6 +131,14 @@ void LoadedWindow::SelectPage(int32_t page) {
     // the screen would show the mixture: the window draws nothing until the page is complete,
     // then paints it whole at once.
     const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
+    // The screen takes the page in one piece, under a cover (none within F11's own).
+    RECT area;
+    HBITMAP now = hold && !full_.covered && GetWindowRect(hwnd_, &area) &&
+                          !OtherWindowsIn(hwnd_, area)
+                      ? ReadWindow(hwnd_)
+                      : nullptr;
+    std::optional<ScreenCover> cover;
+    if (now != nullptr) cover.emplace(area, now);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page == page) EnsureCreated(*c);
@@ -144,6 +154,9 @@ void LoadedWindow::SelectPage(int32_t page) {
         if (c->type() == ControlType::CartoonBox && c->def()->page == page && c->hwnd())
             PaintUnderSiblings(static_cast<const CanvasBox&>(*c));
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (cover) cover->Reveal(hwnd_);
+    cover.reset();
+    if (now != nullptr) DeleteObject(now);
 }
 
 void LoadedWindow::PaintUnderSiblings(const CanvasBox& canvas) {

@@ -131,6 +131,8 @@ class LoadedWindow final : public WindowHost {
         bool cursorHidden = false;
         // The screen as it was before full screen, shown around the window on the way back.
         HBITMAP before = nullptr;
+        // A cover is up while the layout changes (ui/screen_cover.h).
+        bool covered = false;
     } full_;
 };
 

@@ -59,6 +59,34 @@ HBITMAP ReadWindow(HWND window) {
     return bitmap;
 }
 
+namespace {
+
+struct OtherWindowSearch {
+    HWND window;
+    RECT area;
+    bool found = false;
+};
+
+BOOL CALLBACK FindOtherWindow(HWND hwnd, LPARAM lp) {
+    auto& s = *reinterpret_cast<OtherWindowSearch*>(lp);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    RECT r, overlap;
+    if (hwnd == s.window || process != GetCurrentProcessId() || !IsWindowVisible(hwnd) ||
+        !GetWindowRect(hwnd, &r) || !IntersectRect(&overlap, &r, &s.area))
+        return TRUE;
+    s.found = true;
+    return FALSE;
+}
+
+}  // namespace
+
+bool OtherWindowsIn(HWND window, const RECT& area) {
+    OtherWindowSearch search{window, area};
+    EnumWindows(&FindOtherWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
     const int w = area.right - area.left, h = area.bottom - area.top;
     HDC screen = GetDC(nullptr);

@@ -48,5 +48,8 @@ class ScreenCover {
 HBITMAP ReadScreen(const RECT& area);
 // The picture of a window as it drew itself, its frame included, whatever covers it.
 HBITMAP ReadWindow(HWND window);
+// Whether another shown window of the program lies in `area` besides `window`: a cover would
+// then show the window's picture over it, so none is put up.
+bool OtherWindowsIn(HWND window, const RECT& area);
 
 }  // namespace kelvra
