@@ -18,6 +18,7 @@
 #include "runtime/win/hotkey.h"
 #include "ui/controls/canvas_box.h"
 #include "ui/property_access.h"
+#include "ui/screen_cover.h"
 #include "ui/window.h"
 #include "ui/model/ids.h"
 #include "tests/win/win_test_support.h"
@@ -590,6 +591,83 @@ TEST(WindowsFatal, ReachingAWindowNotLoadedEndsTheProgram) {
                   GbkToWide(std::string("运行时出错!\r\n\r\n错误信息：") + c.message + "\r\n"));
         EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
     }
+}
+
+
+HBITMAP SolidBitmap(int w, int h, COLORREF colour) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(colour);
+    const RECT all{0, 0, w, h};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+// A pixel of a top-down 32-bit picture (what the cover and ReadWindow make), read in place: the
+// cover keeps its own selected into its DC.
+COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
+    DIBSECTION dib{};
+    if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr)
+        return CLR_INVALID;
+    GdiFlush();
+    const auto* row = static_cast<const uint8_t*>(dib.dsBm.bmBits) + y * dib.dsBm.bmWidthBytes;
+    return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+}
+
+// A cover shows the picture it is given over its area, on top of every window, and takes no
+// activation; Reveal puts the window's picture where the window lies, over the picture to show
+// around it; the cover goes with its object. Another window of the program in the area is seen.
+TEST(ScreenCover, HoldsThePictureThenShowsTheWindowWhereItLiesAndGoes) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 0));
+    wc.lpszClassName = L"KelvraCoverTestRed";
+    RegisterClassExW(&wc);
+    HWND red = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40, 30, 120, 80,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(red, nullptr);
+    UpdateWindow(red);
+    const RECT area{10, 10, 210, 160};
+    EXPECT_FALSE(OtherWindowsIn(red, area));
+    HBITMAP green = SolidBitmap(200, 150, RGB(0, 255, 0));
+    HBITMAP blue = SolidBitmap(200, 150, RGB(0, 0, 255));
+    {
+        ScreenCover cover(area, green);
+        HWND shown = FindWindowW(L"KelvraCover", nullptr);
+        ASSERT_NE(shown, nullptr);
+        RECT at;
+        GetWindowRect(shown, &at);
+        EXPECT_TRUE(EqualRect(&at, &area));
+        EXPECT_TRUE(IsWindowVisible(shown));
+        EXPECT_TRUE(GetWindowLongPtrW(shown, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_NE(GetForegroundWindow(), shown);
+        EXPECT_TRUE(OtherWindowsIn(red, area)) << "the cover is a window of the program";
+        EXPECT_EQ(PixelOf(cover.picture(), 100, 70), RGB(0, 255, 0));
+        cover.Reveal(red, blue);
+        // The window lies at (30, 20) of the area: its picture there, blue around it.
+        EXPECT_EQ(PixelOf(cover.picture(), 30, 20), RGB(255, 0, 0));
+        EXPECT_EQ(PixelOf(cover.picture(), 149, 99), RGB(255, 0, 0));
+        EXPECT_EQ(PixelOf(cover.picture(), 29, 20), RGB(0, 0, 255));
+        EXPECT_EQ(PixelOf(cover.picture(), 150, 99), RGB(0, 0, 255));
+        const HBITMAP read = ReadWindow(shown);
+        EXPECT_EQ(PixelOf(read, 31, 21), RGB(255, 0, 0)) << "what the cover shows";
+        EXPECT_EQ(PixelOf(read, 5, 5), RGB(0, 0, 255));
+        DeleteObject(read);
+    }
+    EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
+    DeleteObject(green);
+    DeleteObject(blue);
+    DestroyWindow(red);
+    DeleteObject(wc.hbrBackground);
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 }  // namespace
