@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <future>
 #include <optional>
 
 #include "ui/controls/canvas_box.h"
@@ -90,16 +91,31 @@ void LoadedWindow::EnterFullScreen() {
     }
     full_.subject = subject;
     // The screen as it is, kept for the way back, is what the cover shows until the full screen
-    // is whole.
-    full_.before = OtherWindowsIn(hwnd_, m) ? nullptr : ReadScreen(m);
+    // is whole. The new layout is made with drawing held, which changes nothing on the screen:
+    // the screen is read on another thread meanwhile, unless another page shows first.
+    const bool coverable = !OtherWindowsIn(hwnd_, m);
+    std::future<HBITMAP> reading;
     std::optional<ScreenCover> cover;
-    if (full_.before != nullptr) cover.emplace(m, full_.before);
+    if (coverable && currentPage_ == 0) {
+        try {
+            reading = std::async(std::launch::async, [m] { return ReadScreen(m); });
+        } catch (const std::exception&) {
+        }
+    }
+    if (coverable && !reading.valid()) {
+        full_.before = ReadScreen(m);
+        if (full_.before != nullptr) cover.emplace(m, full_.before);
+    }
     full_.covered = true;
     {
         HeldDrawing held(hwnd_);
         ShowPage(0);
         full_.on = true;
         Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
+        if (reading.valid()) {
+            full_.before = reading.get();
+            if (full_.before != nullptr) cover.emplace(m, full_.before);
+        }
         SetWindowLongPtrW(hwnd_, GWL_STYLE,
                           (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
         SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,

@@ -87,22 +87,8 @@ bool OtherWindowsIn(HWND window, const RECT& area) {
     return search.found;
 }
 
-ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    picture_ = MakeBitmap(screen, w, h);
-    ReleaseDC(nullptr, screen);
-    if (dc_ == nullptr || picture_ == nullptr) return;
-    old_ = SelectObject(dc_, picture_);
-    if (before != nullptr) {
-        Copy(dc_, before, w, h);
-    } else {
-        HBITMAP read = ReadScreen(area);
-        if (read == nullptr) return;
-        Copy(dc_, read, w, h);
-        DeleteObject(read);
-    }
+ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before_(before) {
+    if (before_ == nullptr) return;
     static const ATOM registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
@@ -113,8 +99,9 @@ ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
     }();
     if (registered == 0) return;
     hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
-                            kCoverClass, L"", WS_POPUP | WS_DISABLED, area.left, area.top, w, h,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                            kCoverClass, L"", WS_POPUP | WS_DISABLED, area.left, area.top,
+                            area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
     if (hwnd_ == nullptr) return;
     // Shown with the screen's own picture, whenever the system puts it on the screen; nothing
     // changes.
@@ -124,23 +111,23 @@ ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
 
 ScreenCover::~ScreenCover() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    if (old_ != nullptr) SelectObject(dc_, old_);
-    if (picture_ != nullptr) DeleteObject(picture_);
-    if (dc_ != nullptr) DeleteDC(dc_);
 }
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {
     if (hwnd_ == nullptr) return;
-    if (under != nullptr) Copy(dc_, under, area_.right - area_.left, area_.bottom - area_.top);
+    // Drawn into the cover itself, which from now on paints nothing of its own.
+    revealed_ = true;
+    HDC dc = GetDC(hwnd_);
+    if (under != nullptr) Copy(dc, under, area_.right - area_.left, area_.bottom - area_.top);
     RECT r;
     GetWindowRect(window, &r);
     // The window's own picture, which the system keeps whole although the cover hides it.
     HDC from = GetWindowDC(window);
-    BitBlt(dc_, r.left - area_.left, r.top - area_.top, r.right - r.left, r.bottom - r.top, from, 0,
+    BitBlt(dc, r.left - area_.left, r.top - area_.top, r.right - r.left, r.bottom - r.top, from, 0,
            0, SRCCOPY);
     ReleaseDC(window, from);
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
+    ReleaseDC(hwnd_, dc);
+    ValidateRect(hwnd_, nullptr);
     Present();
 }
 
@@ -158,11 +145,17 @@ LRESULT CALLBACK ScreenCover::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     } else if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        const auto* self = reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr && self->dc_ != nullptr)
+        const auto* self =
+            reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self != nullptr && !self->revealed_) {
+            HDC from = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(from, self->before_);
             BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, self->dc_, ps.rcPaint.left, ps.rcPaint.top,
+                   ps.rcPaint.bottom - ps.rcPaint.top, from, ps.rcPaint.left, ps.rcPaint.top,
                    SRCCOPY);
+            SelectObject(from, old);
+            DeleteDC(from);
+        }
         EndPaint(hwnd, &ps);
         return 0;
     } else if (msg == WM_ERASEBKGND) {

@@ -18,15 +18,16 @@ namespace kelvra {
 // the screen the cover changes nothing that is seen.
 class ScreenCover {
   public:
-    // `before` is the picture of `area` as the screen shows it now (screen pixels of that size);
-    // without one, the screen is read.
-    ScreenCover(const RECT& area, HBITMAP before = nullptr);
+    // `before` is the picture of `area` as the screen shows it now (screen pixels of that size),
+    // which the cover shows until Reveal and which must last as long as it; without one there is
+    // no cover.
+    ScreenCover(const RECT& area, HBITMAP before);
     ~ScreenCover();
     ScreenCover(const ScreenCover&) = delete;
     ScreenCover& operator=(const ScreenCover&) = delete;
 
-    // The cover's picture now: the screen as it was, with what Reveal put in.
-    HBITMAP picture() const { return picture_; }
+    // The cover's window; null when there is none.
+    HWND hwnd() const { return hwnd_; }
     // Copies `window` as it is now, its frame included, into the picture where it lies on the
     // screen, over `under` (the picture of the area to show around it) when there is one, and
     // shows that.
@@ -38,9 +39,8 @@ class ScreenCover {
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     RECT area_;
-    HDC dc_ = nullptr;
-    HBITMAP picture_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    HBITMAP before_;
+    bool revealed_ = false;
     HWND hwnd_ = nullptr;
 };
 
