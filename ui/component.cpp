@@ -120,7 +120,7 @@ void Component::ApplyCursor() {
 }
 
 UnitRect Component::Bounds() const {
-    if (Live()) return window_.UnitsOf(*this);
+    if (Live() && !layoutBehind_) return window_.UnitsOf(*this);
     return {common_.left, common_.top, common_.width, common_.height};
 }
 
@@ -129,7 +129,7 @@ void Component::SetBounds(const UnitRect& units, UINT keep) {
     common_.top = units.top;
     common_.width = units.width;
     common_.height = units.height;
-    if (!Live()) return;
+    if (!Live() || layoutBehind_) return;
     // The window itself has no layout rectangle: its place is read and written in pixels.
     const PixelRect r = def_ != nullptr
                             ? window_.PixelsOf(*this)

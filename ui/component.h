@@ -39,6 +39,13 @@ class Component {
     // A control whose native window is left for later (LoadedWindow::Open) has none yet.
     bool deferred() const { return deferred_; }
     void SetDeferred(bool deferred) { deferred_ = deferred; }
+    // A control on a hidden page may keep an earlier layout until its page shows (LoadedWindow):
+    // meanwhile its place is its layout rectangle, not where its native window lies.
+    bool layoutBehind() const { return layoutBehind_; }
+    void SetLayoutBehind(bool behind) { layoutBehind_ = behind; }
+    // Gives the native window its font at the window's scale (controls of the platform's
+    // classes; the program's own draw with Font()).
+    void SetNativeFont();
     // Puts the native window where the window's scale puts it, in its font at that scale.
     virtual void Relayout();
     // Adds the pictures its next Relayout will make (ui/pictures.h), to be made ahead.
@@ -103,9 +110,6 @@ class Component {
     // Replaces the native window's procedure with `proc`; returns the previous one.
     WNDPROC Subclass(WNDPROC proc);
     HFONT Font() const;
-    // Gives the native window its font at the window's scale (controls of the platform's
-    // classes; the program's own draw with Font()).
-    void SetNativeFont();
 
     WindowHost& window_;
     const ControlDef* def_;
@@ -114,6 +118,7 @@ class Component {
     HCURSOR cursor_ = nullptr;
     std::map<int32_t, PropertyValue> extra_;
     bool deferred_ = false;
+    bool layoutBehind_ = false;
 
   private:
     // Stores `units` and moves the native window there; `keep` is SWP_NOMOVE or SWP_NOSIZE.

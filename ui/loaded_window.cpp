@@ -118,6 +118,7 @@ bool LoadedWindow::Open() {
             CreateControlWindow(made);
     }
     for (const auto& c : components_) c->ApplyVisibility();
+    laidOut_ = {scale_, full_.on};
     return true;
 }
 
@@ -140,6 +141,7 @@ void LoadedWindow::SelectPage(int32_t page) {
     std::optional<ScreenCover> cover;
     if (now != nullptr) cover.emplace(area, now);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    CatchUpPage(page);
     for (const auto& c : components_)
         if (c->def() != nullptr && c->def()->page == page) EnsureCreated(*c);
     for (const auto& c : components_)

@@ -113,6 +113,23 @@ class LoadedWindow final : public WindowHost {
     std::vector<std::unique_ptr<Component>> components_;
     std::vector<std::pair<FontDef, HFONT>> fonts_;
     HFONT guiFont_ = nullptr;
+    // The layout the controls were last laid out for, and the controls of hidden pages that keep
+    // an earlier one (with it) until their page shows; the fonts of earlier layouts stay while
+    // such a control may still use them.
+    struct Layout {
+        Scale scale;
+        bool fullScreen = false;
+        bool operator==(const Layout& o) const {
+            return scale == o.scale && fullScreen == o.fullScreen;
+        }
+    };
+    Layout laidOut_;
+    std::vector<std::pair<Component*, Layout>> behind_;
+    std::vector<HFONT> retiredFonts_;
+    // Lays out again the controls of `page` that keep an earlier layout.
+    void CatchUpPage(int32_t page);
+    // The fonts of earlier layouts go once no control keeps one.
+    void DropRetiredFonts();
     int32_t currentPage_ = 0;
     bool closing_ = false;
     Scale scale_;

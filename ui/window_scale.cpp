@@ -1,4 +1,5 @@
 // A window's scale: its fonts, where its controls go in pixels and a change of DPI.
+#include <algorithm>
 #include <string>
 
 #include "runtime/win/dpi.h"
@@ -38,6 +39,8 @@ HFONT LoadedWindow::GuiFont() {
 }
 
 void LoadedWindow::ReleaseFonts() {
+    for (HFONT font : retiredFonts_) DeleteObject(font);
+    retiredFonts_.clear();
     for (auto& [font, handle] : fonts_) DeleteObject(handle);
     fonts_.clear();
     if (guiFont_ != nullptr) DeleteObject(guiFont_);
@@ -75,20 +78,66 @@ UnitRect LoadedWindow::UnitsOf(const Component& c) const {
 
 void LoadedWindow::Relayout(Scale scale) {
     // The controls take their new fonts before the old ones go.
-    std::vector<std::pair<FontDef, HFONT>> oldFonts = std::move(fonts_);
-    HFONT oldGui = guiFont_;
+    for (auto& [font, handle] : fonts_) retiredFonts_.push_back(handle);
+    if (guiFont_ != nullptr) retiredFonts_.push_back(guiFont_);
     fonts_.clear();
     guiFont_ = nullptr;
     scale_ = scale;
+    const Layout was = laidOut_;
+    laidOut_ = {scale, full_.on};
+    // The controls of hidden pages keep their layout until their page shows (F11 has the wheel
+    // page alone: the settings page's controls are not moved there and back); one that is back
+    // at its layout only takes the fonts of the new one.
+    std::vector<Component*> now;
+    for (const auto& c : components_) {
+        Component* control = c.get();
+        const auto kept = std::find_if(behind_.begin(), behind_.end(),
+                                       [&](const auto& b) { return b.first == control; });
+        const bool hidden = control->hwnd() != nullptr && control->def() != nullptr &&
+                            control->def()->page >= 0 && control->def()->page != currentPage_;
+        if (!hidden) {
+            if (kept != behind_.end()) behind_.erase(kept);
+            control->SetLayoutBehind(false);
+            now.push_back(control);
+            continue;
+        }
+        if (kept == behind_.end()) {
+            behind_.emplace_back(control, was);
+            control->SetLayoutBehind(true);
+        } else if (kept->second == laidOut_) {
+            behind_.erase(kept);
+            control->SetLayoutBehind(false);
+            control->SetNativeFont();
+        }
+    }
     // The pictures of the new layout are made on other threads while the controls are laid out.
     std::vector<WantedPicture> wanted;
-    for (const auto& c : components_) c->WantPictures(wanted);
+    for (Component* c : now) c->WantPictures(wanted);
     PreparePictures(wanted);
-    for (const auto& c : components_) c->Relayout();
+    for (Component* c : now) c->Relayout();
     DropPreparedPictures();
-    for (auto& [font, handle] : oldFonts) DeleteObject(handle);
-    if (oldGui != nullptr) DeleteObject(oldGui);
+    DropRetiredFonts();
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void LoadedWindow::CatchUpPage(int32_t page) {
+    std::vector<Component*> now;
+    std::erase_if(behind_, [&](const auto& b) {
+        if (b.first->def()->page != page) return false;
+        now.push_back(b.first);
+        return true;
+    });
+    for (Component* c : now) {
+        c->SetLayoutBehind(false);
+        c->Relayout();
+    }
+    DropRetiredFonts();
+}
+
+void LoadedWindow::DropRetiredFonts() {
+    if (!behind_.empty()) return;
+    for (HFONT font : retiredFonts_) DeleteObject(font);
+    retiredFonts_.clear();
 }
 
 void LoadedWindow::OnDpiChanged(int32_t dpi, const RECT& suggested) {

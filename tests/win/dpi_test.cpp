@@ -127,11 +127,17 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     RECT suggested{0, 0, twice.Px(kMainClient.cx), twice.Px(kMainClient.cy)};
     SendMessageW(FindLoadedWindow(WindowId::Main)->hwnd(), kDpiChangedMessage,
                  MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
-    GetWindowRect(GetWindowHandle(WindowId::Main, box->id), &r);
-    EXPECT_EQ(r.right - r.left, twice.Px(box->left + box->width) - twice.Px(box->left));
     const Canvas* moved = FindCanvas(WindowId::Main, ids::kMainCanvas)->canvas();
     EXPECT_EQ(moved->Width(), twice.Px(528));
     EXPECT_EQ(moved->GetSpriteAngle(State().pointerSpriteId), 216) << "the wheel as it was";
+    // The hidden settings page keeps its layout until it shows; its boxes read back their own.
+    Component* hidden = FindLoadedWindow(WindowId::Main)->Find(box->id);
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(hidden->Bounds().width, box->width);
+    FindLoadedWindow(WindowId::Main)->SelectPage(1);
+    GetWindowRect(GetWindowHandle(WindowId::Main, box->id), &r);
+    EXPECT_EQ(r.right - r.left, twice.Px(box->left + box->width) - twice.Px(box->left));
+    EXPECT_EQ(hidden->Bounds().width, box->width);
     ExpectFontsAtScale(twice, "moved");
 
     // Full screen and back: the window comes back at the scale it had.
