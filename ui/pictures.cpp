@@ -222,36 +222,44 @@ void PreparePictures(const std::vector<WantedPicture>& wanted) {
         // decoded by the thread.
         work.push_back({want, ResourcesOf(want.asset).kept ? Picture(want.asset) : nullptr, {}});
     }
-    if (work.empty()) return;
-    std::vector<std::pair<std::tuple<Asset, int, int, bool>,
-                          std::shared_future<std::shared_ptr<const Image>>>>
-        futures;
-    for (Work& w : work)
-        futures.emplace_back(
-            std::make_tuple(w.want.asset, w.want.width, w.want.height, w.want.covering),
-            w.made.get_future().share());
-    try {
-        cache.preparing = std::async(std::launch::async, [work = std::move(work)]() mutable {
-            for (Work& w : work) {
-                if (w.source == nullptr) w.source = Share(DecodedSource(w.want.asset));
-                w.made.set_value(w.want.covering
-                                     ? CoveringFrom(std::move(w.source), w.want.width,
-                                                    w.want.height)
-                                     : SizedFrom(w.want.asset, std::move(w.source),
-                                                 w.want.width, w.want.height));
-            }
-        });
-    } catch (const std::exception&) {
-        return;  // no thread: the layout makes them itself
+    // Two threads: the backgrounds covering a size (the largest pictures, from the largest
+    // source) on one, the rest in their order on the other.
+    for (const bool covering : {true, false}) {
+        std::vector<Work> group;
+        for (Work& w : work)
+            if (w.want.covering == covering) group.push_back(std::move(w));
+        if (group.empty()) continue;
+        std::vector<std::pair<std::tuple<Asset, int, int, bool>,
+                              std::shared_future<std::shared_ptr<const Image>>>>
+            futures;
+        for (Work& w : group)
+            futures.emplace_back(
+                std::make_tuple(w.want.asset, w.want.width, w.want.height, w.want.covering),
+                w.made.get_future().share());
+        try {
+            cache.preparing.push_back(
+                std::async(std::launch::async, [group = std::move(group)]() mutable {
+                    for (Work& w : group) {
+                        if (w.source == nullptr) w.source = Share(DecodedSource(w.want.asset));
+                        w.made.set_value(w.want.covering
+                                             ? CoveringFrom(std::move(w.source), w.want.width,
+                                                            w.want.height)
+                                             : SizedFrom(w.want.asset, std::move(w.source),
+                                                         w.want.width, w.want.height));
+                    }
+                }));
+        } catch (const std::exception&) {
+            continue;  // no thread: the layout makes these itself
+        }
+        cache.prepared.insert(futures.begin(), futures.end());
     }
-    cache.prepared.insert(futures.begin(), futures.end());
 }
 
 void DropPreparedPictures() {
     PictureCache& cache = Cache();
     cache.prepared.clear();
-    if (cache.preparing.valid()) cache.preparing.wait();
-    cache.preparing = {};
+    for (std::future<void>& thread : cache.preparing) thread.wait();
+    cache.preparing.clear();
 }
 
 PixelsView BakedPixels(Asset asset, int w, int h) {

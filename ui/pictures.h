@@ -23,7 +23,7 @@ struct PictureCache {
     // Being made on another thread (PreparePictures), by (asset, width, height, covering).
     std::map<std::tuple<Asset, int, int, bool>, std::shared_future<std::shared_ptr<const Image>>>
         prepared;
-    std::future<void> preparing;  // the thread making them
+    std::vector<std::future<void>> preparing;  // the threads making them
 };
 
 // A picture a layout is about to show: at width x height, or covering it.
@@ -46,7 +46,7 @@ std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
 // would. Made once per size.
 std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 
-// Starts making the pictures a new layout will show on another thread, in the order given, so
+// Starts making the pictures a new layout will show on other threads, in the order given, so
 // that they are made beside the rest of the layout (fonts, text, the controls' places) instead
 // of before it; PictureAt and PictureCovering take them, waiting until each is done. A picture
 // shown already or baked in, or all of them when no thread can be started, are left to those
