@@ -129,6 +129,11 @@ void ScreenCover::Reveal(HWND window, HBITMAP under) {
     ReleaseDC(hwnd_, dc);
     ValidateRect(hwnd_, nullptr);
     Present();
+    // What the system reported meanwhile (Wine: the X server's word on the window's new place)
+    // may have asked the window to paint again: done now, still under the cover, so that the
+    // picture the window shows when the cover goes is the one just revealed.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Present();
 }
 
 void ScreenCover::Present() {
