@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/state.h"
@@ -607,6 +608,45 @@ HBITMAP SolidBitmap(int w, int h, COLORREF colour) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return bitmap;
+}
+
+int g_covers = 0;
+
+LRESULT CALLBACK CountCovers(int code, WPARAM wp, LPARAM lp) {
+    wchar_t name[32] = {};
+    if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wp), name, 32) > 0 &&
+        std::wstring_view(name) == L"KelvraCover")
+        ++g_covers;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// F11 both ways and a page's showing each go under one cover, gone when they are done; none is
+// put up while another window of the program lies over the main window.
+TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    LoadedWindow* main = FindLoadedWindow(kMain);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &CountCovers, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    g_covers = 0;
+    main->ToggleFullScreen();
+    EXPECT_EQ(g_covers, 1) << "into full screen";
+    main->ToggleFullScreen();
+    EXPECT_EQ(g_covers, 2) << "back to the window";
+    main->SelectPage(1);
+    EXPECT_EQ(g_covers, 3) << "the settings page";
+    main->SelectPage(0);
+    EXPECT_EQ(g_covers, 4) << "the wheel page";
+    EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
+    ASSERT_TRUE(LoadWindow(kRate));
+    RECT r;
+    GetWindowRect(main->hwnd(), &r);
+    SetWindowPos(FindLoadedWindow(kRate)->hwnd(), nullptr, r.left + 20, r.top + 20, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    main->SelectPage(1);
+    main->ToggleFullScreen();
+    main->ToggleFullScreen();
+    EXPECT_EQ(g_covers, 4) << "the rate window lies over the main window";
+    UnhookWindowsHookEx(hook);
 }
 
 // A pixel of a top-down 32-bit picture (what ReadWindow makes), read in place.
