@@ -27,17 +27,26 @@ void Copy(HDC to, HBITMAP from, int w, int h) {
 
 }  // namespace
 
+namespace {
+
+// A bitmap of w x h with what `from` shows from (x, y).
+HBITMAP CopyOf(HDC from, int x, int y, int w, int h) {
+    HBITMAP bitmap = MakeBitmap(from, w, h);
+    if (bitmap == nullptr) return nullptr;
+    HDC dc = CreateCompatibleDC(from);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, from, x, y, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+}  // namespace
+
 HBITMAP ReadScreen(const RECT& area) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = MakeBitmap(screen, w, h);
-    if (bitmap != nullptr) {
-        HDC dc = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        BitBlt(dc, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-    }
+    HBITMAP bitmap =
+        CopyOf(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);
     return bitmap;
 }
@@ -45,16 +54,8 @@ HBITMAP ReadScreen(const RECT& area) {
 HBITMAP ReadWindow(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
     HDC from = GetWindowDC(window);
-    HBITMAP bitmap = MakeBitmap(from, w, h);
-    if (bitmap != nullptr) {
-        HDC dc = CreateCompatibleDC(from);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        BitBlt(dc, 0, 0, w, h, from, 0, 0, SRCCOPY);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-    }
+    HBITMAP bitmap = CopyOf(from, 0, 0, r.right - r.left, r.bottom - r.top);
     ReleaseDC(window, from);
     return bitmap;
 }
