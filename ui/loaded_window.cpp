@@ -134,10 +134,10 @@ void LoadedWindow::SelectPage(int32_t page) {
     const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
     // The screen takes the page in one piece, under a cover (none within F11's own).
     RECT area;
-    HBITMAP now = hold && !full_.covered && GetWindowRect(hwnd_, &area) &&
-                          !OtherWindowsIn(hwnd_, area)
-                      ? ReadWindow(hwnd_)
-                      : nullptr;
+    HBITMAP now =
+        hold && !full_.covered && GetWindowRect(hwnd_, &area) && !OtherWindowsIn(hwnd_, area)
+            ? ReadWindow(hwnd_)
+            : nullptr;
     std::optional<ScreenCover> cover;
     if (now != nullptr) cover.emplace(area, now);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);

@@ -210,8 +210,8 @@ void PreparePictures(const std::vector<WantedPicture>& wanted) {
         const auto key = std::make_tuple(want.asset, want.width, want.height);
         const auto& made = want.covering ? cache.coverings : cache.sizes;
         const auto shown = made.find(key);
-        if ((shown != made.end() && !shown->second.expired()) ||
-            want.asset == Asset::None || want.width <= 0 || want.height <= 0 ||
+        if ((shown != made.end() && !shown->second.expired()) || want.asset == Asset::None ||
+            want.width <= 0 || want.height <= 0 ||
             (!want.covering && FindBaked(want.asset, want.width, want.height) != nullptr) ||
             std::any_of(work.begin(), work.end(), [&](const Work& w) {
                 return std::tie(w.want.asset, w.want.width, w.want.height, w.want.covering) ==
@@ -241,11 +241,11 @@ void PreparePictures(const std::vector<WantedPicture>& wanted) {
                 std::async(std::launch::async, [group = std::move(group)]() mutable {
                     for (Work& w : group) {
                         if (w.source == nullptr) w.source = Share(DecodedSource(w.want.asset));
-                        w.made.set_value(w.want.covering
-                                             ? CoveringFrom(std::move(w.source), w.want.width,
-                                                            w.want.height)
-                                             : SizedFrom(w.want.asset, std::move(w.source),
-                                                         w.want.width, w.want.height));
+                        w.made.set_value(
+                            w.want.covering
+                                ? CoveringFrom(std::move(w.source), w.want.width, w.want.height)
+                                : SizedFrom(w.want.asset, std::move(w.source), w.want.width,
+                                            w.want.height));
                     }
                 }));
         } catch (const std::exception&) {
