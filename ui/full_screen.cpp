@@ -134,14 +134,10 @@ void LoadedWindow::LeaveFullScreen() {
     KillTimer(hwnd_, kIdleCursorTimer);
     if (full_.cursorHidden) ShowCursor(TRUE);
     full_.cursorHidden = false;
-    RECT monitor;
-    GetWindowRect(hwnd_, &monitor);
     // The window fills the monitor: the cover starts from its picture, and ends with the screen
     // as it was before full screen around the window's new picture.
-    HBITMAP now =
-        full_.before != nullptr && !OtherWindowsIn(hwnd_, monitor) ? ReadWindow(hwnd_) : nullptr;
     std::optional<ScreenCover> cover;
-    if (now != nullptr) cover.emplace(monitor, now);
+    if (full_.before != nullptr) cover.emplace(hwnd_);
     full_.covered = true;
     {
         HeldDrawing held(hwnd_);
@@ -156,7 +152,6 @@ void LoadedWindow::LeaveFullScreen() {
     if (cover) cover->Reveal(hwnd_, full_.before);
     cover.reset();
     full_.covered = false;
-    if (now != nullptr) DeleteObject(now);
     if (full_.before != nullptr) DeleteObject(full_.before);
     full_.before = nullptr;
     if (full_.focus != nullptr && IsWindow(full_.focus) && IsWindowVisible(full_.focus))

@@ -133,13 +133,8 @@ void LoadedWindow::SelectPage(int32_t page) {
     // then paints it whole at once.
     const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
     // The screen takes the page in one piece, under a cover (none within F11's own).
-    RECT area;
-    HBITMAP now =
-        hold && !full_.covered && GetWindowRect(hwnd_, &area) && !OtherWindowsIn(hwnd_, area)
-            ? ReadWindow(hwnd_)
-            : nullptr;
     std::optional<ScreenCover> cover;
-    if (now != nullptr) cover.emplace(area, now);
+    if (hold && !full_.covered) cover.emplace(hwnd_);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     CatchUpPage(page);
     for (const auto& c : components_)
@@ -157,8 +152,6 @@ void LoadedWindow::SelectPage(int32_t page) {
             PaintUnderSiblings(static_cast<const CanvasBox&>(*c));
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (cover) cover->Reveal(hwnd_);
-    cover.reset();
-    if (now != nullptr) DeleteObject(now);
 }
 
 void LoadedWindow::PaintUnderSiblings(const CanvasBox& canvas) {

@@ -89,6 +89,17 @@ bool OtherWindowsIn(HWND window, const RECT& area) {
 }
 
 ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before_(before) {
+    PutUp();
+}
+
+ScreenCover::ScreenCover(HWND window) {
+    if (!GetWindowRect(window, &area_) || OtherWindowsIn(window, area_)) return;
+    before_ = ReadWindow(window);
+    ownsBefore_ = true;
+    PutUp();
+}
+
+void ScreenCover::PutUp() {
     if (before_ == nullptr) return;
     static const ATOM registered = [] {
         WNDCLASSEXW wc{};
@@ -100,8 +111,8 @@ ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before
     }();
     if (registered == 0) return;
     hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
-                            kCoverClass, L"", WS_POPUP | WS_DISABLED, area.left, area.top,
-                            area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                            kCoverClass, L"", WS_POPUP | WS_DISABLED, area_.left, area_.top,
+                            area_.right - area_.left, area_.bottom - area_.top, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
     if (hwnd_ == nullptr) return;
     // Shown with the screen's own picture, whenever the system puts it on the screen; nothing
@@ -112,6 +123,7 @@ ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before
 
 ScreenCover::~ScreenCover() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (ownsBefore_ && before_ != nullptr) DeleteObject(before_);
 }
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace kelvra {
 
 // Where the screen is not composed by the system (Wine on X), a window that changes size shows
@@ -22,6 +20,9 @@ class ScreenCover {
     // which the cover shows until Reveal and which must last as long as it; without one there is
     // no cover.
     ScreenCover(const RECT& area, HBITMAP before);
+    // Over `window`, showing its own picture (which is what the screen shows there), unless
+    // another window of the program lies over it (OtherWindowsIn): then there is no cover.
+    explicit ScreenCover(HWND window);
     ~ScreenCover();
     ScreenCover(const ScreenCover&) = delete;
     ScreenCover& operator=(const ScreenCover&) = delete;
@@ -34,12 +35,15 @@ class ScreenCover {
     void Reveal(HWND window, HBITMAP under = nullptr);
 
   private:
+    // Puts the cover up over area_, showing before_.
+    void PutUp();
     // Lets the system put what was drawn into windows on the screen now.
     static void Present();
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-    RECT area_;
-    HBITMAP before_;
+    RECT area_{};
+    HBITMAP before_ = nullptr;
+    bool ownsBefore_ = false;
     bool revealed_ = false;
     HWND hwnd_ = nullptr;
 };
