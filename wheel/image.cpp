@@ -161,6 +161,32 @@ Image TurnBilinear(const Image& src, int degrees) {
     return out;
 }
 
+// Weights of an enlargement along one axis: result pixel i blends source pixel first[i] with
+// the next one, which weighs next[i] / 256 (the last source pixel stands alone).
+struct LinearTaps {
+    std::vector<int> first;
+    std::vector<uint32_t> next;
+};
+
+LinearTaps BuildLinearTaps(int srcLen, int dstLen) {
+    LinearTaps taps;
+    taps.first.resize(dstLen);
+    taps.next.resize(dstLen);
+    const double scale = static_cast<double>(srcLen) / dstLen;
+    for (int i = 0; i < dstLen; i++) {
+        const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, srcLen - 1.0);
+        int j = std::min(static_cast<int>(centre), srcLen - 1);
+        auto next = static_cast<uint32_t>(std::lround((centre - j) * 256));
+        if (next == 256) {
+            j++;
+            next = 0;
+        }
+        taps.first[i] = j;
+        taps.next[i] = j + 1 < srcLen ? next : 0;
+    }
+    return taps;
+}
+
 // Weights of the source samples that make up each destination sample along one axis.
 struct AxisTaps {
     std::vector<int> first;
@@ -173,28 +199,30 @@ AxisTaps BuildAxisTaps(int srcLen, int dstLen) {
     taps.first.resize(dstLen);
     taps.count.resize(dstLen);
     const double scale = static_cast<double>(srcLen) / dstLen;
-    for (int i = 0; i < dstLen; i++) {
-        if (scale >= 1.0) {
-            const double from = i * scale;
-            const double to = from + scale;
-            const int j0 = static_cast<int>(std::floor(from));
-            const int j1 = std::min(srcLen, static_cast<int>(std::ceil(to)));
-            taps.first[i] = j0;
-            taps.count[i] = j1 - j0;
-            for (int j = j0; j < j1; j++) {
-                double cover = std::min<double>(to, j + 1) - std::max<double>(from, j);
-                taps.weights.push_back(static_cast<float>(cover / scale));
-            }
-        } else {
-            const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, srcLen - 1.0);
-            const int j = std::min(static_cast<int>(centre), srcLen - 1);
-            const float t = static_cast<float>(centre - j);
-            taps.first[i] = j;
-            taps.count[i] = j + 1 < srcLen ? 2 : 1;
-            taps.weights.push_back(taps.count[i] == 2 ? 1.0f - t : 1.0f);
-            if (taps.count[i] == 2) {
+    if (scale < 1.0) {
+        // Growing: the two neighbours of the enlargement's own weights.
+        const LinearTaps linear = BuildLinearTaps(srcLen, dstLen);
+        for (int i = 0; i < dstLen; i++) {
+            const float t = static_cast<float>(linear.next[i]) / 256.0f;
+            taps.first[i] = linear.first[i];
+            taps.count[i] = linear.next[i] != 0 ? 2 : 1;
+            taps.weights.push_back(1.0f - t);
+            if (linear.next[i] != 0) {
                 taps.weights.push_back(t);
             }
+        }
+        return taps;
+    }
+    for (int i = 0; i < dstLen; i++) {
+        const double from = i * scale;
+        const double to = from + scale;
+        const int j0 = static_cast<int>(std::floor(from));
+        const int j1 = std::min(srcLen, static_cast<int>(std::ceil(to)));
+        taps.first[i] = j0;
+        taps.count[i] = j1 - j0;
+        for (int j = j0; j < j1; j++) {
+            double cover = std::min<double>(to, j + 1) - std::max<double>(from, j);
+            taps.weights.push_back(static_cast<float>(cover / scale));
         }
     }
     return taps;
@@ -246,31 +274,6 @@ inline uint32_t ToByte(float v) {
     return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
 
-// Weights of an enlargement along one axis: result pixel i blends source pixel first[i] with
-// the next one, which weighs next[i] / 256 (the last source pixel stands alone).
-struct LinearTaps {
-    std::vector<int> first;
-    std::vector<uint32_t> next;
-};
-
-LinearTaps BuildLinearTaps(int srcLen, int dstLen) {
-    LinearTaps taps;
-    taps.first.resize(dstLen);
-    taps.next.resize(dstLen);
-    const double scale = static_cast<double>(srcLen) / dstLen;
-    for (int i = 0; i < dstLen; i++) {
-        const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, srcLen - 1.0);
-        int j = std::min(static_cast<int>(centre), srcLen - 1);
-        auto next = static_cast<uint32_t>(std::lround((centre - j) * 256));
-        if (next == 256) {
-            j++;
-            next = 0;
-        }
-        taps.first[i] = j;
-        taps.next[i] = j + 1 < srcLen ? next : 0;
-    }
-    return taps;
-}
 
 // Linear on both axes in integers. A source row is blended across once, into 16-bit lanes (red
 // and blue in one word, alpha and green in the other), and kept while the result rows that
