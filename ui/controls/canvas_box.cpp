@@ -112,7 +112,7 @@ SpriteTemplate CanvasBox::ScaledRecord(const Placed& p) const {
 }
 
 TextRenderer CanvasBox::TextsDrawnAhead() const {
-    // Drawn now, while the pictures of a new layout are being made on another thread
+    // Drawn now, while the pictures of a new layout are being made on other threads
     // (PreparePictures), rather than one by one between the waits for them; each is handed to
     // the canvas once, later texts are drawn when asked for.
     struct Drawn {
