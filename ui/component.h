@@ -20,6 +20,7 @@
 namespace kelvra {
 
 struct WantedPicture;
+struct WantedText;
 
 class Component {
   public:
@@ -48,8 +49,9 @@ class Component {
     void SetNativeFont();
     // Puts the native window where the window's scale puts it, in its font at that scale.
     virtual void Relayout();
-    // Adds the pictures its next Relayout will make (ui/pictures.h), to be made ahead.
-    virtual void WantPictures(std::vector<WantedPicture>& /*wanted*/) const {}
+    // Adds the pictures and texts its next Relayout will make (ui/pictures.h), to be made ahead.
+    virtual void WantPictures(std::vector<WantedPicture>& /*wanted*/,
+                              std::vector<WantedText>& /*texts*/) const {}
 
     // The common properties. Places are in units of the layout, read back from the native
     // window while there is one; a position is clamped to ±kMaxPosition, a size to 0..it.

@@ -111,11 +111,13 @@ void LoadedWindow::EnterFullScreen() {
         HeldDrawing held(hwnd_);
         ShowPage(0);
         full_.on = true;
-        Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
-        if (reading.valid()) {
-            full_.before = reading.get();
-            if (full_.before != nullptr) cover.emplace(m, full_.before);
-        }
+        // The cover goes up while the pictures are being made.
+        Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy),
+                 [&] {
+                     if (!reading.valid()) return;
+                     full_.before = reading.get();
+                     if (full_.before != nullptr) cover.emplace(m, full_.before);
+                 });
         SetWindowLongPtrW(hwnd_, GWL_STYLE,
                           (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
         SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,

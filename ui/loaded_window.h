@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -96,7 +97,9 @@ class LoadedWindow final : public WindowHost {
     void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
-    void Relayout(Scale scale);
+    // `meanwhile` runs once the controls that wait for no picture are laid out, before those
+    // that may wait for one being made.
+    void Relayout(Scale scale, const std::function<void()>& meanwhile = {});
     void ReleaseFonts();
     void EnterFullScreen();
     void LeaveFullScreen();

@@ -4,11 +4,13 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "runtime/layer_state.h"
 #include "runtime/win/com.h"
 #include "runtime/win/ole.h"
 #include "ui/resources.h"
+#include "ui/text_render.h"
 #include "wheel/png_decode.h"
 
 namespace kelvra {
@@ -99,6 +101,31 @@ Image Decode(const wchar_t* resource) {
     return image;
 }
 
+const BakedPicture* FindBaked(Asset asset, int w, int h) {
+    for (const BakedPicture& baked : kBakedPictures)
+        if (baked.asset == asset && baked.width == w && baked.height == h) return &baked;
+    return nullptr;
+}
+
+// The raw pixels of the baked picture of that size where they lie in the program; empty when
+// there are none.
+PixelsView BakedView(Asset asset, int w, int h) {
+    const BakedPicture* baked = FindBaked(asset, w, h);
+    const PixelsView view =
+        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
+    return view.width == w && view.height == h ? view : PixelsView();
+}
+
+// The source of a picture the program does not keep (the background), for any thread: its raw
+// pixels where the program has them, without a copy; else decoded into `decoded`.
+PixelsView UnkeptSource(Asset asset, Image& decoded) {
+    const BakedPicture* raw = FindBaked(asset, 0, 0);
+    const PixelsView view = raw != nullptr ? RawPicture(ResourceBytes(raw->resource)) : PixelsView();
+    if (!view.IsEmpty()) return view;
+    decoded = DecodedSource(asset);
+    return decoded;
+}
+
 std::shared_ptr<const Image> Share(Image image) {
     return image.IsEmpty() ? nullptr : std::make_shared<const Image>(std::move(image));
 }
@@ -112,21 +139,43 @@ std::shared_ptr<const Image> SizedFrom(Asset asset, std::shared_ptr<const Image>
     return Share(master.IsEmpty() ? ScaleImage(*source, w, h) : ReduceImage(master, w, h));
 }
 
+// Pure, for any thread: a picture the program does not keep, at w x h.
+std::shared_ptr<const Image> UnkeptSized(Asset asset, int w, int h) {
+    Image decoded;
+    const PixelsView source = UnkeptSource(asset, decoded);
+    return source.IsEmpty() ? nullptr : Share(ScaleImage(source, w, h));
+}
+
 std::shared_ptr<const Image> Sized(Asset asset, int w, int h) {
-    return SizedFrom(asset, Picture(asset), w, h);
+    return ResourcesOf(asset).kept ? SizedFrom(asset, Picture(asset), w, h)
+                                   : UnkeptSized(asset, w, h);
 }
 
 // Pure, for any thread: the widest or tallest part of the source of the shape of w x h,
 // stretched to it.
-std::shared_ptr<const Image> CoveringFrom(std::shared_ptr<const Image> source, int w, int h) {
-    if (source == nullptr || w <= 0 || h <= 0) return nullptr;
-    const int64_t sw = source->width, sh = source->height;
-    const int cutW = static_cast<int>(sw * h > sh * w ? (sh * w + h / 2) / h : sw);
-    const int cutH = static_cast<int>(sw * h > sh * w ? sh : (sw * h + w / 2) / w);
-    Image cut(std::max(1, cutW), std::max(1, cutH));
-    Compose(cut, *source, -(source->width - cut.width) / 2, -(source->height - cut.height) / 2,
-            Rect{0, 0, cut.width, cut.height});
+std::shared_ptr<const Image> CoveringFrom(PixelsView source, int w, int h) {
+    if (source.IsEmpty() || w <= 0 || h <= 0) return nullptr;
+    const int64_t sw = source.width, sh = source.height;
+    const bool wider = sw * h > sh * w;
+    const int cutW = std::max(1, static_cast<int>(wider ? (sh * w + h / 2) / h : sw));
+    const int cutH = std::max(1, static_cast<int>(wider ? sh : (sw * h + w / 2) / w));
+    const int left = (source.width - cutW) / 2, top = (source.height - cutH) / 2;
+    const uint32_t* first = source.pixels + static_cast<size_t>(top) * source.width;
+    // Whole rows are a view of the source; a cut across them is copied out.
+    if (cutW == source.width) return Share(ScaleImage(PixelsView(cutW, cutH, first), w, h));
+    Image cut(cutW, cutH);
+    for (int y = 0; y < cutH; y++)
+        std::copy_n(first + static_cast<size_t>(y) * source.width + left, cutW,
+                    cut.pixels.begin() + static_cast<ptrdiff_t>(y) * cutW);
     return Share(ScaleImage(cut, w, h));
+}
+
+// Pure, for any thread.
+std::shared_ptr<const Image> CoveringOf(Asset asset, const std::shared_ptr<const Image>& kept,
+                                        int w, int h) {
+    if (kept != nullptr) return CoveringFrom(*kept, w, h);
+    Image decoded;
+    return CoveringFrom(UnkeptSource(asset, decoded), w, h);
 }
 
 // The prepared picture, once it is done; null when none was prepared.
@@ -137,12 +186,6 @@ std::shared_ptr<const Image> TakePrepared(Asset asset, int w, int h, bool coveri
     std::shared_ptr<const Image> made = it->second.get();
     prepared.erase(it);
     return made;
-}
-
-const BakedPicture* FindBaked(Asset asset, int w, int h) {
-    for (const BakedPicture& baked : kBakedPictures)
-        if (baked.asset == asset && baked.width == w && baked.height == h) return &baked;
-    return nullptr;
 }
 
 Image Baked(Asset asset, int w, int h) {
@@ -159,7 +202,13 @@ Image DecodedSource(Asset asset) {
 
 std::shared_ptr<const Image> Picture(Asset asset) {
     const PictureResources resources = ResourcesOf(asset);
-    if (!resources.kept) return Share(Decode(resources.source));
+    if (!resources.kept) {
+        // A copy of its raw pixels, or the decoded picture itself.
+        Image decoded;
+        const PixelsView source = UnkeptSource(asset, decoded);
+        return Share(decoded.IsEmpty() ? ScaleImage(source, source.width, source.height)
+                                       : std::move(decoded));
+    }
     auto& sources = Cache().sources;
     auto it = sources.find(asset);
     if (it == sources.end()) {
@@ -192,12 +241,14 @@ std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h) {
     std::weak_ptr<const Image>& kept = coverings[std::make_tuple(asset, w, h)];
     if (std::shared_ptr<const Image> shown = kept.lock()) return shown;
     std::shared_ptr<const Image> made = TakePrepared(asset, w, h, true);
-    if (made == nullptr) made = CoveringFrom(Picture(asset), w, h);
+    if (made == nullptr)
+        made = CoveringOf(asset, ResourcesOf(asset).kept ? Picture(asset) : nullptr, w, h);
     kept = made;
     return made;
 }
 
-void PreparePictures(const std::vector<WantedPicture>& wanted) {
+void PreparePictures(const std::vector<WantedPicture>& wanted,
+                     const std::vector<WantedText>& texts) {
     DropPreparedPictures();
     PictureCache& cache = Cache();
     struct Work {
@@ -219,16 +270,38 @@ void PreparePictures(const std::vector<WantedPicture>& wanted) {
             }))
             continue;
         // A source the program keeps is taken here, from the cache; one it does not keep is
-        // decoded by the thread.
+        // read by the thread.
         work.push_back({want, ResourcesOf(want.asset).kept ? Picture(want.asset) : nullptr, {}});
     }
+    // The texts are drawn by whichever thread is free, each once.
+    struct TextWork {
+        WantedText want;
+        std::promise<Image> face;
+    };
+    struct Texts {
+        std::vector<TextWork> work;
+        std::atomic<size_t> next{0};
+    };
+    auto queue = std::make_shared<Texts>();
+    for (const WantedText& want : texts)
+        if (std::none_of(queue->work.begin(), queue->work.end(), [&](const TextWork& t) {
+                return std::tie(t.want.text, t.want.font, t.want.colour) ==
+                       std::tie(want.text, want.font, want.colour);
+            }))
+            queue->work.push_back({want, {}});
+    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
+        faces;
+    for (TextWork& t : queue->work)
+        faces.emplace_back(std::make_tuple(t.want.text, t.want.font, t.want.colour),
+                           t.face.get_future().share());
     // Two threads: the backgrounds covering a size (the largest pictures, from the largest
-    // source) on one, the rest in their order on the other.
+    // source) on one, the rest in their order on the other; then both draw the texts.
+    bool started = false;
     for (const bool covering : {true, false}) {
         std::vector<Work> group;
         for (Work& w : work)
             if (w.want.covering == covering) group.push_back(std::move(w));
-        if (group.empty()) continue;
+        if (group.empty() && (started || !covering || queue->work.empty())) continue;
         std::vector<std::pair<std::tuple<Asset, int, int, bool>,
                               std::shared_future<std::shared_ptr<const Image>>>>
             futures;
@@ -238,35 +311,52 @@ void PreparePictures(const std::vector<WantedPicture>& wanted) {
                 w.made.get_future().share());
         try {
             cache.preparing.push_back(
-                std::async(std::launch::async, [group = std::move(group)]() mutable {
+                std::async(std::launch::async, [group = std::move(group), queue]() mutable {
                     for (Work& w : group) {
-                        if (w.source == nullptr) w.source = Share(DecodedSource(w.want.asset));
                         w.made.set_value(
                             w.want.covering
-                                ? CoveringFrom(std::move(w.source), w.want.width, w.want.height)
-                                : SizedFrom(w.want.asset, std::move(w.source), w.want.width,
-                                            w.want.height));
+                                ? CoveringOf(w.want.asset, w.source, w.want.width, w.want.height)
+                            : ResourcesOf(w.want.asset).kept
+                                ? SizedFrom(w.want.asset, std::move(w.source), w.want.width,
+                                            w.want.height)
+                                : UnkeptSized(w.want.asset, w.want.width, w.want.height));
+                    }
+                    for (size_t i; (i = queue->next++) < queue->work.size();) {
+                        TextWork& t = queue->work[i];
+                        t.face.set_value(RenderTextImage(t.want.text, t.want.font, t.want.colour));
                     }
                 }));
         } catch (const std::exception&) {
             continue;  // no thread: the layout makes these itself
         }
+        started = true;
         cache.prepared.insert(futures.begin(), futures.end());
     }
+    // Drawn by a thread that started, else where they are asked for.
+    if (started) cache.preparedTexts = std::move(faces);
 }
 
 void DropPreparedPictures() {
     PictureCache& cache = Cache();
     cache.prepared.clear();
+    cache.preparedTexts.clear();
     for (std::future<void>& thread : cache.preparing) thread.wait();
     cache.preparing.clear();
 }
 
+Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
+    auto& prepared = Cache().preparedTexts;
+    const auto it = std::find_if(prepared.begin(), prepared.end(), [&](const auto& p) {
+        return p.first == std::tie(gbkText, font, colour);
+    });
+    if (it == prepared.end()) return RenderTextImage(gbkText, font, colour);
+    Image face = it->second.get();
+    prepared.erase(it);
+    return face;
+}
+
 PixelsView BakedPixels(Asset asset, int w, int h) {
-    const BakedPicture* baked = FindBaked(asset, w, h);
-    const PixelsView view =
-        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
-    return view.width == w && view.height == h ? view : PixelsView();
+    return BakedView(asset, w, h);
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/model/layout.h"
+#include "wheel/font_spec.h"
 #include "wheel/image.h"
 
 namespace kelvra {
@@ -23,6 +24,9 @@ struct PictureCache {
     // Being made on another thread (PreparePictures), by (asset, width, height, covering).
     std::map<std::tuple<Asset, int, int, bool>, std::shared_future<std::shared_ptr<const Image>>>
         prepared;
+    // Texts being drawn on another thread, each once.
+    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
+        preparedTexts;
     std::vector<std::future<void>> preparing;  // the threads making them
 };
 
@@ -33,8 +37,15 @@ struct WantedPicture {
     bool covering;
 };
 
+// A text a layout is about to show, drawn as RenderTextImage draws it.
+struct WantedText {
+    std::string text;
+    FontSpec font;
+    uint32_t colour;
+};
+
 // The picture at its source size; null when the resource is missing or cannot be decoded. The
-// background's source is large and only ever shown at other sizes: it is decoded anew, not kept.
+// background's source is large and only ever shown at other sizes: it is copied anew, not kept.
 std::shared_ptr<const Image> Picture(Asset asset);
 
 // The picture at w x h, made once per size while it is shown: the baked one when the program has
@@ -46,15 +57,19 @@ std::shared_ptr<const Image> PictureAt(Asset asset, int w, int h);
 // would. Made once per size.
 std::shared_ptr<const Image> PictureCovering(Asset asset, int w, int h);
 
-// Starts making the pictures a new layout will show on other threads, in the order given, so
-// that they are made beside the rest of the layout (fonts, text, the controls' places) instead
-// of before it; PictureAt and PictureCovering take them, waiting until each is done. A picture
-// shown already or baked in, or all of them when no thread can be started, are left to those
-// as before.
-void PreparePictures(const std::vector<WantedPicture>& wanted);
+// Starts making the pictures and drawing the texts a new layout will show on other threads, in
+// the order given, so that they are made beside the rest of the layout (fonts, the controls'
+// places) instead of before it; PictureAt, PictureCovering and PreparedTexts take them, waiting
+// until each is done. A picture shown already or baked in, or all of them when no thread can be
+// started, are left to those as before.
+void PreparePictures(const std::vector<WantedPicture>& wanted,
+                     const std::vector<WantedText>& texts = {});
 
-// Forgets the prepared pictures that were not taken, once they are done.
+// Forgets the prepared pictures and texts that were not taken, once they are done.
 void DropPreparedPictures();
+
+// Draws texts as RenderTextImage does, taking each one prepared (PreparePictures) instead.
+Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour);
 
 // The picture at w x h made now and not kept: the source itself at its own size, else reduced
 // from the 200 % master (enlarged from it beyond 200 %), or the source stretched where there is
@@ -65,9 +80,11 @@ Image MakePictureAt(Asset asset, int w, int h);
 // tools/bake-pictures.sh, so that a start decodes none of them. The backgrounds of the windows at
 // 100 %, exactly as MakePictureAt makes them: a canvas shows one where it lies in the program,
 // without a private copy (decoding the source and stretching it take tens of milliseconds, a
-// compressed copy still about seven), and the platform decoder is needed at other scales only;
-// they are opaque. The sprites' sources (0 x 0), exactly as decoded from their PNG: copied, not
-// decoded (about 5 ms at a start). A test holds each to what it stands for.
+// compressed copy still about seven); they are opaque. The sprites' sources (0 x 0), exactly as
+// decoded from their PNG: copied, not decoded (about 5 ms at a start). The background's source
+// (0 x 0), from which full screen and every other scale are made where it lies, so that the
+// program never needs the platform's JPEG decoder (decoding took a quarter of the first F11). A
+// test holds each to what it stands for.
 struct BakedPicture {
     Asset asset;
     int width, height;
@@ -80,6 +97,7 @@ inline constexpr BakedPicture kBakedPictures[] = {
     {Asset::Plate, 0, 0, L"PLATE_KPX"},
     {Asset::Pointer, 0, 0, L"POINTER_KPX"},
     {Asset::Hub, 0, 0, L"HUB_KPX"},
+    {Asset::Sunburst, 0, 0, L"SUNBURST_KPX"},  // the full-screen background is made from it
 };
 
 // The picture's source decoded from its compressed form, as baking needs it; empty when it has

@@ -62,7 +62,10 @@ TextLayout MeasureText(HDC dc, const std::vector<std::string>& lines) {
 // a turned font has no baseline along the rows, and its lines start at their tops as they do there.
 void DrawInk(HDC dc, const TextLayout& layout, bool alongRows, uint32_t colour, Image& label) {
     constexpr int n = kInkOversampling;
-    const int bandRows = std::min(layout.height, kInkBandRows);
+    // Bands of one height: a label a row taller than a band is drawn as two halves, not as a
+    // whole band and then a band for its last row.
+    const int bands = (layout.height + kInkBandRows - 1) / kInkBandRows;
+    const int bandRows = (layout.height + bands - 1) / bands;
     // One row more above and below each band, which the filter reaches into.
     const int maskRows = (bandRows + 2) * n;
     BITMAPINFO bi{};

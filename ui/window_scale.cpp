@@ -76,7 +76,7 @@ UnitRect LoadedWindow::UnitsOf(const Component& c) const {
     return {left, top, scale_.Units(r.right) - left, scale_.Units(r.bottom) - top};
 }
 
-void LoadedWindow::Relayout(Scale scale) {
+void LoadedWindow::Relayout(Scale scale, const std::function<void()>& meanwhile) {
     // The controls take their new fonts before the old ones go.
     for (auto& [font, handle] : fonts_) retiredFonts_.push_back(handle);
     if (guiFont_ != nullptr) retiredFonts_.push_back(guiFont_);
@@ -110,11 +110,21 @@ void LoadedWindow::Relayout(Scale scale) {
             control->SetNativeFont();
         }
     }
-    // The pictures of the new layout are made on other threads while the controls are laid out.
+    // The pictures and texts of the new layout are made on other threads while the controls are
+    // laid out: those that want none first.
     std::vector<WantedPicture> wanted;
-    for (Component* c : now) c->WantPictures(wanted);
-    PreparePictures(wanted);
-    for (Component* c : now) c->Relayout();
+    std::vector<WantedText> texts;
+    std::vector<Component*> waiting;
+    for (Component* c : now) {
+        const size_t before = wanted.size() + texts.size();
+        c->WantPictures(wanted, texts);
+        if (wanted.size() + texts.size() != before) waiting.push_back(c);
+    }
+    PreparePictures(wanted, texts);
+    for (Component* c : now)
+        if (std::find(waiting.begin(), waiting.end(), c) == waiting.end()) c->Relayout();
+    if (meanwhile) meanwhile();
+    for (Component* c : waiting) c->Relayout();
     DropPreparedPictures();
     DropRetiredFonts();
     InvalidateRect(hwnd_, nullptr, TRUE);

@@ -279,7 +279,7 @@ inline uint32_t ToByte(float v) {
 // and blue in one word, alpha and green in the other), and kept while the result rows that
 // need it are made; each result row then blends two such rows. A premultiplied colour stays at
 // most its alpha, since every channel of a pixel has the same weights.
-Image Enlarge(const Image& src, int w, int h) {
+Image Enlarge(PixelsView src, int w, int h) {
     const LinearTaps across = BuildLinearTaps(src.width, w);
     const LinearTaps down = BuildLinearTaps(src.height, h);
     Image out(w, h);
@@ -367,12 +367,14 @@ Image RotateImage(const Image& src, int degreesClockwise) {
     return TurnBilinear(src, a);
 }
 
-Image ScaleImage(const Image& src, int w, int h) {
+Image ScaleImage(PixelsView src, int w, int h) {
     if (w <= 0 || h <= 0 || src.IsEmpty()) {
         return Image(w, h);
     }
     if (w == src.width && h == src.height) {
-        return src;
+        Image copy(w, h);
+        std::copy(src.pixels, src.pixels + copy.pixels.size(), copy.pixels.begin());
+        return copy;
     }
     if (w >= src.width && h >= src.height) {
         return Enlarge(src, w, h);
@@ -423,13 +425,11 @@ Image ScaleImage(const Image& src, int w, int h) {
     return img;
 }
 
-Image ReduceImage(const Image& master, int w, int h) {
+Image ReduceImage(PixelsView master, int w, int h) {
     if (w <= 0 || h <= 0 || master.IsEmpty() || w > master.width || h > master.height ||
-        2 * w < master.width || 2 * h < master.height) {
+        2 * w < master.width || 2 * h < master.height ||
+        (w == master.width && h == master.height)) {
         return ScaleImage(master, w, h);
-    }
-    if (w == master.width && h == master.height) {
-        return master;
     }
     const BoxTaps across = BuildBoxTaps(master.width, w);
     const BoxTaps down = BuildBoxTaps(master.height, h);

@@ -84,14 +84,15 @@ Image ImageFromRgba(const uint8_t* rgba, int width, int height);
 // surroundings so that the edges come out anti-aliased.
 Image RotateImage(const Image& src, int degreesClockwise);
 
-// Resampled to w x h, each axis on its own: area average when shrinking, linear when growing.
-Image ScaleImage(const Image& src, int w, int h);
+// Resampled to w x h, each axis on its own: area average when shrinking, linear when growing;
+// a copy at its own size.
+Image ScaleImage(PixelsView src, int w, int h);
 
 // A master picture reduced to w x h, each side between half of the master's and all of it: every
 // result pixel is the average of the master's area it covers, on premultiplied pixels, so a 2:1
 // reduction averages 2 x 2 blocks exactly. Integer arithmetic: the same pixels on every compiler.
 // Other sizes go to ScaleImage.
-Image ReduceImage(const Image& master, int w, int h);
+Image ReduceImage(PixelsView master, int w, int h);
 
 // Premultiplied "over" of src onto dst with src's top-left at (x, y), touching only clip.
 void Compose(Image& dst, const Image& src, int x, int y, const Rect& clip);

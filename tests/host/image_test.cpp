@@ -128,7 +128,7 @@ TEST(ScaleImage, UniformColourStaysAsItIsAtAnySize) {
     // the weights of every pixel must add up to exactly one.
     struct Case {
         const char* name;
-        Image (*resize)(const Image&, int, int);
+        Image (*resize)(PixelsView, int, int);
         int fromW, fromH, w, h;
     };
     const Case cases[] = {

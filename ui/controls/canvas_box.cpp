@@ -19,7 +19,8 @@ CanvasBox::Fit CanvasBox::FitNow() const {
             window_.CanvasOrigin(*this), window_.fullScreen()};
 }
 
-void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted) const {
+void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted,
+                             std::vector<WantedText>& texts) const {
     const Fit fit = FitNow();
     // A canvas kept for this layout has its pictures.
     if (canvas_ == nullptr || (kept_.canvas != nullptr && kept_.fit == fit)) return;
@@ -30,6 +31,11 @@ void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted) const {
     }
     if (fit.fullScreen || BakedPixels(def_->picture, fit.width, fit.height).IsEmpty())
         wanted.push_back({def_->picture, fit.width, fit.height, fit.fullScreen});
+    for (const Placed& p : placed_) {
+        SpriteTemplate tmpl = ScaledRecord(p);
+        if (!tmpl.text.empty())
+            texts.push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour});
+    }
 }
 
 void CanvasBox::MakeCanvas() {
@@ -43,7 +49,7 @@ void CanvasBox::MakeCanvas() {
         UpdateSprites(old.canvas.get());
     } else {
         const int w = fit.width, h = fit.height;
-        canvas_ = std::make_unique<Canvas>(w, h, TextsDrawnAhead(), copies_);
+        canvas_ = std::make_unique<Canvas>(w, h, &PreparedTexts, copies_);
         // The sprites first, the background, the largest picture, last: it may still be being
         // made on another thread.
         for (const Placed& p : placed_) {
@@ -109,34 +115,6 @@ SpriteTemplate CanvasBox::ScaledRecord(const Placed& p) const {
     SpriteTemplate tmpl = *p.copy;
     if (tmpl.font.set) tmpl.font.height = window_.scale().Px(tmpl.font.height);
     return tmpl;
-}
-
-TextRenderer CanvasBox::TextsDrawnAhead() const {
-    // Drawn now, while the pictures of a new layout are being made on other threads
-    // (PreparePictures), rather than one by one between the waits for them; each is handed to
-    // the canvas once, later texts are drawn when asked for.
-    struct Drawn {
-        std::string text;
-        FontSpec font;
-        uint32_t colour;
-        Image face;
-    };
-    auto drawn = std::make_shared<std::vector<Drawn>>();
-    for (const Placed& p : placed_) {
-        SpriteTemplate tmpl = ScaledRecord(p);
-        if (tmpl.text.empty()) continue;
-        Image face = RenderTextImage(tmpl.text, tmpl.font, tmpl.textColour);
-        drawn->push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour, std::move(face)});
-    }
-    return [drawn](const std::string& text, const FontSpec& font, uint32_t colour) {
-        const auto it = std::find_if(drawn->begin(), drawn->end(), [&](const Drawn& d) {
-            return d.text == text && d.font == font && d.colour == colour;
-        });
-        if (it == drawn->end()) return RenderTextImage(text, font, colour);
-        Image face = std::move(it->face);
-        drawn->erase(it);
-        return face;
-    };
 }
 
 int CanvasBox::Place(const Placed& p) {

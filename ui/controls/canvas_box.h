@@ -22,7 +22,8 @@ class CanvasBox : public Component {
     using Component::Component;
     void CreateNative(HWND parent) override;
     void Relayout() override;
-    void WantPictures(std::vector<WantedPicture>& wanted) const override;
+    void WantPictures(std::vector<WantedPicture>& wanted,
+                      std::vector<WantedText>& texts) const override;
     // A copy of the sprite template `templateId` of the same window, as it is now, at (left,
     // top); 0 when there is no such template.
     int AddSprite(int32_t templateId, int left, int top, bool visible = true);
@@ -80,9 +81,6 @@ class CanvasBox : public Component {
     void MakeBackground(int w, int h);
     // A placed sprite's record with its font at the window's scale.
     SpriteTemplate ScaledRecord(const Placed& p) const;
-    // Draws the texts of the sprites placed so far at the window's scale now, for the canvas
-    // about to be made.
-    TextRenderer TextsDrawnAhead() const;
     int Place(const Placed& p);
     void Flush();
     // One pool for the records and every canvas built from them: at 100 % a sprite and its
