@@ -90,9 +90,11 @@ void LoadedWindow::EnterFullScreen() {
         subject = {0, 0, client.cx, client.cy};
     }
     full_.subject = subject;
-    // The screen as it is, kept for the way back, is what the cover shows until the full screen
-    // is whole. The new layout is made with drawing held, which changes nothing on the screen:
-    // the screen is read on another thread meanwhile, unless another page shows first.
+    // The new layout is made with drawing held, which changes nothing on the screen; the screen
+    // as it is, kept for the way back, is read on another thread meanwhile. Then a cover goes up
+    // showing the full screen's picture, which the screen takes in one piece, and the window
+    // changes beneath it. When another page shows first, the cover goes up before, showing the
+    // screen as it is, and shows the window once it has changed.
     const bool coverable = !OtherWindowsIn(hwnd_, m);
     std::future<HBITMAP> reading;
     std::optional<ScreenCover> cover;
@@ -111,13 +113,18 @@ void LoadedWindow::EnterFullScreen() {
         HeldDrawing held(hwnd_);
         ShowPage(0);
         full_.on = true;
-        // The cover goes up while the pictures are being made.
-        Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy),
-                 [&] {
-                     if (!reading.valid()) return;
-                     full_.before = reading.get();
-                     if (full_.before != nullptr) cover.emplace(m, full_.before);
-                 });
+        Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
+        if (reading.valid()) {
+            full_.before = reading.get();
+            // The first page's canvas fills the monitor; what lies over it (the start label)
+            // draws the canvas beneath it, and its caption when it has one.
+            const CanvasBox* shown = FirstPageCanvas(components_);
+            if (full_.before != nullptr && shown != nullptr && shown->canvas() != nullptr)
+                cover.emplace(
+                    m, [shown](HDC dc, const RECT& r) { shown->PaintTo(dc, r, r.left, r.top); });
+            else if (full_.before != nullptr)
+                cover.emplace(m, full_.before);
+        }
         SetWindowLongPtrW(hwnd_, GWL_STYLE,
                           (full_.style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_POPUP);
         SetWindowPos(hwnd_, HWND_TOP, m.left, m.top, full_.monitor.cx, full_.monitor.cy,

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -97,9 +96,7 @@ class LoadedWindow final : public WindowHost {
     void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
     SIZE ClientUnits() const;
-    // `meanwhile` runs once the controls that wait for no picture are laid out, before those
-    // that may wait for one being made.
-    void Relayout(Scale scale, const std::function<void()>& meanwhile = {});
+    void Relayout(Scale scale);
     void ReleaseFonts();
     void EnterFullScreen();
     void LeaveFullScreen();

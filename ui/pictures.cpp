@@ -120,7 +120,8 @@ PixelsView BakedView(Asset asset, int w, int h) {
 // pixels where the program has them, without a copy; else decoded into `decoded`.
 PixelsView UnkeptSource(Asset asset, Image& decoded) {
     const BakedPicture* raw = FindBaked(asset, 0, 0);
-    const PixelsView view = raw != nullptr ? RawPicture(ResourceBytes(raw->resource)) : PixelsView();
+    const PixelsView view =
+        raw != nullptr ? RawPicture(ResourceBytes(raw->resource)) : PixelsView();
     if (!view.IsEmpty()) return view;
     decoded = DecodedSource(asset);
     return decoded;
@@ -310,22 +311,21 @@ void PreparePictures(const std::vector<WantedPicture>& wanted,
                 std::make_tuple(w.want.asset, w.want.width, w.want.height, w.want.covering),
                 w.made.get_future().share());
         try {
-            cache.preparing.push_back(
-                std::async(std::launch::async, [group = std::move(group), queue]() mutable {
-                    for (Work& w : group) {
-                        w.made.set_value(
-                            w.want.covering
-                                ? CoveringOf(w.want.asset, w.source, w.want.width, w.want.height)
-                            : ResourcesOf(w.want.asset).kept
-                                ? SizedFrom(w.want.asset, std::move(w.source), w.want.width,
-                                            w.want.height)
-                                : UnkeptSized(w.want.asset, w.want.width, w.want.height));
-                    }
-                    for (size_t i; (i = queue->next++) < queue->work.size();) {
-                        TextWork& t = queue->work[i];
-                        t.face.set_value(RenderTextImage(t.want.text, t.want.font, t.want.colour));
-                    }
-                }));
+            cache.preparing.push_back(std::async(std::launch::async, [group = std::move(group),
+                                                                      queue]() mutable {
+                for (Work& w : group) {
+                    w.made.set_value(w.want.covering ? CoveringOf(w.want.asset, w.source,
+                                                                  w.want.width, w.want.height)
+                                     : ResourcesOf(w.want.asset).kept
+                                         ? SizedFrom(w.want.asset, std::move(w.source),
+                                                     w.want.width, w.want.height)
+                                         : UnkeptSized(w.want.asset, w.want.width, w.want.height));
+                }
+                for (size_t i; (i = queue->next++) < queue->work.size();) {
+                    TextWork& t = queue->work[i];
+                    t.face.set_value(RenderTextImage(t.want.text, t.want.font, t.want.colour));
+                }
+            }));
         } catch (const std::exception&) {
             continue;  // no thread: the layout makes these itself
         }

@@ -1,5 +1,7 @@
 #include "ui/screen_cover.h"
 
+#include <cstdint>
+
 namespace kelvra {
 
 namespace {
@@ -92,6 +94,11 @@ ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before
     PutUp();
 }
 
+ScreenCover::ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)> paint)
+    : area_(area), paint_(std::move(paint)) {
+    PutUp();
+}
+
 ScreenCover::ScreenCover(HWND window) {
     if (!GetWindowRect(window, &area_) || OtherWindowsIn(window, area_)) return;
     before_ = ReadWindow(window);
@@ -100,7 +107,7 @@ ScreenCover::ScreenCover(HWND window) {
 }
 
 void ScreenCover::PutUp() {
-    if (before_ == nullptr) return;
+    if (before_ == nullptr && !paint_) return;
     static const ATOM registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
@@ -115,10 +122,11 @@ void ScreenCover::PutUp() {
                             area_.right - area_.left, area_.bottom - area_.top, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
     if (hwnd_ == nullptr) return;
-    // Shown with the screen's own picture, whenever the system puts it on the screen; nothing
-    // changes.
+    // Shown with its picture, which the screen takes at once: the screen's own (nothing changes),
+    // or the one it is to show next.
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd_);
+    Present();
 }
 
 ScreenCover::~ScreenCover() {
@@ -128,25 +136,55 @@ ScreenCover::~ScreenCover() {
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {
     if (hwnd_ == nullptr) return;
-    // Drawn into the cover itself, which from now on paints nothing of its own.
-    revealed_ = true;
-    HDC dc = GetDC(hwnd_);
-    if (under != nullptr) Copy(dc, under, area_.right - area_.left, area_.bottom - area_.top);
-    RECT r;
-    GetWindowRect(window, &r);
-    // The window's own picture, which the system keeps whole although the cover hides it.
-    HDC from = GetWindowDC(window);
-    BitBlt(dc, r.left - area_.left, r.top - area_.top, r.right - r.left, r.bottom - r.top, from, 0,
-           0, SRCCOPY);
-    ReleaseDC(window, from);
-    ReleaseDC(hwnd_, dc);
-    ValidateRect(hwnd_, nullptr);
-    Present();
+    if (under != nullptr || !Shows(window)) {
+        // Drawn into the cover itself, which from now on paints nothing of its own.
+        revealed_ = true;
+        HDC dc = GetDC(hwnd_);
+        if (under != nullptr) Copy(dc, under, area_.right - area_.left, area_.bottom - area_.top);
+        RECT r;
+        GetWindowRect(window, &r);
+        // The window's own picture, which the system keeps whole although the cover hides it.
+        HDC from = GetWindowDC(window);
+        BitBlt(dc, r.left - area_.left, r.top - area_.top, r.right - r.left, r.bottom - r.top, from,
+               0, 0, SRCCOPY);
+        ReleaseDC(window, from);
+        ReleaseDC(hwnd_, dc);
+        ValidateRect(hwnd_, nullptr);
+        Present();
+    }
     // What the system reported meanwhile (Wine: the X server's word on the window's new place)
     // may have asked the window to paint again: done now, still under the cover, so that the
     // picture the window shows when the cover goes is the one just revealed.
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Present();
+}
+
+bool ScreenCover::Shows(HWND window) const {
+    RECT r;
+    if (hwnd_ == nullptr || revealed_ || !GetWindowRect(window, &r) || r.left < area_.left ||
+        r.top < area_.top || r.right > area_.right || r.bottom > area_.bottom)
+        return false;
+    HBITMAP shown = ReadWindow(hwnd_), now = ReadWindow(window);
+    DIBSECTION mine{}, its{};
+    bool same = shown != nullptr && now != nullptr &&
+                GetObjectW(shown, sizeof mine, &mine) == sizeof mine &&
+                GetObjectW(now, sizeof its, &its) == sizeof its;
+    // Both are top-down pixels of 32 bits; the byte beyond the colour is not shown.
+    for (int y = 0; same && y < its.dsBm.bmHeight; ++y) {
+        const auto* a = reinterpret_cast<const uint32_t*>(
+                            static_cast<const char*>(mine.dsBm.bmBits) +
+                            static_cast<size_t>(y + r.top - area_.top) * mine.dsBm.bmWidthBytes) +
+                        (r.left - area_.left);
+        const auto* b =
+            reinterpret_cast<const uint32_t*>(static_cast<const char*>(its.dsBm.bmBits) +
+                                              static_cast<size_t>(y) * its.dsBm.bmWidthBytes);
+        uint32_t differ = 0;
+        for (int x = 0; x < its.dsBm.bmWidth; ++x) differ |= a[x] ^ b[x];
+        same = (differ & 0xFFFFFF) == 0;
+    }
+    if (shown != nullptr) DeleteObject(shown);
+    if (now != nullptr) DeleteObject(now);
+    return same;
 }
 
 void ScreenCover::Present() {
@@ -166,7 +204,9 @@ LRESULT CALLBACK ScreenCover::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         const auto* self =
             reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr && !self->revealed_) {
+        if (self != nullptr && !self->revealed_ && self->paint_) {
+            self->paint_(dc, ps.rcPaint);
+        } else if (self != nullptr && !self->revealed_) {
             HDC from = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(from, self->before_);
             BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace kelvra {
 
 // Where the screen is not composed by the system (Wine on X), a window that changes size shows
@@ -14,12 +16,19 @@ namespace kelvra {
 // it; Reveal puts the window's new picture into the cover's, which the screen takes in one
 // piece; the cover goes when it is destroyed, leaving the same picture. Where the system composes
 // the screen the cover changes nothing that is seen.
+//
+// A cover may also go up showing the window's next picture, drawn by the caller: the screen then
+// takes it in one piece as the cover goes up, and Reveal finds nothing more to show unless the
+// window paints otherwise.
 class ScreenCover {
   public:
     // `before` is the picture of `area` as the screen shows it now (screen pixels of that size),
     // which the cover shows until Reveal and which must last as long as it; without one there is
     // no cover.
     ScreenCover(const RECT& area, HBITMAP before);
+    // Showing what `paint` draws into a DC of the area's pixels, for the rectangle asked for: the
+    // picture the screen is to show next, which it takes as the cover goes up.
+    ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)> paint);
     // Over `window`, showing its own picture (which is what the screen shows there), unless
     // another window of the program lies over it (OtherWindowsIn): then there is no cover.
     explicit ScreenCover(HWND window);
@@ -31,11 +40,13 @@ class ScreenCover {
     HWND hwnd() const { return hwnd_; }
     // Copies `window` as it is now, its frame included, into the picture where it lies on the
     // screen, over `under` (the picture of the area to show around it) when there is one, and
-    // shows that.
+    // shows that; without `under`, nothing when the cover shows the window's picture already.
     void Reveal(HWND window, HBITMAP under = nullptr);
+    // Whether the cover's picture holds `window` as it is now, where it lies.
+    bool Shows(HWND window) const;
 
   private:
-    // Puts the cover up over area_, showing before_.
+    // Puts the cover up over area_, showing its picture, and lets the screen take it.
     void PutUp();
     // Lets the system put what was drawn into windows on the screen now.
     static void Present();
@@ -44,6 +55,7 @@ class ScreenCover {
     RECT area_{};
     HBITMAP before_ = nullptr;
     bool ownsBefore_ = false;
+    std::function<void(HDC, const RECT&)> paint_;
     bool revealed_ = false;
     HWND hwnd_ = nullptr;
 };

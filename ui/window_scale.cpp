@@ -76,7 +76,7 @@ UnitRect LoadedWindow::UnitsOf(const Component& c) const {
     return {left, top, scale_.Units(r.right) - left, scale_.Units(r.bottom) - top};
 }
 
-void LoadedWindow::Relayout(Scale scale, const std::function<void()>& meanwhile) {
+void LoadedWindow::Relayout(Scale scale) {
     // The controls take their new fonts before the old ones go.
     for (auto& [font, handle] : fonts_) retiredFonts_.push_back(handle);
     if (guiFont_ != nullptr) retiredFonts_.push_back(guiFont_);
@@ -123,7 +123,6 @@ void LoadedWindow::Relayout(Scale scale, const std::function<void()>& meanwhile)
     PreparePictures(wanted, texts);
     for (Component* c : now)
         if (std::find(waiting.begin(), waiting.end(), c) == waiting.end()) c->Relayout();
-    if (meanwhile) meanwhile();
     for (Component* c : waiting) c->Relayout();
     DropPreparedPictures();
     DropRetiredFonts();

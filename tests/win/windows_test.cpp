@@ -611,25 +611,59 @@ HBITMAP SolidBitmap(int w, int h, COLORREF colour) {
 }
 
 int g_covers = 0;
+HBITMAP g_firstShown = nullptr;  // the first cover's picture once it first painted
+
+bool IsCover(HWND hwnd) {
+    wchar_t name[32] = {};
+    return GetClassNameW(hwnd, name, 32) > 0 && std::wstring_view(name) == L"KelvraCover";
+}
 
 LRESULT CALLBACK CountCovers(int code, WPARAM wp, LPARAM lp) {
-    wchar_t name[32] = {};
-    if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wp), name, 32) > 0 &&
-        std::wstring_view(name) == L"KelvraCover")
-        ++g_covers;
+    if (code == HCBT_CREATEWND && IsCover(reinterpret_cast<HWND>(wp))) ++g_covers;
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
+LRESULT CALLBACK KeepFirstShown(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && m->message == WM_PAINT && g_firstShown == nullptr && IsCover(m->hwnd))
+        g_firstShown = ReadWindow(m->hwnd);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Whether two top-down 32-bit pictures of one size show the same colours.
+bool SameColours(HBITMAP a, HBITMAP b) {
+    DIBSECTION x{}, y{};
+    if (GetObjectW(a, sizeof x, &x) != sizeof x || GetObjectW(b, sizeof y, &y) != sizeof y ||
+        x.dsBm.bmWidth != y.dsBm.bmWidth || x.dsBm.bmHeight != y.dsBm.bmHeight)
+        return false;
+    const auto* p = static_cast<const uint32_t*>(x.dsBm.bmBits);
+    const auto* q = static_cast<const uint32_t*>(y.dsBm.bmBits);
+    for (size_t i = 0; i < static_cast<size_t>(x.dsBm.bmWidth) * x.dsBm.bmHeight; ++i)
+        if (((p[i] ^ q[i]) & 0xFFFFFF) != 0) return false;
+    return true;
+}
+
 // F11 both ways and a page's showing each go under one cover, gone when they are done; none is
-// put up while another window of the program lies over the main window.
+// put up while another window of the program lies over the main window. Into full screen, the
+// cover goes up showing the full screen's picture already, which the window then shows.
 TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     ASSERT_TRUE(LoadWindow(kMain));
     LoadedWindow* main = FindLoadedWindow(kMain);
     HHOOK hook = SetWindowsHookExW(WH_CBT, &CountCovers, nullptr, GetCurrentThreadId());
+    HHOOK painted = SetWindowsHookExW(WH_CALLWNDPROCRET, &KeepFirstShown, nullptr,
+                                      GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
+    ASSERT_NE(painted, nullptr);
     g_covers = 0;
     main->ToggleFullScreen();
     EXPECT_EQ(g_covers, 1) << "into full screen";
+    UnhookWindowsHookEx(painted);
+    HBITMAP full = ReadWindow(main->hwnd());
+    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, full))
+        << "the cover first showed another picture than the full screen's";
+    DeleteObject(full);
+    DeleteObject(g_firstShown);
+    g_firstShown = nullptr;
     main->ToggleFullScreen();
     EXPECT_EQ(g_covers, 2) << "back to the window";
     main->SelectPage(1);
@@ -706,6 +740,19 @@ TEST(ScreenCover, HoldsThePictureThenShowsTheWindowWhereItLiesAndGoes) {
         EXPECT_EQ(shows(30, 20), RGB(255, 0, 0)) << "a later paint keeps what Reveal showed";
     }
     EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
+    // A cover that goes up showing what the window shows has nothing to reveal; one that does
+    // not shows the window once revealed.
+    for (const bool asTheWindow : {true, false}) {
+        HBRUSH brush = CreateSolidBrush(asTheWindow ? RGB(255, 0, 0) : RGB(0, 255, 0));
+        ScreenCover cover(area, [brush](HDC dc, const RECT& r) { FillRect(dc, &r, brush); });
+        EXPECT_EQ(cover.Shows(red), asTheWindow);
+        cover.Reveal(red);
+        EXPECT_EQ(cover.Shows(red), asTheWindow) << "Reveal copied the window again";
+        HBITMAP read = ReadWindow(cover.hwnd());
+        EXPECT_EQ(PixelOf(read, 30, 20), RGB(255, 0, 0));
+        DeleteObject(read);
+        DeleteObject(brush);
+    }
     DeleteObject(green);
     DeleteObject(blue);
     DestroyWindow(red);

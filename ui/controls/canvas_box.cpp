@@ -33,8 +33,7 @@ void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted,
         wanted.push_back({def_->picture, fit.width, fit.height, fit.fullScreen});
     for (const Placed& p : placed_) {
         SpriteTemplate tmpl = ScaledRecord(p);
-        if (!tmpl.text.empty())
-            texts.push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour});
+        if (!tmpl.text.empty()) texts.push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour});
     }
 }
 
@@ -77,7 +76,8 @@ void CanvasBox::MakeCanvas() {
 void CanvasBox::UpdateSprites(const Canvas* previous) {
     std::vector<int> gone;
     for (int id : canvas_->SpriteIds())
-        if (std::none_of(placed_.begin(), placed_.end(), [id](const Placed& p) { return p.id == id; }))
+        if (std::none_of(placed_.begin(), placed_.end(),
+                         [id](const Placed& p) { return p.id == id; }))
             gone.push_back(id);
     canvas_->RemoveSprites(gone);
     // Sprites added since come after every kept one, as they did on the canvas left.
@@ -168,8 +168,7 @@ void CanvasBox::RotateSprite(int id, int delta) {
 void CanvasBox::Flush() {
     const std::vector<Rect> dirty = canvas_->TakeDirtyRects();
     // A window that is not shown yet is painted whole when it shows.
-    if (dirty.empty() || hwnd_ == nullptr || !IsWindowVisible(GetAncestor(hwnd_, GA_ROOT)))
-        return;
+    if (dirty.empty() || hwnd_ == nullptr || !IsWindowVisible(GetAncestor(hwnd_, GA_ROOT))) return;
     // Only what changed: a turned pointer's bands, not its whole box. The paint follows with the
     // next look at the message queue; during a spin that is the first thing its wait does, so
     // drawing overlaps the wait instead of adding to it.
