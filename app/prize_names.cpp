@@ -29,7 +29,6 @@ void SaveNames() {
     }
     LoadPrizeTableIntoBoxes();
     DrawWheel();
-    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main)) main->DrawFullScreenTextsAhead();
 }
 
 }  // namespace kelvra
