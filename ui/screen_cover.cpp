@@ -136,11 +136,18 @@ ScreenCover::~ScreenCover() {
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {
     if (hwnd_ == nullptr) return;
-    if (under != nullptr || !Shows(window)) {
+    // What the system reported meanwhile (Wine: the X server's word on the window's new place
+    // and frame) may have asked the window to paint again: done first, still under the cover,
+    // so that the picture taken is the window's last.
+    Present();
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Taken again should the window have painted otherwise once more.
+    for (int taken = 0; taken < 2 && (under != nullptr || !Shows(window)); ++taken) {
         // Drawn into the cover itself, which from now on paints nothing of its own.
         revealed_ = true;
         HDC dc = GetDC(hwnd_);
         if (under != nullptr) Copy(dc, under, area_.right - area_.left, area_.bottom - area_.top);
+        under = nullptr;
         RECT r;
         GetWindowRect(window, &r);
         // The window's own picture, which the system keeps whole although the cover hides it.
@@ -151,17 +158,13 @@ void ScreenCover::Reveal(HWND window, HBITMAP under) {
         ReleaseDC(hwnd_, dc);
         ValidateRect(hwnd_, nullptr);
         Present();
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
-    // What the system reported meanwhile (Wine: the X server's word on the window's new place)
-    // may have asked the window to paint again: done now, still under the cover, so that the
-    // picture the window shows when the cover goes is the one just revealed.
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Present();
 }
 
 bool ScreenCover::Shows(HWND window) const {
     RECT r;
-    if (hwnd_ == nullptr || revealed_ || !GetWindowRect(window, &r) || r.left < area_.left ||
+    if (hwnd_ == nullptr || !GetWindowRect(window, &r) || r.left < area_.left ||
         r.top < area_.top || r.right > area_.right || r.bottom > area_.bottom)
         return false;
     HBITMAP shown = ReadWindow(hwnd_), now = ReadWindow(window);

@@ -38,9 +38,10 @@ class ScreenCover {
 
     // The cover's window; null when there is none.
     HWND hwnd() const { return hwnd_; }
-    // Copies `window` as it is now, its frame included, into the picture where it lies on the
-    // screen, over `under` (the picture of the area to show around it) when there is one, and
-    // shows that; without `under`, nothing when the cover shows the window's picture already.
+    // Lets the window paint what the system asked of it meanwhile, then copies it as it is, its
+    // frame included, into the picture where it lies on the screen, over `under` (the picture of
+    // the area to show around it) when there is one, and shows that; without `under`, nothing
+    // when the cover shows the window's picture already.
     void Reveal(HWND window, HBITMAP under = nullptr);
     // Whether the cover's picture holds `window` as it is now, where it lies.
     bool Shows(HWND window) const;

@@ -522,10 +522,10 @@ TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheN
     const LONG windowWidth = client.right;
     const int canvasWidth = canvas->canvas()->Width();
 
-    g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
-    g_canvasProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
+    g_mainProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
+    g_canvasProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchPaints)));
     const auto toggle = [&](LONG wantClient, int wantCanvas, const char* when) {
         g_paints.clear();
         main->ToggleFullScreen();
@@ -536,8 +536,9 @@ TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheN
             << when << ": the canvas painted";
         for (const PaintSeen& p : g_paints)
             ASSERT_TRUE(p.clientWidth == wantClient && p.canvasWidth == wantCanvas)
-                << when << ": a paint of " << (p.hwnd == canvas->hwnd() ? "the canvas" : "the window")
-                << " saw a window " << p.clientWidth << " and a canvas " << p.canvasWidth
+                << when << ": a paint of "
+                << (p.hwnd == canvas->hwnd() ? "the canvas" : "the window") << " saw a window "
+                << p.clientWidth << " and a canvas " << p.canvasWidth
                 << " pixels wide before the new layout was whole";
     };
     toggle(width, width, "into full screen");
@@ -557,7 +558,8 @@ TEST_F(WindowsTest, FullScreenPaintsOnlyItsWholeLayoutAndKeepsItsPicturesForTheN
     EXPECT_EQ(canvas->canvas()->FindSprite(plate)->unturned, plateAtSize);
     canvas->SetSpriteAngle(pointer, 108);
     toggle(windowWidth, canvasWidth, "back again");
-    EXPECT_EQ(canvas->GetSpriteAngle(pointer), 108) << "turned in full screen, turned in the window";
+    EXPECT_EQ(canvas->GetSpriteAngle(pointer), 108)
+        << "turned in full screen, turned in the window";
     SetWindowLongPtrW(canvas->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_canvasProc));
     SetWindowLongPtrW(main->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_mainProc));
 }
@@ -593,7 +595,6 @@ TEST(WindowsFatal, ReachingAWindowNotLoadedEndsTheProgram) {
         EXPECT_EQ(r.exitCode, static_cast<DWORD>(-1));
     }
 }
-
 
 HBITMAP SolidBitmap(int w, int h, COLORREF colour) {
     HDC screen = GetDC(nullptr);
@@ -650,8 +651,8 @@ TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     ASSERT_TRUE(LoadWindow(kMain));
     LoadedWindow* main = FindLoadedWindow(kMain);
     HHOOK hook = SetWindowsHookExW(WH_CBT, &CountCovers, nullptr, GetCurrentThreadId());
-    HHOOK painted = SetWindowsHookExW(WH_CALLWNDPROCRET, &KeepFirstShown, nullptr,
-                                      GetCurrentThreadId());
+    HHOOK painted =
+        SetWindowsHookExW(WH_CALLWNDPROCRET, &KeepFirstShown, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     ASSERT_NE(painted, nullptr);
     g_covers = 0;
@@ -740,18 +741,37 @@ TEST(ScreenCover, HoldsThePictureThenShowsTheWindowWhereItLiesAndGoes) {
         EXPECT_EQ(shows(30, 20), RGB(255, 0, 0)) << "a later paint keeps what Reveal showed";
     }
     EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
-    // A cover that goes up showing what the window shows has nothing to reveal; one that does
-    // not shows the window once revealed.
+    // A cover that goes up showing what the window shows has nothing to reveal and keeps
+    // painting its own picture; one that does not shows the window once revealed.
     for (const bool asTheWindow : {true, false}) {
         HBRUSH brush = CreateSolidBrush(asTheWindow ? RGB(255, 0, 0) : RGB(0, 255, 0));
-        ScreenCover cover(area, [brush](HDC dc, const RECT& r) { FillRect(dc, &r, brush); });
+        int paints = 0;
+        ScreenCover cover(area, [brush, &paints](HDC dc, const RECT& r) {
+            ++paints;
+            FillRect(dc, &r, brush);
+        });
         EXPECT_EQ(cover.Shows(red), asTheWindow);
         cover.Reveal(red);
-        EXPECT_EQ(cover.Shows(red), asTheWindow) << "Reveal copied the window again";
-        HBITMAP read = ReadWindow(cover.hwnd());
-        EXPECT_EQ(PixelOf(read, 30, 20), RGB(255, 0, 0));
-        DeleteObject(read);
+        EXPECT_TRUE(cover.Shows(red));
+        const int before = paints;
+        RedrawWindow(cover.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_EQ(paints > before, asTheWindow) << "Reveal copied the window though it was shown";
         DeleteObject(brush);
+    }
+    // A paint the window still owes when Reveal comes is done first: the cover shows the
+    // window's last picture.
+    {
+        ScreenCover cover(area, green);
+        HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
+        const auto was =
+            SetClassLongPtrW(red, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(yellow));
+        InvalidateRect(red, nullptr, TRUE);
+        cover.Reveal(red, blue);
+        HBITMAP read = ReadWindow(cover.hwnd());
+        EXPECT_EQ(PixelOf(read, 30, 20), RGB(255, 255, 0));
+        DeleteObject(read);
+        SetClassLongPtrW(red, GCLP_HBRBACKGROUND, was);
+        DeleteObject(yellow);
     }
     DeleteObject(green);
     DeleteObject(blue);
