@@ -107,15 +107,6 @@ const BakedPicture* FindBaked(Asset asset, int w, int h) {
     return nullptr;
 }
 
-// The raw pixels of the baked picture of that size where they lie in the program; empty when
-// there are none.
-PixelsView BakedView(Asset asset, int w, int h) {
-    const BakedPicture* baked = FindBaked(asset, w, h);
-    const PixelsView view =
-        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
-    return view.width == w && view.height == h ? view : PixelsView();
-}
-
 // The source of a picture the program does not keep (the background), for any thread: its raw
 // pixels where the program has them, without a copy; else decoded into `decoded`.
 PixelsView UnkeptSource(Asset asset, Image& decoded) {
@@ -356,7 +347,10 @@ Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t c
 }
 
 PixelsView BakedPixels(Asset asset, int w, int h) {
-    return BakedView(asset, w, h);
+    const BakedPicture* baked = FindBaked(asset, w, h);
+    const PixelsView view =
+        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
+    return view.width == w && view.height == h ? view : PixelsView();
 }
 
 Image MakePictureAt(Asset asset, int w, int h) {

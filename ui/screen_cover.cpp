@@ -90,8 +90,8 @@ bool OtherWindowsIn(HWND window, const RECT& area) {
     return search.found;
 }
 
-ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area), before_(before) {
-    PutUp();
+ScreenCover::ScreenCover(const RECT& area, HBITMAP before) : area_(area) {
+    ShowPicture(before);
 }
 
 ScreenCover::ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)> paint)
@@ -101,13 +101,24 @@ ScreenCover::ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)>
 
 ScreenCover::ScreenCover(HWND window) {
     if (!GetWindowRect(window, &area_) || OtherWindowsIn(window, area_)) return;
-    before_ = ReadWindow(window);
-    ownsBefore_ = true;
+    owned_ = ReadWindow(window);
+    ShowPicture(owned_);
+}
+
+void ScreenCover::ShowPicture(HBITMAP picture) {
+    if (picture == nullptr) return;
+    paint_ = [picture](HDC dc, const RECT& r) {
+        HDC from = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(from, picture);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
+        SelectObject(from, old);
+        DeleteDC(from);
+    };
     PutUp();
 }
 
 void ScreenCover::PutUp() {
-    if (before_ == nullptr && !paint_) return;
+    if (!paint_) return;
     static const ATOM registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
@@ -131,7 +142,7 @@ void ScreenCover::PutUp() {
 
 ScreenCover::~ScreenCover() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    if (ownsBefore_ && before_ != nullptr) DeleteObject(before_);
+    if (owned_ != nullptr) DeleteObject(owned_);
 }
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {
@@ -207,17 +218,7 @@ LRESULT CALLBACK ScreenCover::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         const auto* self =
             reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr && !self->revealed_ && self->paint_) {
-            self->paint_(dc, ps.rcPaint);
-        } else if (self != nullptr && !self->revealed_) {
-            HDC from = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(from, self->before_);
-            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, from, ps.rcPaint.left, ps.rcPaint.top,
-                   SRCCOPY);
-            SelectObject(from, old);
-            DeleteDC(from);
-        }
+        if (self != nullptr && !self->revealed_) self->paint_(dc, ps.rcPaint);
         EndPaint(hwnd, &ps);
         return 0;
     } else if (msg == WM_ERASEBKGND) {

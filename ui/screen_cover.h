@@ -47,15 +47,16 @@ class ScreenCover {
     bool Shows(HWND window) const;
 
   private:
-    // Puts the cover up over area_, showing its picture, and lets the screen take it.
+    // Puts the cover up showing `picture` (area_'s pixels); none without one.
+    void ShowPicture(HBITMAP picture);
+    // Puts the cover up over area_, showing what paint_ draws, and lets the screen take it.
     void PutUp();
     // Lets the system put what was drawn into windows on the screen now.
     static void Present();
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     RECT area_{};
-    HBITMAP before_ = nullptr;
-    bool ownsBefore_ = false;
+    HBITMAP owned_ = nullptr;  // a picture the cover read itself
     std::function<void(HDC, const RECT&)> paint_;
     bool revealed_ = false;
     HWND hwnd_ = nullptr;
