@@ -107,6 +107,15 @@ const BakedPicture* FindBaked(Asset asset, int w, int h) {
     return nullptr;
 }
 
+// A baked picture as an image over its pixels where they lie in the program, or a copy of them
+// when they cannot be shown there; empty without one.
+Image ImageOfBaked(const BakedPicture* baked) {
+    if (baked == nullptr) return {};
+    const std::string_view bytes = ResourceBytes(baked->resource);
+    const PixelsView view = RawPicture(bytes);
+    return view.IsEmpty() ? ImageFromRawPicture(bytes) : LentImage(view);
+}
+
 // The source of a picture the program does not keep (the background), for any thread: its raw
 // pixels where the program has them, without a copy; else decoded into `decoded`.
 PixelsView UnkeptSource(Asset asset, Image& decoded) {
@@ -182,7 +191,7 @@ std::shared_ptr<const Image> TakePrepared(Asset asset, int w, int h, bool coveri
 
 Image Baked(Asset asset, int w, int h) {
     const BakedPicture* baked = FindBaked(asset, w, h);
-    Image image = baked != nullptr ? ImageFromRawPicture(ResourceBytes(baked->resource)) : Image();
+    Image image = ImageOfBaked(baked);
     return image.width == w && image.height == h ? image : Image();
 }
 
@@ -195,18 +204,16 @@ Image DecodedSource(Asset asset) {
 std::shared_ptr<const Image> Picture(Asset asset) {
     const PictureResources resources = ResourcesOf(asset);
     if (!resources.kept) {
-        // A copy of its raw pixels, or the decoded picture itself.
+        // Its raw pixels where they lie, or the decoded picture itself.
         Image decoded;
         const PixelsView source = UnkeptSource(asset, decoded);
-        return Share(decoded.IsEmpty() ? ScaleImage(source, source.width, source.height)
-                                       : std::move(decoded));
+        return Share(decoded.IsEmpty() ? LentImage(source) : std::move(decoded));
     }
     auto& sources = Cache().sources;
     auto it = sources.find(asset);
     if (it == sources.end()) {
-        // Copied from its raw pixels where the program has them, else decoded.
-        const BakedPicture* raw = FindBaked(asset, 0, 0);
-        Image source = raw != nullptr ? ImageFromRawPicture(ResourceBytes(raw->resource)) : Image();
+        // Its raw pixels where the program has them, else decoded.
+        Image source = ImageOfBaked(FindBaked(asset, 0, 0));
         if (source.IsEmpty()) source = DecodedSource(asset);
         it = sources.emplace(asset, Share(std::move(source))).first;
     }

@@ -274,7 +274,6 @@ inline uint32_t ToByte(float v) {
     return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
 
-
 // Linear on both axes in integers. A source row is blended across once, into 16-bit lanes (red
 // and blue in one word, alpha and green in the other), and kept while the result rows that
 // need it are made; each result row then blends two such rows. A premultiplied colour stays at
@@ -534,6 +533,25 @@ PixelsView RawPicture(std::string_view bytes) {
     static_assert(std::endian::native == std::endian::little,
                   "the pixels are stored little-endian");
     return {w, h, reinterpret_cast<const uint32_t*>(pixels)};
+}
+
+PixelBuffer PixelBuffer::Lent(const uint32_t* pixels, size_t count) {
+    PixelBuffer buffer;
+    if (count > 0) {
+        buffer.lent_ = pixels;
+        buffer.lentCount_ = count;
+    }
+    return buffer;
+}
+
+Image LentImage(PixelsView pixels) {
+    Image image;
+    if (pixels.IsEmpty()) return image;
+    image.width = pixels.width;
+    image.height = pixels.height;
+    image.pixels =
+        PixelBuffer::Lent(pixels.pixels, static_cast<size_t>(pixels.width) * pixels.height);
+    return image;
 }
 
 Image ImageFromRawPicture(std::string_view bytes) {

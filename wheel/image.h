@@ -1,7 +1,9 @@
 #pragma once
 // Premultiplied images and rectangles: raw pictures, turning, scaling, reduction, composing.
 
+#include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,12 +28,60 @@ Rect IntersectRect(const Rect& a, const Rect& b);
 // The smallest rectangle holding both; an empty rectangle adds nothing.
 Rect UnionRect(const Rect& a, const Rect& b);
 
+// The pixels of an Image: its own, or pixels lent to it that stay for as long as the program runs
+// (a picture compiled into it, shown where it lies without a private copy). Lent pixels are never
+// written: the buffer takes a copy of its own before the first change; copying the buffer copies
+// the loan, not the pixels.
+class PixelBuffer {
+  public:
+    using value_type = uint32_t;
+    using iterator = uint32_t*;
+    using const_iterator = const uint32_t*;
+
+    PixelBuffer() = default;
+    PixelBuffer(size_t count, uint32_t fill) : own_(count, fill) {}
+    // NOLINTNEXTLINE(google-explicit-constructor): pixels given as a list or a vector.
+    PixelBuffer(std::vector<uint32_t> pixels) : own_(std::move(pixels)) {}
+    PixelBuffer(std::initializer_list<uint32_t> pixels) : own_(pixels) {}
+    static PixelBuffer Lent(const uint32_t* pixels, size_t count);
+
+    size_t size() const { return lent_ != nullptr ? lentCount_ : own_.size(); }
+    bool empty() const { return size() == 0; }
+    const uint32_t* data() const { return lent_ != nullptr ? lent_ : own_.data(); }
+    const uint32_t* begin() const { return data(); }
+    const uint32_t* end() const { return data() + size(); }
+    const uint32_t& operator[](size_t i) const { return data()[i]; }
+    uint32_t* data() { return Own().data(); }
+    uint32_t* begin() { return data(); }
+    uint32_t* end() { return data() + own_.size(); }
+    uint32_t& operator[](size_t i) { return Own()[i]; }
+    void resize(size_t count) { Own().resize(count); }
+    bool IsLent() const { return lent_ != nullptr; }
+
+    friend bool operator==(const PixelBuffer& a, const PixelBuffer& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+  private:
+    std::vector<uint32_t>& Own() {
+        if (lent_ != nullptr) [[unlikely]] {
+            own_.assign(lent_, lent_ + lentCount_);
+            lent_ = nullptr;
+        }
+        return own_;
+    }
+
+    std::vector<uint32_t> own_;
+    const uint32_t* lent_ = nullptr;
+    size_t lentCount_ = 0;
+};
+
 // Premultiplied 32-bit pixels, 0xAARRGGBB: in memory B, G, R, A, rows top-down, the layout of a
 // 32-bit top-down DIB.
 struct Image {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;
+    PixelBuffer pixels;
 
     Image() = default;
     Image(int w, int h, uint32_t fill = 0);
@@ -64,6 +114,9 @@ std::string RawPictureBytes(const Image& image);
 // a 4-byte boundary (then ImageFromRawPicture copies them).
 PixelsView RawPicture(std::string_view bytes);
 Image ImageFromRawPicture(std::string_view bytes);
+// An image over pixels that stay for as long as the program runs, such as a RawPicture's: no
+// copy is made unless the image is changed.
+Image LentImage(PixelsView pixels);
 
 inline uint32_t PixelAlpha(uint32_t p) {
     return p >> 24;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "wheel/png_decode.h"
@@ -259,6 +260,25 @@ TEST(RawPicture, ReadsBackWhatWasWrittenAndRefusesWhatIsNotOne) {
     for (const std::string& bad : {bytes.substr(0, bytes.size() - 1), bytes + "x",
                                    "KPX2" + bytes.substr(4), std::string("KPX1")})
         EXPECT_TRUE(ImageFromRawPicture(bad).IsEmpty() && RawPicture(bad).IsEmpty());
+}
+
+// An image over lent pixels shows them where they lie, and its copies too; a change to any of
+// them is made in a copy of its own, never in the pixels lent.
+TEST(LentImage, ShowsThePixelsInPlaceAndChangesOnlyACopy) {
+    const std::vector<uint32_t> lent = {1, 2, 3, 4, 5, 6};
+    const Image image = LentImage(PixelsView(3, 2, lent.data()));
+    ASSERT_EQ(std::pair(image.width, image.height), std::pair(3, 2));
+    EXPECT_EQ(image.pixels.data(), lent.data());
+    Image copy = image;
+    EXPECT_EQ(std::as_const(copy).pixels.data(), lent.data()) << "a copy shares the loan";
+    copy.At(1, 1) = 50;
+    EXPECT_NE(std::as_const(copy).pixels.data(), lent.data());
+    EXPECT_EQ(copy.pixels, (std::vector<uint32_t>{1, 2, 3, 4, 50, 6}));
+    EXPECT_EQ(lent, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(image, LentImage(PixelsView(3, 2, lent.data())));
+    Image grown = image;
+    grown.pixels.resize(8);
+    EXPECT_EQ(grown.pixels, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 0, 0}));
 }
 
 TEST(ImageFromRgba, Premultiplies) {
