@@ -29,6 +29,7 @@ void SaveNames() {
     }
     LoadPrizeTableIntoBoxes();
     DrawWheel();
+    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main)) main->DrawFullScreenTextsAhead();
 }
 
 }  // namespace kelvra

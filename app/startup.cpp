@@ -19,7 +19,10 @@ constexpr UINT_PTR kMakeSettingsPageTimer = 0x5350;
 
 void CALLBACK MakeSettingsPage(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     KillTimer(hwnd, id);
-    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main)) main->CreateDeferredControls();
+    if (LoadedWindow* main = FindLoadedWindow(WindowId::Main)) {
+        main->CreateDeferredControls();
+        main->DrawFullScreenTextsAhead();
+    }
 }
 
 }  // namespace

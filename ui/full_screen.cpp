@@ -13,6 +13,7 @@
 #include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
 #include "ui/loaded_window.h"
+#include "ui/pictures.h"
 #include "ui/screen_cover.h"
 
 namespace kelvra {
@@ -66,21 +67,13 @@ void LoadedWindow::ShowPage(int32_t page) {
     SelectPage(page);
 }
 
-void LoadedWindow::EnterFullScreen() {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    full_.placement.length = sizeof full_.placement;
-    GetWindowPlacement(hwnd_, &full_.placement);
-    full_.style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    full_.scale = scale_;
-    full_.page = currentPage_;
-    full_.focus = GetFocus();
-
-    const RECT& m = monitor.rcMonitor;
-    full_.monitor = {m.right - m.left, m.bottom - m.top};
+bool LoadedWindow::FullScreenFit(RECT& monitor, UnitRect& subject) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info)) return false;
+    monitor = info.rcMonitor;
     const CanvasBox* canvas = FirstPageCanvas(components_);
-    UnitRect subject = canvas != nullptr ? canvas->DrawingBounds() : UnitRect{};
+    subject = canvas != nullptr ? canvas->DrawingBounds() : UnitRect{};
     if (canvas != nullptr) {
         subject.left += canvas->common().left;
         subject.top += canvas->common().top;
@@ -89,7 +82,34 @@ void LoadedWindow::EnterFullScreen() {
         const SIZE client = ClientUnits();
         subject = {0, 0, client.cx, client.cy};
     }
+    return true;
+}
+
+void LoadedWindow::DrawFullScreenTextsAhead() {
+    const CanvasBox* canvas = FirstPageCanvas(components_);
+    RECT m;
+    UnitRect subject;
+    if (full_.on || canvas == nullptr || !FullScreenFit(m, subject)) return;
+    std::vector<WantedText> texts;
+    canvas->WantTexts(
+        Scale::ToFit(subject.width, subject.height, m.right - m.left, m.bottom - m.top), texts);
+    DrawTextsAhead(texts);
+}
+
+void LoadedWindow::EnterFullScreen() {
+    RECT m;
+    UnitRect subject;
+    if (!FullScreenFit(m, subject)) return;
+    full_.placement.length = sizeof full_.placement;
+    GetWindowPlacement(hwnd_, &full_.placement);
+    full_.style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    full_.scale = scale_;
+    full_.page = currentPage_;
+    full_.focus = GetFocus();
+
+    full_.monitor = {m.right - m.left, m.bottom - m.top};
     full_.subject = subject;
+    const CanvasBox* canvas = FirstPageCanvas(components_);
     // The new layout is made with drawing held, which changes nothing on the screen; the screen
     // as it is, kept for the way back, is read on another thread meanwhile. Then a cover goes up
     // showing the full screen's picture, which the screen takes in one piece, and the window

@@ -62,6 +62,9 @@ class LoadedWindow final : public WindowHost {
     // Makes the native windows of the controls left for later, hidden: at idle time after the
     // start, so that a page's first showing only paints.
     void CreateDeferredControls();
+    // Draws the texts full screen will show now (an idle moment), so that F11 does not wait for
+    // them.
+    void DrawFullScreenTextsAhead();
     void EnsureCreated(Component& c) override;
     int32_t Raise(int32_t componentId, EventKind event, const EventArgs& args) override;
 
@@ -98,6 +101,8 @@ class LoadedWindow final : public WindowHost {
     SIZE ClientUnits() const;
     void Relayout(Scale scale);
     void ReleaseFonts();
+    // The monitor the window is on, and the part of the window full screen fills it with.
+    bool FullScreenFit(RECT& monitor, UnitRect& subject) const;
     void EnterFullScreen();
     void LeaveFullScreen();
     // Shows the page as a click on its tab does.

@@ -283,9 +283,13 @@ void PreparePictures(const std::vector<WantedPicture>& wanted,
     };
     auto queue = std::make_shared<Texts>();
     for (const WantedText& want : texts)
-        if (std::none_of(queue->work.begin(), queue->work.end(), [&](const TextWork& t) {
-                return std::tie(t.want.text, t.want.font, t.want.colour) ==
-                       std::tie(want.text, want.font, want.colour);
+        if (std::none_of(queue->work.begin(), queue->work.end(),
+                         [&](const TextWork& t) {
+                             return std::tie(t.want.text, t.want.font, t.want.colour) ==
+                                    std::tie(want.text, want.font, want.colour);
+                         }) &&
+            std::none_of(cache.textsAhead.begin(), cache.textsAhead.end(), [&](const auto& a) {
+                return a.first == std::tie(want.text, want.font, want.colour);
             }))
             queue->work.push_back({want, {}});
     std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
@@ -342,15 +346,42 @@ void DropPreparedPictures() {
     cache.preparing.clear();
 }
 
+void DrawTextsAhead(const std::vector<WantedText>& texts) {
+    PictureCache& cache = Cache();
+    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
+        ahead;
+    for (const WantedText& want : texts) {
+        const auto key = std::make_tuple(want.text, want.font, want.colour);
+        if (std::any_of(ahead.begin(), ahead.end(), [&](const auto& a) { return a.first == key; }))
+            continue;
+        // One drawn ahead before and still wanted is kept.
+        const auto kept = std::find_if(cache.textsAhead.begin(), cache.textsAhead.end(),
+                                       [&](const auto& a) { return a.first == key; });
+        if (kept != cache.textsAhead.end()) {
+            ahead.push_back(*kept);
+            continue;
+        }
+        // Drawn here, not on a thread of their own: a thread's first drawing costs more memory
+        // than its texts.
+        std::promise<Image> face;
+        face.set_value(RenderTextImage(want.text, want.font, want.colour));
+        ahead.emplace_back(key, face.get_future().share());
+    }
+    cache.textsAhead = std::move(ahead);
+}
+
 Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
-    auto& prepared = Cache().preparedTexts;
-    const auto it = std::find_if(prepared.begin(), prepared.end(), [&](const auto& p) {
-        return p.first == std::tie(gbkText, font, colour);
-    });
-    if (it == prepared.end()) return RenderTextImage(gbkText, font, colour);
-    Image face = it->second.get();
-    prepared.erase(it);
-    return face;
+    PictureCache& cache = Cache();
+    for (auto* made : {&cache.preparedTexts, &cache.textsAhead}) {
+        const auto it = std::find_if(made->begin(), made->end(), [&](const auto& p) {
+            return p.first == std::tie(gbkText, font, colour);
+        });
+        if (it == made->end()) continue;
+        Image face = it->second.get();
+        made->erase(it);
+        return face;
+    }
+    return RenderTextImage(gbkText, font, colour);
 }
 
 PixelsView BakedPixels(Asset asset, int w, int h) {

@@ -27,6 +27,9 @@ struct PictureCache {
     // Texts being drawn on another thread, each once.
     std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
         preparedTexts;
+    // Texts of a later layout drawn at an idle moment (DrawTextsAhead).
+    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
+        textsAhead;
     std::vector<std::future<void>> preparing;  // the threads making them
 };
 
@@ -68,7 +71,12 @@ void PreparePictures(const std::vector<WantedPicture>& wanted,
 // Forgets the prepared pictures and texts that were not taken, once they are done.
 void DropPreparedPictures();
 
-// Draws texts as RenderTextImage does, taking each one prepared (PreparePictures) instead.
+// Draws the texts a layout the program may show next will need (full screen), and keeps them until
+// that layout takes them or other texts are drawn ahead instead; PreparePictures then leaves them
+// out.
+void DrawTextsAhead(const std::vector<WantedText>& texts);
+
+// Draws texts as RenderTextImage does, taking each one prepared or drawn ahead instead.
 Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour);
 
 // The picture at w x h made now and not kept: the source itself at its own size, else reduced

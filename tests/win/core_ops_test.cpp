@@ -298,6 +298,20 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
     EXPECT_EQ(prepared.size(), 1u) << "both taken";
     DropPreparedPictures();
     EXPECT_TRUE(prepared.empty());
+    // Texts drawn ahead at an idle moment are taken by the layout that shows them, not drawn
+    // again, and are what would be drawn in place.
+    FontSpec font;
+    font.set = true;
+    font.height = -40;
+    font.face = "宋体";
+    const Image vip = RenderTextImage("VIP", font, 0);
+    DrawTextsAhead({{"VIP", font, 0}});
+    PreparePictures({}, {{"VIP", font, 0}, {"WWW", font, 0}});
+    const PictureCache& cache = LayerState<PictureCache>();
+    EXPECT_EQ(cache.preparedTexts.size(), 1u) << "VIP was drawn ahead";
+    EXPECT_TRUE(PreparedTexts("VIP", font, 0) == vip);
+    EXPECT_TRUE(cache.textsAhead.empty()) << "taken";
+    DropPreparedPictures();
 }
 
 // The large glyphs of a label are drawn 64 label rows at a time, each band with a margin row

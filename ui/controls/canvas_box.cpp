@@ -31,8 +31,12 @@ void CanvasBox::WantPictures(std::vector<WantedPicture>& wanted,
     }
     if (fit.fullScreen || BakedPixels(def_->picture, fit.width, fit.height).IsEmpty())
         wanted.push_back({def_->picture, fit.width, fit.height, fit.fullScreen});
+    WantTexts(fit.scale, texts);
+}
+
+void CanvasBox::WantTexts(const Scale& scale, std::vector<WantedText>& texts) const {
     for (const Placed& p : placed_) {
-        SpriteTemplate tmpl = ScaledRecord(p);
+        SpriteTemplate tmpl = ScaledRecord(p, scale);
         if (!tmpl.text.empty()) texts.push_back({std::move(tmpl.text), tmpl.font, tmpl.textColour});
     }
 }
@@ -111,15 +115,15 @@ void CanvasBox::Relayout() {
     if (canvas_) MakeCanvas();
 }
 
-SpriteTemplate CanvasBox::ScaledRecord(const Placed& p) const {
+SpriteTemplate CanvasBox::ScaledRecord(const Placed& p, const Scale& scale) const {
     SpriteTemplate tmpl = *p.copy;
-    if (tmpl.font.set) tmpl.font.height = window_.scale().Px(tmpl.font.height);
+    if (tmpl.font.set) tmpl.font.height = scale.Px(tmpl.font.height);
     return tmpl;
 }
 
 int CanvasBox::Place(const Placed& p) {
     const Component* source = window_.Find(p.templateId);
-    SpriteTemplate tmpl = ScaledRecord(p);
+    SpriteTemplate tmpl = ScaledRecord(p, window_.scale());
     const Scale& scale = window_.scale();
     if (source != nullptr) tmpl.shared = TemplatePictureAt(*source, scale);
     canvas_->SetNextId(p.id);

@@ -24,6 +24,8 @@ class CanvasBox : public Component {
     void Relayout() override;
     void WantPictures(std::vector<WantedPicture>& wanted,
                       std::vector<WantedText>& texts) const override;
+    // Adds the texts its sprites show at `scale`.
+    void WantTexts(const Scale& scale, std::vector<WantedText>& texts) const;
     // A copy of the sprite template `templateId` of the same window, as it is now, at (left,
     // top); 0 when there is no such template.
     int AddSprite(int32_t templateId, int left, int top, bool visible = true);
@@ -79,8 +81,8 @@ class CanvasBox : public Component {
     void UpdateSprites(const Canvas* previous);
     // The background made at w x h, when none is baked in at that size.
     void MakeBackground(int w, int h);
-    // A placed sprite's record with its font at the window's scale.
-    SpriteTemplate ScaledRecord(const Placed& p) const;
+    // A placed sprite's record with its font at `scale`.
+    SpriteTemplate ScaledRecord(const Placed& p, const Scale& scale) const;
     int Place(const Placed& p);
     void Flush();
     // One pool for the records and every canvas built from them: at 100 % a sprite and its
