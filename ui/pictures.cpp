@@ -116,15 +116,20 @@ Image ImageOfBaked(const BakedPicture* baked) {
     return view.IsEmpty() ? ImageFromRawPicture(bytes) : LentImage(view);
 }
 
-// The source of a picture the program does not keep (the background), for any thread: its raw
-// pixels where the program has them, without a copy; else decoded into `decoded`.
-PixelsView UnkeptSource(Asset asset, Image& decoded) {
-    const BakedPicture* raw = FindBaked(asset, 0, 0);
+// For any thread: the picture baked as `size` x `size` (the source or the master), its raw pixels
+// where the program has them, without a copy; else decoded from `compressed` into `decoded`.
+PixelsView RawOrDecoded(Asset asset, int size, const wchar_t* compressed, Image& decoded) {
+    const BakedPicture* raw = FindBaked(asset, size, size);
     const PixelsView view =
         raw != nullptr ? RawPicture(ResourceBytes(raw->resource)) : PixelsView();
     if (!view.IsEmpty()) return view;
-    decoded = DecodedSource(asset);
+    decoded = Decode(compressed);
     return decoded;
+}
+
+// The source of a picture the program does not keep (the background), for any thread.
+PixelsView UnkeptSource(Asset asset, Image& decoded) {
+    return RawOrDecoded(asset, 0, ResourcesOf(asset).source, decoded);
 }
 
 std::shared_ptr<const Image> Share(Image image) {
@@ -135,8 +140,9 @@ std::shared_ptr<const Image> Share(Image image) {
 std::shared_ptr<const Image> SizedFrom(Asset asset, std::shared_ptr<const Image> source, int w,
                                        int h) {
     if (source == nullptr || (source->width == w && source->height == h)) return source;
-    // The master is decoded for this size only and not kept.
-    const Image master = Decode(ResourcesOf(asset).master);
+    // The master is read where it lies, or decoded for this size only and not kept.
+    Image decoded;
+    const PixelsView master = RawOrDecoded(asset, kBakedMaster, ResourcesOf(asset).master, decoded);
     return Share(master.IsEmpty() ? ScaleImage(*source, w, h) : ReduceImage(master, w, h));
 }
 
@@ -199,6 +205,10 @@ Image Baked(Asset asset, int w, int h) {
 
 Image DecodedSource(Asset asset) {
     return Decode(ResourcesOf(asset).source);
+}
+
+Image DecodedMaster(Asset asset) {
+    return Decode(ResourcesOf(asset).master);
 }
 
 std::shared_ptr<const Image> Picture(Asset asset) {

@@ -91,8 +91,11 @@ Image MakePictureAt(Asset asset, int w, int h);
 // compressed copy still about seven); they are opaque. The sprites' sources (0 x 0), exactly as
 // decoded from their PNG: copied, not decoded (about 5 ms at a start). The background's source
 // (0 x 0), from which full screen and every other scale are made where it lies, so that the
-// program never needs the platform's JPEG decoder (decoding took a quarter of the first F11). A
-// test holds each to what it stands for.
+// program never needs the platform's JPEG decoder (decoding took a quarter of the first F11). The
+// sprites' masters at 200 % (kBakedMaster), exactly as decoded from their PNG, from which the
+// larger sizes are reduced where they lie (decoding the plate's took 20-30 ms of the first F11).
+// A test holds each to what it stands for.
+inline constexpr int kBakedMaster = -1;
 struct BakedPicture {
     Asset asset;
     int width, height;
@@ -106,11 +109,16 @@ inline constexpr BakedPicture kBakedPictures[] = {
     {Asset::Pointer, 0, 0, L"POINTER_KPX"},
     {Asset::Hub, 0, 0, L"HUB_KPX"},
     {Asset::Sunburst, 0, 0, L"SUNBURST_KPX"},  // the full-screen background is made from it
+    {Asset::Plate, kBakedMaster, kBakedMaster, L"PLATE2X_KPX"},
+    {Asset::Pointer, kBakedMaster, kBakedMaster, L"POINTER2X_KPX"},
+    {Asset::Hub, kBakedMaster, kBakedMaster, L"HUB2X_KPX"},
 };
 
 // The picture's source decoded from its compressed form, as baking needs it; empty when it has
 // none.
 Image DecodedSource(Asset asset);
+// The same of the picture's master at 200 %.
+Image DecodedMaster(Asset asset);
 
 // The baked picture of that size where it lies in the program; empty when there is none.
 PixelsView BakedPixels(Asset asset, int w, int h);

@@ -35,7 +35,9 @@ int wmain(int argc, wchar_t** argv) {
     for (const kelvra::BakedPicture& baked : kelvra::kBakedPictures) {
         const kelvra::Image image =
             baked.width == 0 ? kelvra::DecodedSource(baked.asset)
-                             : kelvra::MakePictureAt(baked.asset, baked.width, baked.height);
+            : baked.width == kelvra::kBakedMaster
+                ? kelvra::DecodedMaster(baked.asset)
+                : kelvra::MakePictureAt(baked.asset, baked.width, baked.height);
         std::wstring name = baked.resource;  // SUNBURST_528X548_KPX -> sunburst528x548.kpx
         std::wstring file;
         for (wchar_t c : name.substr(0, name.size() - 4))
