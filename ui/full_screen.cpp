@@ -135,13 +135,17 @@ void LoadedWindow::EnterFullScreen() {
         full_.on = true;
         Relayout(Scale::ToFit(subject.width, subject.height, full_.monitor.cx, full_.monitor.cy));
         if (reading.valid()) {
-            full_.before = reading.get();
             // The first page's canvas fills the monitor; what lies over it (the start label)
-            // draws the canvas beneath it, and its caption when it has one.
+            // draws the canvas beneath it, and its caption when it has one. Its picture is
+            // composed while the screen is still being read.
             const CanvasBox* shown = FirstPageCanvas(components_);
-            if (full_.before != nullptr && shown != nullptr && shown->canvas() != nullptr)
-                cover.emplace(
-                    m, [shown](HDC dc, const RECT& r) { shown->PaintTo(dc, r, r.left, r.top); });
+            std::shared_ptr<const CanvasBox::Part> next;
+            if (shown != nullptr && shown->canvas() != nullptr)
+                next = std::make_shared<const CanvasBox::Part>(
+                    shown->Composed({0, 0, full_.monitor.cx, full_.monitor.cy}));
+            full_.before = reading.get();
+            if (full_.before != nullptr && next != nullptr)
+                cover.emplace(m, [next](HDC dc, const RECT&) { CanvasBox::Show(dc, *next, 0, 0); });
             else if (full_.before != nullptr)
                 cover.emplace(m, full_.before);
         }

@@ -1,5 +1,6 @@
 #include "ui/screen_cover.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kelvra {
@@ -31,13 +32,17 @@ void Copy(HDC to, HBITMAP from, int w, int h) {
 
 namespace {
 
-// A bitmap of w x h with what `from` shows from (x, y).
+// A bitmap of w x h with what `from` shows from (x, y). Read in bands of rows: Wine holds its one
+// link to the X server for the whole of a read from the screen, and the window's thread needs it
+// meanwhile to lay its window out.
 HBITMAP CopyOf(HDC from, int x, int y, int w, int h) {
+    constexpr int kBandRows = 128;
     HBITMAP bitmap = MakeBitmap(from, w, h);
     if (bitmap == nullptr) return nullptr;
     HDC dc = CreateCompatibleDC(from);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, from, x, y, SRCCOPY);
+    for (int top = 0; top < h; top += kBandRows)
+        BitBlt(dc, 0, top, w, std::min(kBandRows, h - top), from, x, y + top, SRCCOPY);
     SelectObject(dc, old);
     DeleteDC(dc);
     return bitmap;

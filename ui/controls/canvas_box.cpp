@@ -8,6 +8,23 @@
 
 namespace kelvra {
 
+namespace {
+
+// Shows pixels in one drawing call, which the screen takes whole.
+void ShowPixels(HDC dc, const Image& pixels, int x, int y) {
+    if (pixels.IsEmpty()) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = pixels.width;
+    bi.bmiHeader.biHeight = -pixels.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    SetDIBitsToDevice(dc, x, y, pixels.width, pixels.height, 0, 0, 0, pixels.height,
+                      pixels.pixels.data(), &bi, DIB_RGB_COLORS);
+}
+
+}  // namespace
+
 void CanvasBox::CreateNative(HWND parent) {
     MakeCanvas();
     CreateChild(parent, kCanvasBoxClass, L"", def_->tabStop ? WS_TABSTOP : 0);
@@ -217,30 +234,22 @@ void CanvasBox::PaintUpdate(HDC dc, const RECT& bounds, HRGN update) const {
     for (DWORD i = 0; i < region->rdh.nCount; ++i)
         canvas_->RenderInto(scratch_, box.left, box.top, backgroundPixels_,
                             {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom});
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = scratch_.width;
-    bi.bmiHeader.biHeight = -scratch_.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    SetDIBitsToDevice(dc, box.left, box.top, scratch_.width, scratch_.height, 0, 0, 0,
-                      scratch_.height, scratch_.pixels.data(), &bi, DIB_RGB_COLORS);
+    ShowPixels(dc, scratch_, box.left, box.top);
 }
 
 void CanvasBox::PaintTo(HDC dc, const RECT& client, int dx, int dy) const {
     // Composed for the area asked for only: the canvas keeps no picture of itself.
+    Show(dc, Composed(client), dx - client.left, dy - client.top);
+}
+
+CanvasBox::Part CanvasBox::Composed(const RECT& client) const {
     const Rect want{client.left, client.top, client.right, client.bottom};
     const Rect in = IntersectRect(want, {0, 0, canvas_->Width(), canvas_->Height()});
-    const Image part = canvas_->RenderRegion(backgroundPixels_, want);
-    if (part.IsEmpty()) return;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = part.width;
-    bi.bmiHeader.biHeight = -part.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    SetDIBitsToDevice(dc, dx + (in.left - client.left), dy + (in.top - client.top), part.width,
-                      part.height, 0, 0, 0, part.height, part.pixels.data(), &bi, DIB_RGB_COLORS);
+    return {canvas_->RenderRegion(backgroundPixels_, want), in.left, in.top};
+}
+
+void CanvasBox::Show(HDC dc, const Part& part, int dx, int dy) {
+    ShowPixels(dc, part.pixels, dx + part.left, dy + part.top);
 }
 
 LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -38,6 +38,15 @@ class CanvasBox : public Component {
     UnitRect DrawingBounds() const;
     // Paints `client` (canvas pixels) of the canvas into `dc` at (dx, dy).
     void PaintTo(HDC dc, const RECT& client, int dx, int dy) const;
+    // What PaintTo paints, composed now to be shown later (Show): the pixels of `client` clipped
+    // to the canvas, and where they lie on it.
+    struct Part {
+        Image pixels;
+        int left = 0, top = 0;
+    };
+    Part Composed(const RECT& client) const;
+    // Paints a part into `dc`, the canvas's (0, 0) at (dx, dy).
+    static void Show(HDC dc, const Part& part, int dx, int dy);
     // Paints what `update` holds of the canvas's own window into its paint DC, which is clipped
     // to it; `bounds` is its bounding rectangle.
     void PaintUpdate(HDC dc, const RECT& bounds, HRGN update) const;
