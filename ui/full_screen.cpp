@@ -85,7 +85,7 @@ bool LoadedWindow::FullScreenFit(RECT& monitor, UnitRect& subject) const {
     return true;
 }
 
-void LoadedWindow::DrawFullScreenTextsAhead() {
+void LoadedWindow::DrawFullScreenTextsAhead(bool drawMissing) {
     const CanvasBox* canvas = FirstPageCanvas(components_);
     RECT m;
     UnitRect subject;
@@ -93,7 +93,7 @@ void LoadedWindow::DrawFullScreenTextsAhead() {
     std::vector<WantedText> texts;
     canvas->WantTexts(
         Scale::ToFit(subject.width, subject.height, m.right - m.left, m.bottom - m.top), texts);
-    DrawTextsAhead(texts);
+    DrawTextsAhead(texts, drawMissing);
 }
 
 void LoadedWindow::EnterFullScreen() {

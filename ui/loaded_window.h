@@ -63,8 +63,8 @@ class LoadedWindow final : public WindowHost {
     // start, so that a page's first showing only paints.
     void CreateDeferredControls();
     // Draws the texts full screen will show now (an idle moment), so that F11 does not wait for
-    // them.
-    void DrawFullScreenTextsAhead();
+    // them; without `drawMissing`, only forgets those drawn before that it no longer shows.
+    void DrawFullScreenTextsAhead(bool drawMissing = true);
     void EnsureCreated(Component& c) override;
     int32_t Raise(int32_t componentId, EventKind event, const EventArgs& args) override;
 

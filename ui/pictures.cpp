@@ -356,7 +356,7 @@ void DropPreparedPictures() {
     cache.preparing.clear();
 }
 
-void DrawTextsAhead(const std::vector<WantedText>& texts) {
+void DrawTextsAhead(const std::vector<WantedText>& texts, bool drawMissing) {
     PictureCache& cache = Cache();
     std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
         ahead;
@@ -371,6 +371,7 @@ void DrawTextsAhead(const std::vector<WantedText>& texts) {
             ahead.push_back(*kept);
             continue;
         }
+        if (!drawMissing) continue;
         // Drawn here, not on a thread of their own: a thread's first drawing costs more memory
         // than its texts.
         std::promise<Image> face;

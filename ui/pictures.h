@@ -73,8 +73,8 @@ void DropPreparedPictures();
 
 // Draws the texts a layout the program may show next will need (full screen), and keeps them until
 // that layout takes them or other texts are drawn ahead instead; PreparePictures then leaves them
-// out.
-void DrawTextsAhead(const std::vector<WantedText>& texts);
+// out. Without `drawMissing`, only those drawn before and still among them are kept.
+void DrawTextsAhead(const std::vector<WantedText>& texts, bool drawMissing = true);
 
 // Draws texts as RenderTextImage does, taking each one prepared or drawn ahead instead.
 Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour);

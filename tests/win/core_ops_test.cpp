@@ -299,13 +299,15 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
     DropPreparedPictures();
     EXPECT_TRUE(prepared.empty());
     // Texts drawn ahead at an idle moment are taken by the layout that shows them, not drawn
-    // again, and are what would be drawn in place.
+    // again, and are what would be drawn in place; after a save only those still shown are kept.
     FontSpec font;
     font.set = true;
     font.height = -40;
     font.face = "宋体";
     const Image vip = RenderTextImage("VIP", font, 0);
-    DrawTextsAhead({{"VIP", font, 0}});
+    DrawTextsAhead({{"VIP", font, 0}, {"OLD", font, 0}});
+    DrawTextsAhead({{"VIP", font, 0}, {"NEW", font, 0}}, false);
+    ASSERT_EQ(LayerState<PictureCache>().textsAhead.size(), 1u) << "OLD forgotten, NEW not drawn";
     PreparePictures({}, {{"VIP", font, 0}, {"WWW", font, 0}});
     const PictureCache& cache = LayerState<PictureCache>();
     EXPECT_EQ(cache.preparedTexts.size(), 1u) << "VIP was drawn ahead";
