@@ -780,5 +780,48 @@ TEST(ScreenCover, HoldsThePictureThenShowsTheWindowWhereItLiesAndGoes) {
     UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
+// The screen is read a band of rows at a time: each band from its own rows, into its own place.
+TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    HWND halves[2];
+    HBRUSH brushes[2];
+    const COLORREF colours[2] = {RGB(255, 0, 0), RGB(0, 0, 255)};
+    const wchar_t* names[2] = {L"KelvraReadTestTop", L"KelvraReadTestBottom"};
+    for (int i = 0; i < 2; ++i) {
+        wc.hbrBackground = brushes[i] = CreateSolidBrush(colours[i]);
+        wc.lpszClassName = names[i];
+        RegisterClassExW(&wc);
+        halves[i] = CreateWindowExW(WS_EX_TOPMOST, names[i], L"", WS_POPUP | WS_VISIBLE, 300,
+                                    20 + 200 * i, 60, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(halves[i], nullptr);
+        UpdateWindow(halves[i]);
+    }
+    // Until the screen shows both (Wine puts a window's picture on the X screen when its thread
+    // looks for messages): their first and last rows, each read in one piece.
+    const auto rowShows = [](int y, COLORREF colour) {
+        HBITMAP row = ReadScreen({300, y, 360, y + 1});
+        const bool shows = PixelOf(row, 30, 0) == colour;
+        DeleteObject(row);
+        return shows;
+    };
+    for (int i = 0; i < 200 && !(rowShows(20, colours[0]) && rowShows(419, colours[1])); ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    HBITMAP read = ReadScreen({300, 20, 360, 420});
+    for (const int y : {0, 150, 199}) EXPECT_EQ(PixelOf(read, 30, y), colours[0]) << "row " << y;
+    for (const int y : {200, 300, 399}) EXPECT_EQ(PixelOf(read, 30, y), colours[1]) << "row " << y;
+    DeleteObject(read);
+    for (int i = 0; i < 2; ++i) {
+        DestroyWindow(halves[i]);
+        UnregisterClassW(names[i], wc.hInstance);
+        DeleteObject(brushes[i]);
+    }
+}
+
 }  // namespace
 }  // namespace kelvra
