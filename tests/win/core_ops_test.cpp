@@ -269,7 +269,11 @@ TEST(Pictures, EachSizeIsMadeOnceAndBakedOnesAreWhatWouldBeMade) {
             ASSERT_FALSE(source.IsEmpty());
             EXPECT_TRUE(ImageFromRawPicture(ResourceBytes(b.resource)) == source)
                 << WideToGbk(b.resource) << ": bake again";
-            if (b.width == 0) EXPECT_TRUE(*Picture(b.asset) == source);
+            if (b.width == 0) {
+                EXPECT_TRUE(*Picture(b.asset) == source);
+                EXPECT_TRUE(Picture(b.asset)->pixels.IsLent())
+                    << WideToGbk(b.resource) << ": shown where it lies, not copied";
+            }
             continue;
         }
         const PixelsView baked = BakedPixels(b.asset, b.width, b.height);
