@@ -107,21 +107,31 @@ const BakedPicture* FindBaked(Asset asset, int w, int h) {
     return nullptr;
 }
 
+// The entry of that text in `faces`; faces.end() when there is none.
+TextFaces::iterator FindFace(TextFaces& faces, const std::string& text, const FontSpec& font,
+                             uint32_t colour) {
+    return std::find_if(faces.begin(), faces.end(),
+                        [&](const auto& f) { return f.first == std::tie(text, font, colour); });
+}
+
+// A baked picture's pixels where they lie in the program; empty without one, or when they cannot
+// be shown there (RawPicture).
+PixelsView PixelsOfBaked(const BakedPicture* baked) {
+    return baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
+}
+
 // A baked picture as an image over its pixels where they lie in the program, or a copy of them
 // when they cannot be shown there; empty without one.
 Image ImageOfBaked(const BakedPicture* baked) {
-    if (baked == nullptr) return {};
-    const std::string_view bytes = ResourceBytes(baked->resource);
-    const PixelsView view = RawPicture(bytes);
-    return view.IsEmpty() ? ImageFromRawPicture(bytes) : LentImage(view);
+    const PixelsView view = PixelsOfBaked(baked);
+    if (!view.IsEmpty()) return LentImage(view);
+    return baked != nullptr ? ImageFromRawPicture(ResourceBytes(baked->resource)) : Image();
 }
 
 // For any thread: the picture baked as `size` x `size` (the source or the master), its raw pixels
 // where the program has them, without a copy; else decoded from `compressed` into `decoded`.
 PixelsView RawOrDecoded(Asset asset, int size, const wchar_t* compressed, Image& decoded) {
-    const BakedPicture* raw = FindBaked(asset, size, size);
-    const PixelsView view =
-        raw != nullptr ? RawPicture(ResourceBytes(raw->resource)) : PixelsView();
+    const PixelsView view = PixelsOfBaked(FindBaked(asset, size, size));
     if (!view.IsEmpty()) return view;
     decoded = Decode(compressed);
     return decoded;
@@ -298,12 +308,9 @@ void PreparePictures(const std::vector<WantedPicture>& wanted,
                              return std::tie(t.want.text, t.want.font, t.want.colour) ==
                                     std::tie(want.text, want.font, want.colour);
                          }) &&
-            std::none_of(cache.textsAhead.begin(), cache.textsAhead.end(), [&](const auto& a) {
-                return a.first == std::tie(want.text, want.font, want.colour);
-            }))
+            FindFace(cache.textsAhead, want.text, want.font, want.colour) == cache.textsAhead.end())
             queue->work.push_back({want, {}});
-    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
-        faces;
+    TextFaces faces;
     for (TextWork& t : queue->work)
         faces.emplace_back(std::make_tuple(t.want.text, t.want.font, t.want.colour),
                            t.face.get_future().share());
@@ -358,15 +365,11 @@ void DropPreparedPictures() {
 
 void DrawTextsAhead(const std::vector<WantedText>& texts, bool drawMissing) {
     PictureCache& cache = Cache();
-    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
-        ahead;
+    TextFaces ahead;
     for (const WantedText& want : texts) {
-        const auto key = std::make_tuple(want.text, want.font, want.colour);
-        if (std::any_of(ahead.begin(), ahead.end(), [&](const auto& a) { return a.first == key; }))
-            continue;
+        if (FindFace(ahead, want.text, want.font, want.colour) != ahead.end()) continue;
         // One drawn ahead before and still wanted is kept.
-        const auto kept = std::find_if(cache.textsAhead.begin(), cache.textsAhead.end(),
-                                       [&](const auto& a) { return a.first == key; });
+        const auto kept = FindFace(cache.textsAhead, want.text, want.font, want.colour);
         if (kept != cache.textsAhead.end()) {
             ahead.push_back(*kept);
             continue;
@@ -376,17 +379,16 @@ void DrawTextsAhead(const std::vector<WantedText>& texts, bool drawMissing) {
         // than its texts.
         std::promise<Image> face;
         face.set_value(RenderTextImage(want.text, want.font, want.colour));
-        ahead.emplace_back(key, face.get_future().share());
+        ahead.emplace_back(std::make_tuple(want.text, want.font, want.colour),
+                           face.get_future().share());
     }
     cache.textsAhead = std::move(ahead);
 }
 
 Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t colour) {
     PictureCache& cache = Cache();
-    for (auto* made : {&cache.preparedTexts, &cache.textsAhead}) {
-        const auto it = std::find_if(made->begin(), made->end(), [&](const auto& p) {
-            return p.first == std::tie(gbkText, font, colour);
-        });
+    for (TextFaces* made : {&cache.preparedTexts, &cache.textsAhead}) {
+        const auto it = FindFace(*made, gbkText, font, colour);
         if (it == made->end()) continue;
         Image face = it->second.get();
         made->erase(it);
@@ -396,9 +398,7 @@ Image PreparedTexts(const std::string& gbkText, const FontSpec& font, uint32_t c
 }
 
 PixelsView BakedPixels(Asset asset, int w, int h) {
-    const BakedPicture* baked = FindBaked(asset, w, h);
-    const PixelsView view =
-        baked != nullptr ? RawPicture(ResourceBytes(baked->resource)) : PixelsView();
+    const PixelsView view = PixelsOfBaked(FindBaked(asset, w, h));
     return view.width == w && view.height == h ? view : PixelsView();
 }
 

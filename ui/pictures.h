@@ -17,6 +17,10 @@ namespace kelvra {
 // Each picture decoded at its source size, and each size made from it, shared by whoever shows
 // it. A size is kept while something shows it: a window that closes gives its background back.
 // The program owns the cache and hands it over once; until then a default is used.
+// Texts drawn, or being drawn, by (GBK text, font, colour).
+using TextFaces =
+    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>;
+
 struct PictureCache {
     std::map<Asset, std::shared_ptr<const Image>> sources;
     std::map<std::tuple<Asset, int, int>, std::weak_ptr<const Image>> sizes;
@@ -24,12 +28,8 @@ struct PictureCache {
     // Being made on another thread (PreparePictures), by (asset, width, height, covering).
     std::map<std::tuple<Asset, int, int, bool>, std::shared_future<std::shared_ptr<const Image>>>
         prepared;
-    // Texts being drawn on another thread, each once.
-    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
-        preparedTexts;
-    // Texts of a later layout drawn at an idle moment (DrawTextsAhead).
-    std::vector<std::pair<std::tuple<std::string, FontSpec, uint32_t>, std::shared_future<Image>>>
-        textsAhead;
+    TextFaces preparedTexts;  // being drawn on another thread, each once
+    TextFaces textsAhead;     // of a later layout, drawn at an idle moment (DrawTextsAhead)
     std::vector<std::future<void>> preparing;  // the threads making them
 };
 
