@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include <emmintrin.h>
+
 namespace kelvra {
 
 Rect IntersectRect(const Rect& a, const Rect& b) {
@@ -36,24 +38,6 @@ namespace {
 inline uint32_t MulDiv255(uint32_t x, uint32_t y) {
     uint32_t t = x * y + 128;
     return (t + (t >> 8)) >> 8;
-}
-
-// 0xAARRGGBB to 0x00AA00RR00GG00BB: four 16-bit lanes, room for an 8-bit weight.
-inline uint64_t Spread(uint32_t p) {
-    uint64_t v = p;
-    v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
-    return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
-}
-
-inline uint32_t Gather(uint64_t v) {
-    v &= 0x00FF00FF00FF00FFull;
-    v = (v | (v >> 8)) & 0x0000FFFF0000FFFFull;
-    return static_cast<uint32_t>(v | (v >> 16));
-}
-
-// a + (b - a) * w / 256 per lane; w is 0..255, a lane never exceeds 255 * 256 + 128.
-inline uint64_t Lerp(uint64_t a, uint64_t b, uint32_t w) {
-    return ((a * (256 - w) + b * w + 0x0080008000800080ull) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
 int CeilSize(double v) {
@@ -110,11 +94,20 @@ Image TurnBilinear(const Image& src, int degrees) {
     const int h1 = CeilSize(std::fabs(w * s) + std::fabs(h * c));
     Image out(w1, h1);
 
-    auto tap = [&](int x, int y) -> uint64_t {
+    auto tap = [&](int x, int y) -> int {
         if (x < 0 || y < 0 || x >= w || y >= h) {
             return 0;
         }
-        return Spread(src.At(x, y));
+        return static_cast<int>(src.At(x, y));
+    };
+    // a + (b - a) * t / 256 for each channel in 16-bit lanes, t being 0..255.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(0x80);
+    const auto lerp = [&](__m128i a, __m128i b, uint32_t t) {
+        const __m128i mixed =
+            _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(static_cast<short>(256 - t))),
+                          _mm_mullo_epi16(b, _mm_set1_epi16(static_cast<short>(t))));
+        return _mm_srli_epi16(_mm_add_epi16(mixed, half), 8);
     };
 
     // A destination pixel centre, taken relative to the centre, turned back counter-clockwise
@@ -142,20 +135,25 @@ Image TurnBilinear(const Image& src, int degrees) {
             const int iy = static_cast<int>(fy >> 16);
             const uint32_t wx = static_cast<uint32_t>(fx >> 8) & 0xFF;
             const uint32_t wy = static_cast<uint32_t>(fy >> 8) & 0xFF;
-            uint64_t p00, p10, p01, p11;
+            int p00, p10, p01, p11;
             if (ix >= 0 && iy >= 0 && ix + 1 < w && iy + 1 < h) {
                 const uint32_t* p = &src.pixels[static_cast<size_t>(iy) * w + ix];
-                p00 = Spread(p[0]);
-                p10 = Spread(p[1]);
-                p01 = Spread(p[w]);
-                p11 = Spread(p[w + 1]);
+                p00 = static_cast<int>(p[0]);
+                p10 = static_cast<int>(p[1]);
+                p01 = static_cast<int>(p[w]);
+                p11 = static_cast<int>(p[w + 1]);
             } else {
                 p00 = tap(ix, iy);
                 p10 = tap(ix + 1, iy);
                 p01 = tap(ix, iy + 1);
                 p11 = tap(ix + 1, iy + 1);
             }
-            row[x1] = Gather(Lerp(Lerp(p00, p10, wx), Lerp(p01, p11, wx), wy));
+            // Across both rows at once (the upper row's pixels in the low lanes), then down.
+            const __m128i across =
+                lerp(_mm_unpacklo_epi8(_mm_setr_epi32(p00, p01, 0, 0), zero),
+                     _mm_unpacklo_epi8(_mm_setr_epi32(p10, p11, 0, 0), zero), wx);
+            const __m128i down = lerp(across, _mm_unpackhi_epi64(across, across), wy);
+            row[x1] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(down, down)));
         }
     }
     return out;
@@ -274,57 +272,106 @@ inline uint32_t ToByte(float v) {
     return static_cast<uint32_t>(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
 
-// Linear on both axes in integers. A source row is blended across once, into 16-bit lanes (red
-// and blue in one word, alpha and green in the other), and kept while the result rows that
-// need it are made; each result row then blends two such rows. A premultiplied colour stays at
-// most its alpha, since every channel of a pixel has the same weights.
+// Eight 16-bit lanes kept in memory, which may not be aligned to them: the 32-bit C runtime's
+// allocations are aligned to 8 bytes only.
+struct Lanes {
+    uint16_t lane[8];
+    __m128i Get() const { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lane)); }
+    void Set(__m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(lane), v); }
+};
+
+// Linear on both axes in integers, two pixels (eight 16-bit channels) at a time. A source row is
+// blended across once, each channel into a 16-bit word (at most 255 * 256), and kept while the
+// result rows that need it are made; each result row then blends two such rows. A premultiplied
+// colour stays at most its alpha, since every channel of a pixel has the same weights.
 Image Enlarge(PixelsView src, int w, int h) {
     const LinearTaps across = BuildLinearTaps(src.width, w);
     const LinearTaps down = BuildLinearTaps(src.height, h);
+    const int pairs = (w + 1) / 2;
+    // Per pair of result pixels: the weights of the first source pixel and of the next, each
+    // repeated over the four channels of each pixel. A pixel beyond an odd width weighs nothing.
+    std::vector<Lanes> weightFirst(pairs), weightNext(pairs);
+    for (int i = 0; i < pairs; i++) {
+        const auto next = [&](int x) -> short {
+            return static_cast<short>(x < w ? across.next[x] : 0);
+        };
+        const auto first = [&](int x) -> short {
+            return static_cast<short>(x < w ? 256 - across.next[x] : 0);
+        };
+        const short f0 = first(2 * i), f1 = first(2 * i + 1);
+        const short n0 = next(2 * i), n1 = next(2 * i + 1);
+        weightFirst[i].Set(_mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
+        weightNext[i].Set(_mm_setr_epi16(n0, n0, n0, n0, n1, n1, n1, n1));
+    }
     Image out(w, h);
-    std::vector<uint32_t> rows[2] = {std::vector<uint32_t>(2 * static_cast<size_t>(w)),
-                                     std::vector<uint32_t>(2 * static_cast<size_t>(w))};
+    std::vector<Lanes> rows[2] = {std::vector<Lanes>(pairs), std::vector<Lanes>(pairs)};
     int rowOf[2] = {-1, -1};
-    const auto blended = [&](int y) -> const uint32_t* {
+    const __m128i zero = _mm_setzero_si128();
+    const auto blended = [&](int y) -> const Lanes* {
         const int slot = y & 1;
-        std::vector<uint32_t>& row = rows[slot];
-        if (rowOf[slot] == y) {
-            return row.data();
-        }
+        std::vector<Lanes>& row = rows[slot];
+        if (rowOf[slot] == y) return row.data();
         rowOf[slot] = y;
         const uint32_t* in = &src.pixels[static_cast<size_t>(y) * src.width];
-        for (int x = 0; x < w; x++) {
-            const uint32_t a = in[across.first[x]];
-            const uint32_t t = across.next[x];
-            const uint32_t b = t != 0 ? in[across.first[x] + 1] : 0;
-            row[2 * x] = (a & 0x00FF00FF) * (256 - t) + (b & 0x00FF00FF) * t;
-            row[2 * x + 1] = ((a >> 8) & 0x00FF00FF) * (256 - t) + ((b >> 8) & 0x00FF00FF) * t;
+        const auto pixel = [&](int x, int step) -> int {
+            if (x >= w) return 0;
+            return static_cast<int>(in[std::min(across.first[x] + step, src.width - 1)]);
+        };
+        for (int i = 0; i < pairs; i++) {
+            const __m128i a =
+                _mm_unpacklo_epi8(_mm_setr_epi32(pixel(2 * i, 0), pixel(2 * i + 1, 0), 0, 0), zero);
+            const __m128i b =
+                _mm_unpacklo_epi8(_mm_setr_epi32(pixel(2 * i, 1), pixel(2 * i + 1, 1), 0, 0), zero);
+            row[i].Set(_mm_add_epi16(_mm_mullo_epi16(a, weightFirst[i].Get()),
+                                     _mm_mullo_epi16(b, weightNext[i].Get())));
         }
         return row.data();
     };
+    // Four result pixels from two pairs of blended ones, each channel rounded from a word.
+    const auto store = [&](uint32_t* to, int x, __m128i lo, __m128i hi) {
+        const __m128i bytes = _mm_packus_epi16(lo, hi);
+        if (x + 4 <= w) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), bytes);
+            return;
+        }
+        uint32_t last[4];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(last), bytes);
+        std::copy(last, last + (w - x), to + x);
+    };
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i halfWord = _mm_set1_epi32(0x8000);
     for (int y = 0; y < h; y++) {
         uint32_t* outRow = &out.pixels[static_cast<size_t>(y) * w];
         const uint32_t t = down.next[y];
-        const uint32_t* top = blended(down.first[y]);
+        const Lanes* top = blended(down.first[y]);
+        const auto pairAt = [&](const Lanes* row, int i) {
+            return i < pairs ? row[i].Get() : zero;
+        };
         if (t == 0) {
-            for (int x = 0; x < w; x++) {
-                const uint32_t rb = ((top[2 * x] + 0x00800080) >> 8) & 0x00FF00FF;
-                const uint32_t ag = ((top[2 * x + 1] + 0x00800080) >> 8) & 0x00FF00FF;
-                outRow[x] = ag << 8 | rb;
+            for (int x = 0; x < w; x += 4) {
+                const auto rounded = [&](int i) {
+                    return _mm_srli_epi16(_mm_add_epi16(pairAt(top, i), half), 8);
+                };
+                store(outRow, x, rounded(x / 2), rounded(x / 2 + 1));
             }
             continue;
         }
-        const uint32_t* bottom = blended(down.first[y] + 1);
-        const uint32_t s = 256 - t;
-        const auto lane = [&](uint32_t p, uint32_t q, int shift) {
-            return ((((p >> shift) & 0xFFFF) * s + ((q >> shift) & 0xFFFF) * t + 0x8000) >> 16)
-                   << shift;
+        const Lanes* bottom = blended(down.first[y] + 1);
+        const __m128i s = _mm_set1_epi16(static_cast<short>(256 - t));
+        const __m128i u = _mm_set1_epi16(static_cast<short>(t));
+        // (p * s + q * u + 0x8000) >> 16 for each channel, in 32 bits.
+        const auto mixed = [&](int i) {
+            const __m128i p = pairAt(top, i), q = pairAt(bottom, i);
+            const __m128i pLow = _mm_mullo_epi16(p, s), pHigh = _mm_mulhi_epu16(p, s);
+            const __m128i qLow = _mm_mullo_epi16(q, u), qHigh = _mm_mulhi_epu16(q, u);
+            const auto sum = [&](__m128i a, __m128i b) {
+                return _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(a, b), halfWord), 16);
+            };
+            return _mm_packs_epi32(
+                sum(_mm_unpacklo_epi16(pLow, pHigh), _mm_unpacklo_epi16(qLow, qHigh)),
+                sum(_mm_unpackhi_epi16(pLow, pHigh), _mm_unpackhi_epi16(qLow, qHigh)));
         };
-        for (int x = 0; x < w; x++) {
-            const uint32_t p = top[2 * x], q = bottom[2 * x];
-            const uint32_t p2 = top[2 * x + 1], q2 = bottom[2 * x + 1];
-            outRow[x] = (lane(p2, q2, 0) | lane(p2, q2, 16)) << 8 | lane(p, q, 0) | lane(p, q, 16);
-        }
+        for (int x = 0; x < w; x += 4) store(outRow, x, mixed(x / 2), mixed(x / 2 + 1));
     }
     return out;
 }
@@ -434,32 +481,67 @@ Image ReduceImage(PixelsView master, int w, int h) {
     const BoxTaps down = BuildBoxTaps(master.height, h);
 
     // Byte by byte: the four channels of a pixel are treated alike and come back to the bytes
-    // they came from, whatever the byte order. A row of the result sums its source rows first;
-    // two pixels of zeros after them let every result pixel take three taps, unused ones
-    // weighing nothing.
+    // they came from, whatever the byte order. A row of the result sums its source rows first
+    // (sixteen bytes at a time, each pair of rows in one step); two pixels of zeros after them
+    // let every result pixel take three taps, unused ones weighing nothing.
     Image out(w, h);
     const size_t rowBytes = static_cast<size_t>(master.width) * 4;
     std::vector<uint32_t> rows(rowBytes + 8, 0u);
+    const __m128i zero = _mm_setzero_si128();
     for (int y = 0; y < h; y++) {
-        std::fill(rows.begin(), rows.begin() + rowBytes, 0u);
-        for (int t = 0; t < down.count[y]; t++) {
-            const uint32_t weight = down.weights[y][t];
-            const auto* in = reinterpret_cast<const uint8_t*>(
-                &master.pixels[static_cast<size_t>(down.first[y] + t) * master.width]);
-            for (size_t i = 0; i < rowBytes; i++) {
-                rows[i] += weight * in[i];
+        const uint8_t* in[3];
+        uint32_t weight[3] = {0, 0, 0};
+        for (int t = 0; t < 3; t++) {
+            const int from = down.first[y] + std::min(t, down.count[y] - 1);
+            in[t] = reinterpret_cast<const uint8_t*>(
+                &master.pixels[static_cast<size_t>(from) * master.width]);
+            if (t < down.count[y]) weight[t] = down.weights[y][t];
+        }
+        const __m128i firstTwo = _mm_set1_epi32(static_cast<int>(weight[0] | weight[1] << 16));
+        const __m128i third = _mm_set1_epi32(static_cast<int>(weight[2]));
+        // Four bytes of each row, as 16-bit lanes, summed with their weights into 32 bits.
+        const auto summed = [&](__m128i a, __m128i b, __m128i c, uint32_t* to) {
+            const __m128i sum = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), firstTwo),
+                                              _mm_madd_epi16(_mm_unpacklo_epi16(c, zero), third));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), sum);
+        };
+        size_t i = 0;
+        for (; i + 16 <= rowBytes; i += 16) {
+            __m128i bytes[3];
+            for (int t = 0; t < 3; t++)
+                bytes[t] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[t] + i));
+            for (int half = 0; half < 2; half++) {
+                __m128i lanes[3];
+                for (int t = 0; t < 3; t++)
+                    lanes[t] = half == 0 ? _mm_unpacklo_epi8(bytes[t], zero)
+                                         : _mm_unpackhi_epi8(bytes[t], zero);
+                summed(lanes[0], lanes[1], lanes[2], &rows[i + 8 * half]);
+                summed(_mm_unpackhi_epi64(lanes[0], lanes[0]),
+                       _mm_unpackhi_epi64(lanes[1], lanes[1]),
+                       _mm_unpackhi_epi64(lanes[2], lanes[2]), &rows[i + 8 * half + 4]);
             }
         }
-        auto* outRow = reinterpret_cast<uint8_t*>(&out.pixels[static_cast<size_t>(y) * w]);
+        for (; i < rowBytes; i++)
+            rows[i] = weight[0] * in[0][i] + weight[1] * in[1][i] + weight[2] * in[2][i];
+        // Across: each channel's three taps in 64-bit products, lanes 0 and 2 then 1 and 3.
+        auto* outRow = &out.pixels[static_cast<size_t>(y) * w];
+        const __m128i round = _mm_set_epi32(0, 1 << (2 * kBoxBits - 1), 0, 1 << (2 * kBoxBits - 1));
         for (int x = 0; x < w; x++) {
-            const uint32_t* in = &rows[static_cast<size_t>(across.first[x]) * 4];
-            const std::array<uint32_t, 3>& weight = across.weights[x];
-            for (int ch = 0; ch < 4; ch++) {
-                const uint32_t acc = (1u << (2 * kBoxBits - 1)) + weight[0] * in[ch] +
-                                     weight[1] * in[4 + ch] + weight[2] * in[8 + ch];
-                // Equal weights for every channel keep each colour at most its alpha.
-                outRow[x * 4 + ch] = static_cast<uint8_t>(acc >> (2 * kBoxBits));
+            const uint32_t* at = &rows[static_cast<size_t>(across.first[x]) * 4];
+            const std::array<uint32_t, 3>& weights = across.weights[x];
+            __m128i even = round, odd = round;
+            for (int t = 0; t < 3; t++) {
+                const __m128i taps = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 4 * t));
+                const __m128i wt = _mm_set1_epi32(static_cast<int>(weights[t]));
+                even = _mm_add_epi64(even, _mm_mul_epu32(taps, wt));
+                odd = _mm_add_epi64(odd, _mm_mul_epu32(_mm_srli_epi64(taps, 32), wt));
             }
+            // Equal weights for every channel keep each colour at most its alpha.
+            const __m128i channels =
+                _mm_or_si128(_mm_srli_epi64(even, 2 * kBoxBits),
+                             _mm_slli_epi64(_mm_srli_epi64(odd, 2 * kBoxBits), 32));
+            const __m128i words = _mm_packs_epi32(channels, channels);
+            outRow[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
         }
     }
     return out;

@@ -135,6 +135,7 @@ TEST(ScaleImage, UniformColourStaysAsItIsAtAnySize) {
     const Case cases[] = {
         {"scale down", ScaleImage, 1000, 963, 528, 548},
         {"scale up", ScaleImage, 1000, 963, 1200, 1000},
+        {"scale up to odd sizes, as full screen does", ScaleImage, 1000, 563, 1921, 1081},
         {"reduce plate to 150 %", ReduceImage, 948, 950, 711, 713},
         {"reduce plate to 125 %", ReduceImage, 948, 950, 593, 594},
         {"reduce hub to 125 %", ReduceImage, 230, 230, 144, 144},
