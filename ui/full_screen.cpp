@@ -120,7 +120,9 @@ void LoadedWindow::EnterFullScreen() {
     std::optional<ScreenCover> cover;
     if (coverable && currentPage_ == 0) {
         try {
-            reading = std::async(std::launch::async, [m] { return ReadScreen(m); });
+            reading = std::async(std::launch::async, [screen = ScreenPicture(m, hwnd_)]() mutable {
+                return screen.Read();
+            });
         } catch (const std::exception&) {
         }
     }

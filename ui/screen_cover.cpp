@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace kelvra {
 
@@ -32,30 +33,100 @@ void Copy(HDC to, HBITMAP from, int w, int h) {
 
 namespace {
 
-// A bitmap of w x h with what `from` shows from (x, y). Read in bands of rows: Wine holds its one
-// link to the X server for the whole of a read from the screen, and the window's thread needs it
-// meanwhile to lay its window out.
-HBITMAP CopyOf(HDC from, int x, int y, int w, int h) {
+// Copies w x h of what `from` shows from (x, y) to (toX, toY) of `to`, in bands of rows: Wine
+// holds its one link to the X server for the whole of a read from the screen, and the window's
+// thread needs it meanwhile to lay its window out.
+void CopyBanded(HDC to, int toX, int toY, HDC from, int x, int y, int w, int h) {
     constexpr int kBandRows = 128;
+    if (w <= 0) return;
+    for (int top = 0; top < h; top += kBandRows)
+        BitBlt(to, toX, toY + top, w, std::min(kBandRows, h - top), from, x, y + top, SRCCOPY);
+}
+
+// A bitmap of w x h with what `from` shows from (x, y).
+HBITMAP CopyOf(HDC from, int x, int y, int w, int h) {
     HBITMAP bitmap = MakeBitmap(from, w, h);
     if (bitmap == nullptr) return nullptr;
     HDC dc = CreateCompatibleDC(from);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    for (int top = 0; top < h; top += kBandRows)
-        BitBlt(dc, 0, top, w, std::min(kBandRows, h - top), from, x, y + top, SRCCOPY);
+    CopyBanded(dc, 0, 0, from, x, y, w, h);
     SelectObject(dc, old);
     DeleteDC(dc);
     return bitmap;
 }
 
+// Whether a shown window lies over any of `r` (screen pixels) above `window`.
+bool CoveredAbove(HWND window, const RECT& r) {
+    for (HWND above = GetWindow(window, GW_HWNDPREV); above != nullptr;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        RECT its, overlap;
+        if (IsWindowVisible(above) && GetWindowRect(above, &its) &&
+            IntersectRect(&overlap, &its, &r))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-HBITMAP ReadScreen(const RECT& area) {
+ScreenPicture::ScreenPicture(const RECT& area, HWND window) : area_(area) {
+    RECT client;
+    POINT origin{0, 0};
+    if (window == nullptr || !IsWindowVisible(window) || IsIconic(window) ||
+        !GetClientRect(window, &client) || !ClientToScreen(window, &origin))
+        return;
+    OffsetRect(&client, origin.x, origin.y);
+    RECT known;
+    if (!IntersectRect(&known, &client, &area_) || CoveredAbove(window, known)) return;
+    HDC from = GetDC(window);
+    if (from == nullptr) return;
+    bitmap_ = MakeBitmap(from, area_.right - area_.left, area_.bottom - area_.top);
+    if (bitmap_ != nullptr) {
+        HDC dc = CreateCompatibleDC(from);
+        HGDIOBJ old = SelectObject(dc, bitmap_);
+        BitBlt(dc, known.left - area_.left, known.top - area_.top, known.right - known.left,
+               known.bottom - known.top, from, known.left - origin.x, known.top - origin.y,
+               SRCCOPY);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        known_ = known;
+    }
+    ReleaseDC(window, from);
+}
+
+ScreenPicture::ScreenPicture(ScreenPicture&& other) noexcept
+    : area_(other.area_), known_(other.known_), bitmap_(std::exchange(other.bitmap_, nullptr)) {}
+
+ScreenPicture::~ScreenPicture() {
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+}
+
+HBITMAP ScreenPicture::Read() {
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap =
-        CopyOf(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    if (screen == nullptr) return nullptr;
+    const int w = area_.right - area_.left, h = area_.bottom - area_.top;
+    if (bitmap_ == nullptr) {
+        HBITMAP read = CopyOf(screen, area_.left, area_.top, w, h);
+        ReleaseDC(nullptr, screen);
+        return read;
+    }
+    // The rows above and below the window's part whole, and beside it those on either side.
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap_);
+    const RECT k = {known_.left - area_.left, known_.top - area_.top, known_.right - area_.left,
+                    known_.bottom - area_.top};
+    CopyBanded(dc, 0, 0, screen, area_.left, area_.top, w, k.top);
+    CopyBanded(dc, 0, k.top, screen, area_.left, known_.top, k.left, k.bottom - k.top);
+    CopyBanded(dc, k.right, k.top, screen, known_.right, known_.top, w - k.right, k.bottom - k.top);
+    CopyBanded(dc, 0, k.bottom, screen, area_.left, known_.bottom, w, h - k.bottom);
+    SelectObject(dc, old);
+    DeleteDC(dc);
     ReleaseDC(nullptr, screen);
-    return bitmap;
+    return std::exchange(bitmap_, nullptr);
+}
+
+HBITMAP ReadScreen(const RECT& area) {
+    return ScreenPicture(area).Read();
 }
 
 HBITMAP ReadWindow(HWND window) {

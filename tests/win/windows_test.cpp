@@ -780,46 +780,90 @@ TEST(ScreenCover, HoldsThePictureThenShowsTheWindowWhereItLiesAndGoes) {
     UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
-// The screen is read a band of rows at a time: each band from its own rows, into its own place.
+// The screen is read a band of rows at a time, each band from its own rows into its own place;
+// read beside a window, the window's client area is taken from the window unless something lies
+// over it, and the rest from the screen: the same picture either way.
 TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
-    HWND halves[2];
-    HBRUSH brushes[2];
-    const COLORREF colours[2] = {RGB(255, 0, 0), RGB(0, 0, 255)};
-    const wchar_t* names[2] = {L"KelvraReadTestTop", L"KelvraReadTestBottom"};
-    for (int i = 0; i < 2; ++i) {
-        wc.hbrBackground = brushes[i] = CreateSolidBrush(colours[i]);
-        wc.lpszClassName = names[i];
-        RegisterClassExW(&wc);
-        halves[i] = CreateWindowExW(WS_EX_TOPMOST, names[i], L"", WS_POPUP | WS_VISIBLE, 300,
-                                    20 + 200 * i, 60, 200, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_NE(halves[i], nullptr);
-        UpdateWindow(halves[i]);
-    }
-    // Until the screen shows both (Wine puts a window's picture on the X screen when its thread
-    // looks for messages): their first and last rows, each read in one piece.
-    const auto rowShows = [](int y, COLORREF colour) {
-        HBITMAP row = ReadScreen({300, y, 360, y + 1});
-        const bool shows = PixelOf(row, 30, 0) == colour;
-        DeleteObject(row);
-        return shows;
+    // Two tall halves, one above the other; a window across them with the lower half's side and
+    // the desktop beside it, and one over its edge.
+    struct Shown {
+        const wchar_t* name;
+        COLORREF colour;
+        RECT at;
+        HWND hwnd = nullptr;
+        HBRUSH brush = nullptr;
     };
-    for (int i = 0; i < 200 && !(rowShows(20, colours[0]) && rowShows(419, colours[1])); ++i) {
+    Shown shown[] = {{L"KelvraReadTestTop", RGB(255, 0, 0), {300, 20, 360, 220}},
+                     {L"KelvraReadTestBottom", RGB(0, 0, 255), {300, 220, 430, 420}},
+                     {L"KelvraReadTestBeside", RGB(0, 160, 0), {330, 150, 420, 300}},
+                     {L"KelvraReadTestOver", RGB(255, 255, 0), {400, 200, 430, 230}}};
+    for (Shown& w : shown) {
+        wc.hbrBackground = w.brush = CreateSolidBrush(w.colour);
+        wc.lpszClassName = w.name;
+        RegisterClassExW(&wc);
+        w.hwnd = CreateWindowExW(WS_EX_TOPMOST, w.name, L"", WS_POPUP | WS_VISIBLE, w.at.left,
+                                 w.at.top, w.at.right - w.at.left, w.at.bottom - w.at.top, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(w.hwnd, nullptr);
+        UpdateWindow(w.hwnd);
+    }
+    // Until the screen shows them all (Wine puts a window's picture on the X screen when its
+    // thread looks for messages): a pixel of each, read in one piece.
+    const auto allShown = [&] {
+        for (const Shown& w : shown) {
+            HBITMAP pixel =
+                ReadScreen({w.at.right - 2, w.at.bottom - 2, w.at.right - 1, w.at.bottom - 1});
+            const bool shows = PixelOf(pixel, 0, 0) == w.colour;
+            DeleteObject(pixel);
+            if (!shows) return false;
+        }
+        return true;
+    };
+    for (int i = 0; i < 200 && !allShown(); ++i) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(10);
     }
-    HBITMAP read = ReadScreen({300, 20, 360, 420});
-    for (const int y : {0, 150, 199}) EXPECT_EQ(PixelOf(read, 30, y), colours[0]) << "row " << y;
-    for (const int y : {200, 300, 399}) EXPECT_EQ(PixelOf(read, 30, y), colours[1]) << "row " << y;
+    const RECT area{280, 10, 440, 430};
+    HBITMAP read = ReadScreen(area);
+    for (const int y : {10, 160, 209}) EXPECT_EQ(PixelOf(read, 30, y), shown[0].colour) << y;
+    for (const int y : {210, 310, 409}) EXPECT_EQ(PixelOf(read, 30, y), shown[1].colour) << y;
+    EXPECT_EQ(PixelOf(read, 130, 200), shown[3].colour);
+    // Beside the window in the middle, with the window over it, then without it.
+    for (const bool over : {true, false}) {
+        SCOPED_TRACE(over ? "a window over it" : "nothing over it");
+        if (!over) {
+            ShowWindow(shown[3].hwnd, SW_HIDE);
+            DeleteObject(read);
+            for (int i = 0; i < 200; ++i) {
+                read = ReadScreen(area);
+                if (PixelOf(read, 130, 200) == shown[2].colour) break;
+                DeleteObject(read);
+                read = nullptr;
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                Sleep(10);
+            }
+            ASSERT_NE(read, nullptr) << "the screen still shows the window over it";
+        }
+        HBITMAP beside = ScreenPicture(area, shown[2].hwnd).Read();
+        ASSERT_NE(beside, nullptr);
+        int differ = 0;
+        for (int y = 0; y < area.bottom - area.top; ++y)
+            for (int x = 0; x < area.right - area.left; ++x)
+                differ += PixelOf(beside, x, y) != PixelOf(read, x, y);
+        EXPECT_EQ(differ, 0) << "pixels other than the screen's";
+        DeleteObject(beside);
+    }
     DeleteObject(read);
-    for (int i = 0; i < 2; ++i) {
-        DestroyWindow(halves[i]);
-        UnregisterClassW(names[i], wc.hInstance);
-        DeleteObject(brushes[i]);
+    for (Shown& w : shown) {
+        DestroyWindow(w.hwnd);
+        UnregisterClassW(w.name, wc.hInstance);
+        DeleteObject(w.brush);
     }
 }
 
