@@ -805,12 +805,21 @@ TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
         wc.hbrBackground = w.brush = CreateSolidBrush(w.colour);
         wc.lpszClassName = w.name;
         RegisterClassExW(&wc);
-        w.hwnd = CreateWindowExW(WS_EX_TOPMOST, w.name, L"", WS_POPUP | WS_VISIBLE, w.at.left,
-                                 w.at.top, w.at.right - w.at.left, w.at.bottom - w.at.top, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+        w.hwnd =
+            CreateWindowExW(WS_EX_TOPMOST, w.name, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                            w.at.left, w.at.top, w.at.right - w.at.left, w.at.bottom - w.at.top,
+                            nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(w.hwnd, nullptr);
         UpdateWindow(w.hwnd);
     }
+    // The window read beside has a child of its own colour, which its picture includes.
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"KelvraReadTestChild";
+    RegisterClassExW(&wc);
+    HWND child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 5, 5, 20, 20,
+                                 shown[2].hwnd, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(child, nullptr);
+    UpdateWindow(child);
     // Until the screen shows them all (Wine puts a window's picture on the X screen when its
     // thread looks for messages): a pixel of each, read in one piece.
     const auto allShown = [&] {
@@ -833,6 +842,7 @@ TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
     for (const int y : {10, 160, 209}) EXPECT_EQ(PixelOf(read, 30, y), shown[0].colour) << y;
     for (const int y : {210, 310, 409}) EXPECT_EQ(PixelOf(read, 30, y), shown[1].colour) << y;
     EXPECT_EQ(PixelOf(read, 130, 200), shown[3].colour);
+    EXPECT_EQ(PixelOf(read, 60, 150), RGB(255, 255, 255)) << "the child";
     // Beside the window in the middle, with the window over it, then without it.
     for (const bool over : {true, false}) {
         SCOPED_TRACE(over ? "a window over it" : "nothing over it");
@@ -860,6 +870,8 @@ TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
         DeleteObject(beside);
     }
     DeleteObject(read);
+    DestroyWindow(child);
+    UnregisterClassW(L"KelvraReadTestChild", wc.hInstance);
     for (Shown& w : shown) {
         DestroyWindow(w.hwnd);
         UnregisterClassW(w.name, wc.hInstance);
