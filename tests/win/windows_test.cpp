@@ -832,7 +832,7 @@ TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
         }
         return true;
     };
-    for (int i = 0; i < 200 && !allShown(); ++i) {
+    for (int i = 0; i < 500 && !allShown(); ++i) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(10);
@@ -849,7 +849,7 @@ TEST(ScreenCover, ReadsTheScreenEveryRowFromItsPlace) {
         if (!over) {
             ShowWindow(shown[3].hwnd, SW_HIDE);
             DeleteObject(read);
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < 500; ++i) {
                 read = ReadScreen(area);
                 if (PixelOf(read, 130, 200) == shown[2].colour) break;
                 DeleteObject(read);
