@@ -84,6 +84,7 @@ class ScreenPicture {
     RECT known_{};              // the part taken from the window (screen pixels)
     HBITMAP bitmap_ = nullptr;  // of the area's size, holding that part
 };
+
 // The picture of a window as it drew itself, its frame included, whatever covers it.
 HBITMAP ReadWindow(HWND window);
 // Whether another shown window of the program lies in `area` besides `window`: a cover would
