@@ -177,8 +177,16 @@ ScreenCover::ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)>
 
 ScreenCover::ScreenCover(HWND window) {
     if (!GetWindowRect(window, &area_) || OtherWindowsIn(window, area_)) return;
-    owned_ = ReadWindow(window);
-    ShowPicture(owned_);
+    // Painted straight from the window as the cover goes up, while the window is still what the
+    // screen shows; the system keeps the cover's picture from then on, so that a later paint of it
+    // (the window has changed meanwhile) draws nothing.
+    paint_ = [window](HDC dc, const RECT& r) {
+        HDC from = GetWindowDC(window);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
+        ReleaseDC(window, from);
+    };
+    PutUp();
+    paint_ = nullptr;
 }
 
 void ScreenCover::ShowPicture(HBITMAP picture) {
@@ -218,7 +226,6 @@ void ScreenCover::PutUp() {
 
 ScreenCover::~ScreenCover() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-    if (owned_ != nullptr) DeleteObject(owned_);
 }
 
 void ScreenCover::Reveal(HWND window, HBITMAP under) {
@@ -294,7 +301,7 @@ LRESULT CALLBACK ScreenCover::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         const auto* self =
             reinterpret_cast<const ScreenCover*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self != nullptr && !self->revealed_) self->paint_(dc, ps.rcPaint);
+        if (self != nullptr && !self->revealed_ && self->paint_) self->paint_(dc, ps.rcPaint);
         EndPaint(hwnd, &ps);
         return 0;
     } else if (msg == WM_ERASEBKGND) {

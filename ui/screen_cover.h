@@ -29,8 +29,9 @@ class ScreenCover {
     // Showing what `paint` draws into a DC of the area's pixels, for the rectangle asked for: the
     // picture the screen is to show next, which it takes as the cover goes up.
     ScreenCover(const RECT& area, std::function<void(HDC, const RECT&)> paint);
-    // Over `window`, showing its own picture (which is what the screen shows there), unless
-    // another window of the program lies over it (OtherWindowsIn): then there is no cover.
+    // Over `window`, showing its own picture (which is what the screen shows there), painted from
+    // it as the cover goes up, unless another window of the program lies over it
+    // (OtherWindowsIn): then there is no cover.
     explicit ScreenCover(HWND window);
     ~ScreenCover();
     ScreenCover(const ScreenCover&) = delete;
@@ -56,7 +57,6 @@ class ScreenCover {
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     RECT area_{};
-    HBITMAP owned_ = nullptr;  // a picture the cover read itself
     std::function<void(HDC, const RECT&)> paint_;
     bool revealed_ = false;
     HWND hwnd_ = nullptr;

@@ -646,7 +646,8 @@ bool SameColours(HBITMAP a, HBITMAP b) {
 
 // F11 both ways and a page's showing each go under one cover, gone when they are done; none is
 // put up while another window of the program lies over the main window. Into full screen, the
-// cover goes up showing the full screen's picture already, which the window then shows.
+// cover goes up showing the full screen's picture already, which the window then shows; over a
+// page's showing, the window's picture as it was.
 TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     ASSERT_TRUE(LoadWindow(kMain));
     LoadedWindow* main = FindLoadedWindow(kMain);
@@ -667,8 +668,17 @@ TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     g_firstShown = nullptr;
     main->ToggleFullScreen();
     EXPECT_EQ(g_covers, 2) << "back to the window";
+    // Over a window, the cover first shows the window as it was.
+    HBITMAP wheelPage = ReadWindow(main->hwnd());
+    painted = SetWindowsHookExW(WH_CALLWNDPROCRET, &KeepFirstShown, nullptr, GetCurrentThreadId());
     main->SelectPage(1);
+    UnhookWindowsHookEx(painted);
     EXPECT_EQ(g_covers, 3) << "the settings page";
+    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, wheelPage))
+        << "the cover first showed another picture than the window's";
+    DeleteObject(wheelPage);
+    DeleteObject(g_firstShown);
+    g_firstShown = nullptr;
     main->SelectPage(0);
     EXPECT_EQ(g_covers, 4) << "the wheel page";
     EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
