@@ -21,17 +21,15 @@ HBITMAP MakeBitmap(HDC like, int w, int h) {
     return CreateDIBSection(like, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-void Copy(HDC to, HBITMAP from, int w, int h) {
-    HDC dc = CreateCompatibleDC(to);
-    HGDIOBJ old = SelectObject(dc, from);
-    BitBlt(to, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+// Calls `use` with a DC like `like` that holds `bitmap`, to draw into it or copy from it.
+template <class Use>
+void WithBitmap(HBITMAP bitmap, HDC like, Use use) {
+    HDC dc = CreateCompatibleDC(like);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    use(dc);
     SelectObject(dc, old);
     DeleteDC(dc);
 }
-
-}  // namespace
-
-namespace {
 
 // Copies w x h of what `from` shows from (x, y) to (toX, toY) of `to`, in bands of rows: Wine
 // holds its one link to the X server for the whole of a read from the screen, and the window's
@@ -46,12 +44,8 @@ void CopyBanded(HDC to, int toX, int toY, HDC from, int x, int y, int w, int h) 
 // A bitmap of w x h with what `from` shows from (x, y).
 HBITMAP CopyOf(HDC from, int x, int y, int w, int h) {
     HBITMAP bitmap = MakeBitmap(from, w, h);
-    if (bitmap == nullptr) return nullptr;
-    HDC dc = CreateCompatibleDC(from);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    CopyBanded(dc, 0, 0, from, x, y, w, h);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    if (bitmap != nullptr)
+        WithBitmap(bitmap, from, [&](HDC dc) { CopyBanded(dc, 0, 0, from, x, y, w, h); });
     return bitmap;
 }
 
@@ -82,13 +76,11 @@ ScreenPicture::ScreenPicture(const RECT& area, HWND window) : area_(area) {
     if (from == nullptr) return;
     bitmap_ = MakeBitmap(from, area_.right - area_.left, area_.bottom - area_.top);
     if (bitmap_ != nullptr) {
-        HDC dc = CreateCompatibleDC(from);
-        HGDIOBJ old = SelectObject(dc, bitmap_);
-        BitBlt(dc, known.left - area_.left, known.top - area_.top, known.right - known.left,
-               known.bottom - known.top, from, known.left - origin.x, known.top - origin.y,
-               SRCCOPY);
-        SelectObject(dc, old);
-        DeleteDC(dc);
+        WithBitmap(bitmap_, from, [&](HDC dc) {
+            BitBlt(dc, known.left - area_.left, known.top - area_.top, known.right - known.left,
+                   known.bottom - known.top, from, known.left - origin.x, known.top - origin.y,
+                   SRCCOPY);
+        });
         known_ = known;
     }
     ReleaseDC(window, from);
@@ -111,16 +103,15 @@ HBITMAP ScreenPicture::Read() {
         return read;
     }
     // The rows above and below the window's part whole, and beside it those on either side.
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap_);
     const RECT k = {known_.left - area_.left, known_.top - area_.top, known_.right - area_.left,
                     known_.bottom - area_.top};
-    CopyBanded(dc, 0, 0, screen, area_.left, area_.top, w, k.top);
-    CopyBanded(dc, 0, k.top, screen, area_.left, known_.top, k.left, k.bottom - k.top);
-    CopyBanded(dc, k.right, k.top, screen, known_.right, known_.top, w - k.right, k.bottom - k.top);
-    CopyBanded(dc, 0, k.bottom, screen, area_.left, known_.bottom, w, h - k.bottom);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    WithBitmap(bitmap_, screen, [&](HDC dc) {
+        CopyBanded(dc, 0, 0, screen, area_.left, area_.top, w, k.top);
+        CopyBanded(dc, 0, k.top, screen, area_.left, known_.top, k.left, k.bottom - k.top);
+        CopyBanded(dc, k.right, k.top, screen, known_.right, known_.top, w - k.right,
+                   k.bottom - k.top);
+        CopyBanded(dc, 0, k.bottom, screen, area_.left, known_.bottom, w, h - k.bottom);
+    });
     ReleaseDC(nullptr, screen);
     return std::exchange(bitmap_, nullptr);
 }
@@ -192,11 +183,10 @@ ScreenCover::ScreenCover(HWND window) {
 void ScreenCover::ShowPicture(HBITMAP picture) {
     if (picture == nullptr) return;
     paint_ = [picture](HDC dc, const RECT& r) {
-        HDC from = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(from, picture);
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
-        SelectObject(from, old);
-        DeleteDC(from);
+        WithBitmap(picture, dc, [&](HDC from) {
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top,
+                   SRCCOPY);
+        });
     };
     PutUp();
 }
@@ -240,7 +230,11 @@ void ScreenCover::Reveal(HWND window, HBITMAP under) {
         // Drawn into the cover itself, which from now on paints nothing of its own.
         revealed_ = true;
         HDC dc = GetDC(hwnd_);
-        if (under != nullptr) Copy(dc, under, area_.right - area_.left, area_.bottom - area_.top);
+        if (under != nullptr)
+            WithBitmap(under, dc, [&](HDC from) {
+                BitBlt(dc, 0, 0, area_.right - area_.left, area_.bottom - area_.top, from, 0, 0,
+                       SRCCOPY);
+            });
         under = nullptr;
         RECT r;
         GetWindowRect(window, &r);
