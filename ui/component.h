@@ -148,11 +148,17 @@ COLORREF OrBlack(uint32_t colour);
 std::wstring WindowTextOf(HWND hwnd);
 // A caption in `font` and `colour` (only its low 24 bits count) on a transparent background.
 void PaintCaption(HDC dc, HFONT font, std::string_view gbk, uint32_t colour, RECT area, UINT flags);
-// The answer to WM_PAINT through `paint`; WM_ERASEBKGND does nothing, since the paint covers
-// everything and erasing first would flicker.
+// The answer to WM_PAINT and WM_PRINTCLIENT through `paint`; WM_ERASEBKGND does nothing, since
+// the paint covers everything and erasing first would flicker.
 template <typename Paint>
-LRESULT PaintMessage(HWND hwnd, UINT msg, Paint paint) {
+LRESULT PaintMessage(HWND hwnd, UINT msg, WPARAM wp, Paint paint) {
     if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PRINTCLIENT) {
+        RECT all;
+        GetClientRect(hwnd, &all);
+        paint(reinterpret_cast<HDC>(wp), all);
+        return 0;
+    }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     paint(dc, ps.rcPaint);

@@ -130,7 +130,6 @@ void LoadedWindow::EnterFullScreen() {
         full_.before = ReadScreen(m);
         if (full_.before != nullptr) cover.emplace(m, full_.before);
     }
-    full_.covered = true;
     {
         HeldDrawing held(hwnd_);
         ShowPage(0);
@@ -158,7 +157,6 @@ void LoadedWindow::EnterFullScreen() {
     }
     if (cover) cover->Reveal(hwnd_);
     cover.reset();
-    full_.covered = false;
     // The strip must not keep the keyboard: its arrows would turn the page.
     if (canvas != nullptr && canvas->hwnd() != nullptr) SetFocus(canvas->hwnd());
     GetCursorPos(&full_.cursor);
@@ -173,7 +171,6 @@ void LoadedWindow::LeaveFullScreen() {
     // as it was before full screen around the window's new picture.
     std::optional<ScreenCover> cover;
     if (full_.before != nullptr) cover.emplace(hwnd_);
-    full_.covered = true;
     {
         HeldDrawing held(hwnd_);
         full_.on = false;
@@ -186,7 +183,6 @@ void LoadedWindow::LeaveFullScreen() {
     }
     if (cover) cover->Reveal(hwnd_, full_.before);
     cover.reset();
-    full_.covered = false;
     if (full_.before != nullptr) DeleteObject(full_.before);
     full_.before = nullptr;
     if (full_.focus != nullptr && IsWindow(full_.focus) && IsWindowVisible(full_.focus))

@@ -1,14 +1,13 @@
 #include "ui/loaded_window.h"
 
 #include <cwchar>
-#include <optional>
 #include <string>
 
 #include "runtime/encoding.h"
 #include "runtime/win/dpi.h"
 #include "ui/controls/canvas_box.h"
 #include "ui/controls/controls.h"
-#include "ui/screen_cover.h"
+#include "ui/paint_at_once.h"
 
 namespace kelvra {
 
@@ -132,9 +131,6 @@ void LoadedWindow::SelectPage(int32_t page) {
     // the screen would show the mixture: the window draws nothing until the page is complete,
     // then paints it whole at once.
     const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
-    // The screen takes the page in one piece, under a cover (none within F11's own).
-    std::optional<ScreenCover> cover;
-    if (hold && !full_.covered) cover.emplace(hwnd_);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     CatchUpPage(page);
     for (const auto& c : components_)
@@ -143,27 +139,9 @@ void LoadedWindow::SelectPage(int32_t page) {
         if (c->def() != nullptr && c->def()->page >= 0) c->ApplyVisibility();
     if (!hold) return;
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    // The page's canvas first, whole, under its controls too, in one drawing: a screen refreshed
-    // in the middle of the paint (Wine shows one that takes over 50 ms) then shows the new page's
-    // background, never its boxes over the old page.
-    for (const auto& c : components_)
-        if (c->type() == ControlType::CartoonBox && c->def()->page == page && c->hwnd())
-            PaintUnderSiblings(static_cast<const CanvasBox&>(*c));
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (cover) cover->Reveal(hwnd_);
-}
-
-void LoadedWindow::PaintUnderSiblings(const CanvasBox& canvas) {
-    HWND parent = GetParent(canvas.hwnd());
-    RECT r;
-    GetClientRect(canvas.hwnd(), &r);
-    MapWindowPoints(canvas.hwnd(), parent, reinterpret_cast<POINT*>(&r), 2);
-    // A DC of the parent that leaves out none of its children.
-    HDC dc = GetDCEx(parent, nullptr, DCX_CACHE);
-    canvas.PaintTo(dc, {0, 0, r.right - r.left, r.bottom - r.top}, r.left, r.top);
-    ReleaseDC(parent, dc);
-    ValidateRect(canvas.hwnd(), nullptr);
+    if (!PaintAtOnce(hwnd_))
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void LoadedWindow::CreateControlWindow(Component& c) {

@@ -93,8 +93,6 @@ class LoadedWindow final : public WindowHost {
   private:
     // The frame at the scale of the screen's centre, its client area the layout's, scaled.
     bool CreateFrame();
-    // Paints the canvas into its parent over the parent's other children, which paint after.
-    void PaintUnderSiblings(const CanvasBox& canvas);
     // Creates the control's native window (its parent's first) and puts it in its z-order.
     void CreateControlWindow(Component& c);
     // The client area in units: the layout's outer size less the frame drawn at 96 DPI.
@@ -153,8 +151,6 @@ class LoadedWindow final : public WindowHost {
         bool cursorHidden = false;
         // The screen as it was before full screen, shown around the window on the way back.
         HBITMAP before = nullptr;
-        // A cover is up while the layout changes (ui/screen_cover.h).
-        bool covered = false;
     } full_;
 };
 

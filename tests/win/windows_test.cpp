@@ -644,11 +644,35 @@ bool SameColours(HBITMAP a, HBITMAP b) {
     return true;
 }
 
-// F11 both ways and a page's showing each go under one cover, gone when they are done; none is
-// put up while another window of the program lies over the main window. Into full screen, the
-// cover goes up showing the full screen's picture already, which the window then shows; over a
-// page's showing, the window's picture as it was.
-TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
+int g_ownPaints = 0;  // WM_PAINT and WM_NCPAINT sent to windows of the thread
+
+LRESULT CALLBACK CountPaints(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && (m->message == WM_PAINT || m->message == WM_NCPAINT)) ++g_ownPaints;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+BOOL CALLBACK CountLeftToPaint(HWND hwnd, LPARAM lp) {
+    if (GetUpdateRect(hwnd, nullptr, FALSE)) ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+
+BOOL CALLBACK FindShownEdit(HWND hwnd, LPARAM lp) {
+    wchar_t name[8] = {};
+    if (!IsWindowVisible(hwnd) || GetClassNameW(hwnd, name, 8) == 0 ||
+        std::wstring_view(name) != L"Edit")
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+}
+
+// F11 both ways each go under one cover, gone when they are done; none is put up while another
+// window of the program lies over the main window. Into full screen, the cover goes up showing
+// the full screen's picture already, which the window then shows; on the way back, the window's
+// picture as it was. A page shows in one paint of the whole window, with no control painting on
+// its own: the picture is the one the controls paint each for itself, frames included, and
+// nothing is left to paint after it.
+TEST_F(WindowsTest, FullScreenChangesUnderACoverAndPagesInOnePaint) {
     ASSERT_TRUE(LoadWindow(kMain));
     LoadedWindow* main = FindLoadedWindow(kMain);
     HHOOK hook = SetWindowsHookExW(WH_CBT, &CountCovers, nullptr, GetCurrentThreadId());
@@ -666,22 +690,53 @@ TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     DeleteObject(full);
     DeleteObject(g_firstShown);
     g_firstShown = nullptr;
-    main->ToggleFullScreen();
-    EXPECT_EQ(g_covers, 2) << "back to the window";
     // Over a window, the cover first shows the window as it was.
-    HBITMAP wheelPage = ReadWindow(main->hwnd());
+    full = ReadWindow(main->hwnd());
     painted = SetWindowsHookExW(WH_CALLWNDPROCRET, &KeepFirstShown, nullptr, GetCurrentThreadId());
-    main->SelectPage(1);
+    main->ToggleFullScreen();
     UnhookWindowsHookEx(painted);
-    EXPECT_EQ(g_covers, 3) << "the settings page";
-    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, wheelPage))
+    EXPECT_EQ(g_covers, 2) << "back to the window";
+    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, full))
         << "the cover first showed another picture than the window's";
-    DeleteObject(wheelPage);
+    DeleteObject(full);
     DeleteObject(g_firstShown);
     g_firstShown = nullptr;
+    HHOOK paints = SetWindowsHookExW(WH_CALLWNDPROC, &CountPaints, nullptr, GetCurrentThreadId());
+    ASSERT_NE(paints, nullptr);
+    const auto showsAsPainted = [&](int page, const char* what) {
+        SCOPED_TRACE(what);
+        g_ownPaints = 0;
+        main->SelectPage(page);
+        EXPECT_EQ(g_ownPaints, 0) << "a control painted on its own";
+        int left = 0;
+        CountLeftToPaint(main->hwnd(), reinterpret_cast<LPARAM>(&left));
+        EnumChildWindows(main->hwnd(), &CountLeftToPaint, reinterpret_cast<LPARAM>(&left));
+        EXPECT_EQ(left, 0) << "windows left to paint";
+        // The caret blinks: out of both pictures.
+        HideCaret(nullptr);
+        HBITMAP shown = ReadWindow(main->hwnd());
+        RedrawWindow(main->hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        HBITMAP repainted = ReadWindow(main->hwnd());
+        ShowCaret(nullptr);
+        EXPECT_TRUE(SameColours(shown, repainted)) << "other than the controls paint";
+        DeleteObject(shown);
+        DeleteObject(repainted);
+    };
+    // Frames and texts of edit boxes disabled and focused are drawn otherwise.
+    WriteNumber(WindowId::Main, ids::kMainNameBox[1], CommonProperty::Disabled, -1, 1);
+    showsAsPainted(1, "the settings page");
+    showsAsPainted(0, "the wheel page");
+    HWND edit = nullptr;
+    main->SelectPage(1);
+    EnumChildWindows(main->hwnd(), &FindShownEdit, reinterpret_cast<LPARAM>(&edit));
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    showsAsPainted(1, "the settings page, an edit box focused");
+    EXPECT_EQ(GetFocus(), edit);
+    UnhookWindowsHookEx(paints);
     main->SelectPage(0);
-    EXPECT_EQ(g_covers, 4) << "the wheel page";
-    EXPECT_EQ(FindWindowW(L"KelvraCover", nullptr), nullptr);
+    EXPECT_EQ(g_covers, 2) << "a page's showing";
     ASSERT_TRUE(LoadWindow(kRate));
     RECT r;
     GetWindowRect(main->hwnd(), &r);
@@ -690,7 +745,7 @@ TEST_F(WindowsTest, FullScreenAndPagesChangeUnderACover) {
     main->SelectPage(1);
     main->ToggleFullScreen();
     main->ToggleFullScreen();
-    EXPECT_EQ(g_covers, 4) << "the rate window lies over the main window";
+    EXPECT_EQ(g_covers, 2) << "the rate window lies over the main window";
     UnhookWindowsHookEx(hook);
 }
 

@@ -254,9 +254,15 @@ void CanvasBox::Show(HDC dc, const Part& part, int dx, int dy) {
 
 LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CanvasBox*>(Component::FromHwnd(hwnd));
-    if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND))
+    if (self == nullptr || (msg != WM_PAINT && msg != WM_ERASEBKGND && msg != WM_PRINTCLIENT))
         return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PRINTCLIENT) {
+        RECT all;
+        GetClientRect(hwnd, &all);
+        self->PaintTo(reinterpret_cast<HDC>(wp), all, 0, 0);
+        return 0;
+    }
     // The update region is taken before the paint validates it.
     HRGN update = CreateRectRgn(0, 0, 0, 0);
     const bool complex = GetUpdateRgn(hwnd, update, FALSE) == COMPLEXREGION;

@@ -138,7 +138,8 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT:
         case WM_ERASEBKGND:
-            return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
+        case WM_PRINTCLIENT:
+            return PaintMessage(hwnd, msg, wp, [self](HDC dc, const RECT&) { self->Paint(dc); });
         case kHotKeyNotifyMessage:
             return self->Raise(EventKind::Feedback, {.wParam = static_cast<int32_t>(wp),
                                                      .lParam = static_cast<int32_t>(lp)});
@@ -153,7 +154,8 @@ LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT:
         case WM_ERASEBKGND:
-            return PaintMessage(hwnd, msg, [self](HDC dc, const RECT&) { self->Paint(dc); });
+        case WM_PRINTCLIENT:
+            return PaintMessage(hwnd, msg, wp, [self](HDC dc, const RECT&) { self->Paint(dc); });
         case WM_LBUTTONDOWN:
             self->Raise(EventKind::MouseDown, MouseArgs(self->window().scale(), wp, lp));
             return 0;
