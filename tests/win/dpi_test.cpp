@@ -135,6 +135,7 @@ TEST(Dpi, WindowsControlsNamesAndTheSpinFollowTheScale) {
     ASSERT_NE(hidden, nullptr);
     EXPECT_EQ(hidden->Bounds().width, box->width);
     FindLoadedWindow(WindowId::Main)->SelectPage(1);
+    EXPECT_TRUE(test::ShowsAsPainted(FindLoadedWindow(WindowId::Main)->hwnd()));
     GetWindowRect(GetWindowHandle(WindowId::Main, box->id), &r);
     EXPECT_EQ(r.right - r.left, twice.Px(box->left + box->width) - twice.Px(box->left));
     EXPECT_EQ(hidden->Bounds().width, box->width);

@@ -1,10 +1,12 @@
 #include "tests/win/win_test_support.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 
 #include "app/bindings.h"
 #include "app/state.h"
+#include "ui/screen_cover.h"
 #include "ui/window.h"
 
 namespace kelvra::test {
@@ -182,6 +184,31 @@ void Pump(DWORD ms) {
         }
         Sleep(5);
     }
+}
+
+bool SameColours(HBITMAP a, HBITMAP b) {
+    DIBSECTION x{}, y{};
+    if (GetObjectW(a, sizeof x, &x) != sizeof x || GetObjectW(b, sizeof y, &y) != sizeof y ||
+        x.dsBm.bmWidth != y.dsBm.bmWidth || x.dsBm.bmHeight != y.dsBm.bmHeight)
+        return false;
+    const auto* p = static_cast<const uint32_t*>(x.dsBm.bmBits);
+    const auto* q = static_cast<const uint32_t*>(y.dsBm.bmBits);
+    for (size_t i = 0; i < static_cast<size_t>(x.dsBm.bmWidth) * x.dsBm.bmHeight; ++i)
+        if (((p[i] ^ q[i]) & 0xFFFFFF) != 0) return false;
+    return true;
+}
+
+bool ShowsAsPainted(HWND window) {
+    HideCaret(nullptr);
+    HBITMAP shown = ReadWindow(window);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HBITMAP painted = ReadWindow(window);
+    ShowCaret(nullptr);
+    const bool same = shown != nullptr && painted != nullptr && SameColours(shown, painted);
+    if (shown != nullptr) DeleteObject(shown);
+    if (painted != nullptr) DeleteObject(painted);
+    return same;
 }
 
 std::wstring NewTempFolder(std::wstring_view stem) {

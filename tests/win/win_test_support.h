@@ -54,6 +54,12 @@ std::wstring BoxMessage(HWND box);
 // Pumps messages for `ms` milliseconds.
 void Pump(DWORD ms);
 
+// Whether two top-down 32-bit pictures of one size show the same colours.
+bool SameColours(HBITMAP a, HBITMAP b);
+// Whether the window shows the picture its controls paint each for itself, frames included: read
+// as it is, then after all of it was painted again the usual way. The caret is left out.
+bool ShowsAsPainted(HWND window);
+
 // A new folder under the temporary folder, its name unique to this run; names and removal reach
 // below MAX_PATH too.
 std::wstring NewTempFolder(std::wstring_view stem);

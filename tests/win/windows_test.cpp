@@ -631,19 +631,6 @@ LRESULT CALLBACK KeepFirstShown(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-// Whether two top-down 32-bit pictures of one size show the same colours.
-bool SameColours(HBITMAP a, HBITMAP b) {
-    DIBSECTION x{}, y{};
-    if (GetObjectW(a, sizeof x, &x) != sizeof x || GetObjectW(b, sizeof y, &y) != sizeof y ||
-        x.dsBm.bmWidth != y.dsBm.bmWidth || x.dsBm.bmHeight != y.dsBm.bmHeight)
-        return false;
-    const auto* p = static_cast<const uint32_t*>(x.dsBm.bmBits);
-    const auto* q = static_cast<const uint32_t*>(y.dsBm.bmBits);
-    for (size_t i = 0; i < static_cast<size_t>(x.dsBm.bmWidth) * x.dsBm.bmHeight; ++i)
-        if (((p[i] ^ q[i]) & 0xFFFFFF) != 0) return false;
-    return true;
-}
-
 int g_ownPaints = 0;  // WM_PAINT and WM_NCPAINT sent to windows of the thread
 
 LRESULT CALLBACK CountPaints(int code, WPARAM wp, LPARAM lp) {
@@ -685,7 +672,7 @@ TEST_F(WindowsTest, FullScreenChangesUnderACoverAndPagesInOnePaint) {
     EXPECT_EQ(g_covers, 1) << "into full screen";
     UnhookWindowsHookEx(painted);
     HBITMAP full = ReadWindow(main->hwnd());
-    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, full))
+    EXPECT_TRUE(g_firstShown != nullptr && test::SameColours(g_firstShown, full))
         << "the cover first showed another picture than the full screen's";
     DeleteObject(full);
     DeleteObject(g_firstShown);
@@ -696,7 +683,7 @@ TEST_F(WindowsTest, FullScreenChangesUnderACoverAndPagesInOnePaint) {
     main->ToggleFullScreen();
     UnhookWindowsHookEx(painted);
     EXPECT_EQ(g_covers, 2) << "back to the window";
-    EXPECT_TRUE(g_firstShown != nullptr && SameColours(g_firstShown, full))
+    EXPECT_TRUE(g_firstShown != nullptr && test::SameColours(g_firstShown, full))
         << "the cover first showed another picture than the window's";
     DeleteObject(full);
     DeleteObject(g_firstShown);
@@ -712,16 +699,7 @@ TEST_F(WindowsTest, FullScreenChangesUnderACoverAndPagesInOnePaint) {
         CountLeftToPaint(main->hwnd(), reinterpret_cast<LPARAM>(&left));
         EnumChildWindows(main->hwnd(), &CountLeftToPaint, reinterpret_cast<LPARAM>(&left));
         EXPECT_EQ(left, 0) << "windows left to paint";
-        // The caret blinks: out of both pictures.
-        HideCaret(nullptr);
-        HBITMAP shown = ReadWindow(main->hwnd());
-        RedrawWindow(main->hwnd(), nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        HBITMAP repainted = ReadWindow(main->hwnd());
-        ShowCaret(nullptr);
-        EXPECT_TRUE(SameColours(shown, repainted)) << "other than the controls paint";
-        DeleteObject(shown);
-        DeleteObject(repainted);
+        EXPECT_TRUE(test::ShowsAsPainted(main->hwnd())) << "other than the controls paint";
     };
     // Frames and texts of edit boxes disabled and focused are drawn otherwise.
     WriteNumber(WindowId::Main, ids::kMainNameBox[1], CommonProperty::Disabled, -1, 1);
