@@ -3,6 +3,8 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include <optional>
+
 #include "runtime/win/system_library.h"
 
 namespace kelvra {
@@ -51,48 +53,163 @@ bool PrintFrame(HWND hwnd, HDC dc, const RECT& outer, const RECT& inner) {
     return true;
 }
 
+bool Shown(HWND hwnd) {
+    return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// Buttons draw their parent beneath them, in the theme's manner: the parent is asked to print
+// itself into the button's DC (DrawThemeParentBackground), a whole paint of it each time.
+bool DrawsParentBeneath(HWND hwnd) {
+    wchar_t kind[8] = {};
+    return GetClassNameW(hwnd, kind, 8) != 0 && lstrcmpiW(kind, L"Button") == 0;
+}
+
+// Leaves out of `dc`'s clip the shown children of `hwnd` for which `leave(child)` holds; `root`
+// is the window whose client area `dc`'s pixels are, `origin` where it lies in them.
+template <class Leave>
+void ExcludeChildren(HWND root, POINT origin, HWND hwnd, HDC dc, Leave leave) {
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        if (!Shown(child) || !leave(child) || !GetWindowRect(child, &r)) continue;
+        r = ScreenToClientOf(root, r);
+        ExcludeClipRect(dc, r.left - origin.x, r.top - origin.y, r.right - origin.x,
+                        r.bottom - origin.y);
+    }
+}
+
+void PrintClient(HWND hwnd, HDC dc) {
+    SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+}
+
+// A memory DC holding a picture like `like`'s, of w x h pixels; null dc() when it cannot be made.
+class Scratch {
+  public:
+    Scratch(HDC like, int w, int h)
+        : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, w, h)) {
+        if (dc_ != nullptr && bitmap_ != nullptr) {
+            old_ = SelectObject(dc_, bitmap_);
+        } else {
+            if (dc_ != nullptr) DeleteDC(dc_);
+            dc_ = nullptr;
+        }
+    }
+    ~Scratch() {
+        if (dc_ != nullptr) {
+            SelectObject(dc_, old_);
+            DeleteDC(dc_);
+        }
+        if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    HDC dc() const { return dc_; }
+
+  private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_ = nullptr;
+};
+
+constexpr wchar_t kPictureProp[] = L"KelvraPaintAtOnce";
+
+// While a window's children paint, the window answers their requests for its picture with one
+// paint of it made before: `picture`, its client area's pixels.
+class ParentPicture {
+  public:
+    ParentPicture(HWND hwnd, HDC picture) : hwnd_(hwnd), picture_(picture) {
+        SetPropW(hwnd_, kPictureProp, this);
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~ParentPicture() {
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+        RemovePropW(hwnd_, kPictureProp);
+    }
+    ParentPicture(const ParentPicture&) = delete;
+    ParentPicture& operator=(const ParentPicture&) = delete;
+
+  private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = static_cast<ParentPicture*>(GetPropW(hwnd, kPictureProp));
+        if (msg == WM_ERASEBKGND) return 1;  // the picture holds the erased background
+        if (msg == WM_PRINTCLIENT) {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            BitBlt(reinterpret_cast<HDC>(wp), 0, 0, r.right, r.bottom, self->picture_, 0, 0,
+                   SRCCOPY);
+            return 0;
+        }
+        return CallWindowProcW(self->previous_, hwnd, msg, wp, lp);
+    }
+
+    HWND hwnd_;
+    HDC picture_;
+    WNDPROC previous_ = nullptr;
+};
+
 // Paints `hwnd`'s client area, then its shown children, the lowest first, each framed, into
-// `dc`, whose pixels are those of `root`'s client area; nothing is painted outside `clip`
-// (pixels of `dc`). False when a frame could not be painted.
-bool PrintTree(HWND root, HWND hwnd, HDC dc, const RECT& clip) {
+// `picture`, whose pixels are those of `root`'s client area; nothing is painted outside `clip`
+// (pixels of `picture`). Each window paints into a surface whose pixel (0, 0) is its client
+// area's corner, as it would on the screen: the platform's controls take the DC's device origin
+// for their own (a check box clips itself there); `scratch` is one of the root's size. False
+// when a frame could not be painted.
+bool PrintTree(HWND root, HWND hwnd, HDC picture, HDC scratch, const RECT& clip) {
     RECT client;
     GetClientRect(hwnd, &client);
     MapWindowPoints(hwnd, root, reinterpret_cast<POINT*>(&client), 2);
     RECT inside;
     if (!IntersectRect(&inside, &client, &clip)) return true;
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
+    const POINT origin{client.left, client.top};
+    const int w = client.right - client.left, h = client.bottom - client.top;
     // As the system clips it: without its shown children, when it asks for that.
-    if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CLIPCHILDREN) != 0)
-        for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            RECT r;
-            if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0 || !GetWindowRect(child, &r))
-                continue;
-            r = ScreenToClientOf(root, r);
-            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-        }
-    SetViewportOrgEx(dc, client.left, client.top, nullptr);
-    SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    RestoreDC(dc, saved);
+    const bool clipsChildren = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CLIPCHILDREN) != 0;
+    bool asked = false;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr && !asked;
+         child = GetWindow(child, GW_HWNDNEXT))
+        asked = Shown(child) && DrawsParentBeneath(child);
+    // When its children ask for its picture, it is painted once where they lie too, on a surface
+    // of its own kept while they paint.
+    std::optional<Scratch> own;
+    if (asked) own.emplace(picture, w, h);
+    if (own && own->dc() == nullptr) own.reset();
+    HDC surface = own ? own->dc() : scratch;
+    BitBlt(surface, 0, 0, w, h, picture, origin.x, origin.y, SRCCOPY);  // what lies beneath
+    int saved = SaveDC(surface);
+    IntersectClipRect(surface, inside.left - origin.x, inside.top - origin.y,
+                      inside.right - origin.x, inside.bottom - origin.y);
+    if (clipsChildren && own)
+        ExcludeChildren(root, origin, hwnd, surface,
+                        [](HWND child) { return !DrawsParentBeneath(child); });
+    else if (clipsChildren)
+        ExcludeChildren(root, origin, hwnd, surface, [](HWND) { return true; });
+    PrintClient(hwnd, surface);
+    RestoreDC(surface, saved);
+    saved = SaveDC(picture);
+    IntersectClipRect(picture, inside.left, inside.top, inside.right, inside.bottom);
+    if (clipsChildren) ExcludeChildren(root, {0, 0}, hwnd, picture, [](HWND) { return true; });
+    BitBlt(picture, origin.x, origin.y, w, h, surface, 0, 0, SRCCOPY);
+    RestoreDC(picture, saved);
+    std::optional<ParentPicture> serving;
+    if (own) serving.emplace(hwnd, own->dc());
     HWND child = GetWindow(hwnd, GW_CHILD);
     for (child = child != nullptr ? GetWindow(child, GW_HWNDLAST) : nullptr; child != nullptr;
          child = GetWindow(child, GW_HWNDPREV)) {
-        if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0) continue;
+        if (!Shown(child)) continue;
         RECT outer, in;
         GetWindowRect(child, &outer);
         outer = ScreenToClientOf(root, outer);
         GetClientRect(child, &in);
         MapWindowPoints(child, root, reinterpret_cast<POINT*>(&in), 2);
         if (!EqualRect(&outer, &in)) {
-            const int framing = SaveDC(dc);
-            IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
-            const bool framed = PrintFrame(child, dc, outer, in);
-            RestoreDC(dc, framing);
+            const int framing = SaveDC(picture);
+            IntersectClipRect(picture, inside.left, inside.top, inside.right, inside.bottom);
+            const bool framed = PrintFrame(child, picture, outer, in);
+            RestoreDC(picture, framing);
             if (!framed) return false;
         }
-        if (!PrintTree(root, child, dc, inside)) return false;
+        if (!PrintTree(root, child, picture, scratch, inside)) return false;
     }
     return true;
 }
@@ -105,22 +222,19 @@ bool PaintAtOnce(HWND window) {
     // A DC of the window that leaves out none of its children.
     HDC screen = GetDCEx(window, nullptr, DCX_CACHE);
     if (screen == nullptr) return false;
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    bool made = dc != nullptr && picture != nullptr;
-    if (made) {
-        HGDIOBJ old = SelectObject(dc, picture);
-        made = PrintTree(window, window, dc, client);
+    bool made = false;
+    {
+        Scratch picture(screen, client.right, client.bottom);
+        Scratch scratch(screen, client.right, client.bottom);
+        made = picture.dc() != nullptr && scratch.dc() != nullptr &&
+               PrintTree(window, window, picture.dc(), scratch.dc(), client);
         if (made) {
             // The caret is drawn over the window's picture: hidden while the picture changes.
             const bool caret = HideCaret(nullptr) != FALSE;
-            BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+            BitBlt(screen, 0, 0, client.right, client.bottom, picture.dc(), 0, 0, SRCCOPY);
             if (caret) ShowCaret(nullptr);
         }
-        SelectObject(dc, old);
     }
-    if (picture != nullptr) DeleteObject(picture);
-    if (dc != nullptr) DeleteDC(dc);
     ReleaseDC(window, screen);
     return made;
 }

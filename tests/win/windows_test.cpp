@@ -18,6 +18,7 @@
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
 #include "ui/controls/canvas_box.h"
+#include "ui/paint_at_once.h"
 #include "ui/property_access.h"
 #include "ui/screen_cover.h"
 #include "ui/window.h"
@@ -735,6 +736,50 @@ COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
     GdiFlush();
     const auto* row = static_cast<const uint8_t*>(dib.dsBm.bmBits) + y * dib.dsBm.bmWidthBytes;
     return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+}
+
+// A window painting a pattern of a colour for every 4 x 4 pixels, which its controls let show.
+LRESULT CALLBACK PatternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+        SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    if (msg != WM_PAINT && msg != WM_PRINTCLIENT) return DefWindowProcW(hwnd, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wp);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    for (int y = 0; y < r.bottom; y += 4)
+        for (int x = 0; x < r.right; x += 4) {
+            const RECT block{x, y, x + 4, y + 4};
+            SetBkColor(dc, RGB(x, y, 255 - x));
+            ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &block, nullptr, 0, nullptr);
+        }
+    if (msg == WM_PAINT) EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// Painted at once, the platform's check box and push button show as when each paints on its own:
+// they ask their parent to print itself beneath them, and the check box clips itself by the
+// DC's device origin.
+TEST(PaintAtOnce, ControlsDrawnOverTheirParentShowAsTheyPaint) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PatternProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KelvraPatternTest";
+    RegisterClassExW(&wc);
+    HWND parent = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  40, 30, 240, 130, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(parent, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 24, 16,
+                    150, 40, parent, nullptr, wc.hInstance, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 24, 70, 150,
+                    40, parent, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(parent);
+    EXPECT_TRUE(PaintAtOnce(parent));
+    EXPECT_TRUE(test::ShowsAsPainted(parent));
+    DestroyWindow(parent);
 }
 
 // A cover shows the picture it is given over its area, on top of every window, and takes no
