@@ -772,10 +772,10 @@ TEST(PaintAtOnce, ControlsDrawnOverTheirParentShowAsTheyPaint) {
     HWND parent = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
                                   40, 30, 240, 130, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(parent, nullptr);
-    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 24, 16,
-                    150, 40, parent, nullptr, wc.hInstance, nullptr);
-    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 24, 70, 150,
+    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 24, 16, 150,
                     40, parent, nullptr, wc.hInstance, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Kelvra", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 24, 70, 150, 40,
+                    parent, nullptr, wc.hInstance, nullptr);
     UpdateWindow(parent);
     EXPECT_TRUE(PaintAtOnce(parent));
     EXPECT_TRUE(test::ShowsAsPainted(parent));
