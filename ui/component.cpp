@@ -1,6 +1,7 @@
 #include "ui/component.h"
 
 #include <cstring>
+#include <unordered_map>
 
 #include "runtime/encoding.h"
 #include "runtime/text.h"
@@ -9,7 +10,20 @@ namespace kelvra {
 
 namespace {
 
-constexpr wchar_t kComponentProp[] = L"KelvraComponent";
+// The components by their native windows. A window procedure finds its component here on every
+// message: a window's property would be a request to the system each time (under Wine a round
+// trip to its server, some 250 of them for the settings page's paint), and the table holds no
+// window of another process. It outlives every component, whatever the order of exit.
+std::unordered_map<HWND, Component*>& ComponentsByWindow() {
+    static auto* const table = new std::unordered_map<HWND, Component*>;
+    return *table;
+}
+
+void Forget(HWND hwnd, const Component* c) {
+    auto& table = ComponentsByWindow();
+    const auto it = table.find(hwnd);
+    if (it != table.end() && it->second == c) table.erase(it);
+}
 
 // Cursor data as the mouse-pointer property holds it: four bytes naming a system cursor
 // (IDC_HAND is 32649), or the bytes of a .cur file, whose first image is taken.
@@ -43,7 +57,7 @@ Component::Component(WindowHost& window, const ControlDef* def) : window_(window
 }
 
 Component::~Component() {
-    if (hwnd_ != nullptr && IsWindow(hwnd_)) RemovePropW(hwnd_, kComponentProp);
+    Forget(hwnd_, this);
 }
 
 ControlType Component::type() const {
@@ -55,8 +69,9 @@ int32_t Component::id() const {
 }
 
 void Component::Attach(HWND hwnd) {
+    Forget(hwnd_, this);
     hwnd_ = hwnd;
-    if (hwnd != nullptr) SetPropW(hwnd, kComponentProp, this);
+    if (hwnd != nullptr) ComponentsByWindow()[hwnd] = this;
 }
 
 HWND Component::CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text,
@@ -76,7 +91,9 @@ WNDPROC Component::Subclass(WNDPROC proc) {
 }
 
 Component* Component::FromHwnd(HWND hwnd) {
-    return hwnd ? static_cast<Component*>(GetPropW(hwnd, kComponentProp)) : nullptr;
+    const auto& table = ComponentsByWindow();
+    const auto it = table.find(hwnd);
+    return it != table.end() ? it->second : nullptr;
 }
 
 HFONT Component::Font() const {

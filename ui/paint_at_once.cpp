@@ -3,7 +3,10 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include <algorithm>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 #include "runtime/win/system_library.h"
 
@@ -20,7 +23,7 @@ RECT ScreenToClientOf(HWND root, RECT r) {
 // The only frame the program's controls have is the edit box's client edge, which the platform's
 // edit box paints as the theme's edit border, or as a sunken edge without a theme. False,
 // without painting, for any other frame.
-bool PrintFrame(HWND hwnd, HDC dc, const RECT& outer, const RECT& inner) {
+bool PrintFrame(HWND hwnd, HDC dc, const RECT& outer, const RECT& inner, HWND focus) {
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     const LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
     wchar_t kind[8] = {};
@@ -43,7 +46,7 @@ bool PrintFrame(HWND hwnd, HDC dc, const RECT& outer, const RECT& inner) {
             state = ETS_DISABLED;
         else if ((style & ES_READONLY) != 0)
             state = ETS_READONLY;
-        else if (GetFocus() == hwnd)
+        else if (focus == hwnd)
             state = ETS_FOCUSED;
         drawTheme(theme, dc, EP_EDITTEXT, state, &r, nullptr);
     } else {
@@ -64,14 +67,41 @@ bool DrawsParentBeneath(HWND hwnd) {
     return GetClassNameW(hwnd, kind, 8) != 0 && lstrcmpiW(kind, L"Button") == 0;
 }
 
-// Leaves out of `dc`'s clip the shown children of `hwnd` for which `leave(child)` holds; `root`
-// is the window whose client area `dc`'s pixels are, `origin` where it lies in them.
+// What a window's painting at once needs to know, asked of the system once: every step through
+// the windows and the focus is a request to it (under Wine a round trip to its server).
+struct Painting {
+    HWND root;
+    HDC picture;  // root's client area
+    HDC scratch;  // as large
+    HWND focus;
+    std::unordered_map<HWND, std::vector<HWND>> children;  // the shown ones, the lowest first
+
+    Painting(HWND window, HDC pictureDc, HDC scratchDc)
+        : root(window), picture(pictureDc), scratch(scratchDc), focus(GetFocus()) {
+        // The windows below `root`, each before its own, the highest first.
+        EnumChildWindows(root, &Add, reinterpret_cast<LPARAM>(this));
+        for (auto& [parent, list] : children) std::reverse(list.begin(), list.end());
+    }
+    static BOOL CALLBACK Add(HWND child, LPARAM self) {
+        if (Shown(child))
+            reinterpret_cast<Painting*>(self)->children[GetParent(child)].push_back(child);
+        return TRUE;
+    }
+    const std::vector<HWND>& ChildrenOf(HWND hwnd) const {
+        static const std::vector<HWND> none;
+        const auto it = children.find(hwnd);
+        return it != children.end() ? it->second : none;
+    }
+};
+
+// Leaves out of `dc`'s clip the `children` for which `leave(child)` holds; `root` is the window
+// whose client area `dc`'s pixels are, `origin` where it lies in them.
 template <class Leave>
-void ExcludeChildren(HWND root, POINT origin, HWND hwnd, HDC dc, Leave leave) {
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
+void ExcludeChildren(HWND root, POINT origin, const std::vector<HWND>& children, HDC dc,
+                     Leave leave) {
+    for (HWND child : children) {
         RECT r;
-        if (!Shown(child) || !leave(child) || !GetWindowRect(child, &r)) continue;
+        if (!leave(child) || !GetWindowRect(child, &r)) continue;
         r = ScreenToClientOf(root, r);
         ExcludeClipRect(dc, r.left - origin.x, r.top - origin.y, r.right - origin.x,
                         r.bottom - origin.y);
@@ -150,12 +180,13 @@ class ParentPicture {
 };
 
 // Paints `hwnd`'s client area, then its shown children, the lowest first, each framed, into
-// `picture`, whose pixels are those of `root`'s client area; nothing is painted outside `clip`
-// (pixels of `picture`). Each window paints into a surface whose pixel (0, 0) is its client
-// area's corner, as it would on the screen: the platform's controls take the DC's device origin
-// for their own (a check box clips itself there); `scratch` is one of the root's size. False
-// when a frame could not be painted.
-bool PrintTree(HWND root, HWND hwnd, HDC picture, HDC scratch, const RECT& clip) {
+// the picture of the root's client area; nothing is painted outside `clip` (pixels of the
+// picture). Each window paints into a surface whose pixel (0, 0) is its client area's corner, as
+// it would on the screen: the platform's controls take the DC's device origin for their own (a
+// check box clips itself there). False when a frame could not be painted.
+bool PrintTree(const Painting& p, HWND hwnd, const RECT& clip) {
+    const HWND root = p.root;
+    const HDC picture = p.picture;
     RECT client;
     GetClientRect(hwnd, &client);
     MapWindowPoints(hwnd, root, reinterpret_cast<POINT*>(&client), 2);
@@ -165,38 +196,33 @@ bool PrintTree(HWND root, HWND hwnd, HDC picture, HDC scratch, const RECT& clip)
     const int w = client.right - client.left, h = client.bottom - client.top;
     // As the system clips it: without its shown children, when it asks for that.
     const bool clipsChildren = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CLIPCHILDREN) != 0;
-    bool asked = false;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr && !asked;
-         child = GetWindow(child, GW_HWNDNEXT))
-        asked = Shown(child) && DrawsParentBeneath(child);
+    const std::vector<HWND>& children = p.ChildrenOf(hwnd);
+    const bool asked = std::any_of(children.begin(), children.end(), &DrawsParentBeneath);
     // When its children ask for its picture, it is painted once where they lie too, on a surface
     // of its own kept while they paint.
     std::optional<Scratch> own;
     if (asked) own.emplace(picture, w, h);
     if (own && own->dc() == nullptr) own.reset();
-    HDC surface = own ? own->dc() : scratch;
+    HDC surface = own ? own->dc() : p.scratch;
     BitBlt(surface, 0, 0, w, h, picture, origin.x, origin.y, SRCCOPY);  // what lies beneath
     int saved = SaveDC(surface);
     IntersectClipRect(surface, inside.left - origin.x, inside.top - origin.y,
                       inside.right - origin.x, inside.bottom - origin.y);
     if (clipsChildren && own)
-        ExcludeChildren(root, origin, hwnd, surface,
+        ExcludeChildren(root, origin, children, surface,
                         [](HWND child) { return !DrawsParentBeneath(child); });
     else if (clipsChildren)
-        ExcludeChildren(root, origin, hwnd, surface, [](HWND) { return true; });
+        ExcludeChildren(root, origin, children, surface, [](HWND) { return true; });
     PrintClient(hwnd, surface);
     RestoreDC(surface, saved);
     saved = SaveDC(picture);
     IntersectClipRect(picture, inside.left, inside.top, inside.right, inside.bottom);
-    if (clipsChildren) ExcludeChildren(root, {0, 0}, hwnd, picture, [](HWND) { return true; });
+    if (clipsChildren) ExcludeChildren(root, {0, 0}, children, picture, [](HWND) { return true; });
     BitBlt(picture, origin.x, origin.y, w, h, surface, 0, 0, SRCCOPY);
     RestoreDC(picture, saved);
     std::optional<ParentPicture> serving;
     if (own) serving.emplace(hwnd, own->dc());
-    HWND child = GetWindow(hwnd, GW_CHILD);
-    for (child = child != nullptr ? GetWindow(child, GW_HWNDLAST) : nullptr; child != nullptr;
-         child = GetWindow(child, GW_HWNDPREV)) {
-        if (!Shown(child)) continue;
+    for (HWND child : children) {
         RECT outer, in;
         GetWindowRect(child, &outer);
         outer = ScreenToClientOf(root, outer);
@@ -205,11 +231,11 @@ bool PrintTree(HWND root, HWND hwnd, HDC picture, HDC scratch, const RECT& clip)
         if (!EqualRect(&outer, &in)) {
             const int framing = SaveDC(picture);
             IntersectClipRect(picture, inside.left, inside.top, inside.right, inside.bottom);
-            const bool framed = PrintFrame(child, picture, outer, in);
+            const bool framed = PrintFrame(child, picture, outer, in, p.focus);
             RestoreDC(picture, framing);
             if (!framed) return false;
         }
-        if (!PrintTree(root, child, picture, scratch, inside)) return false;
+        if (!PrintTree(p, child, inside)) return false;
     }
     return true;
 }
@@ -227,7 +253,7 @@ bool PaintAtOnce(HWND window) {
         Scratch picture(screen, client.right, client.bottom);
         Scratch scratch(screen, client.right, client.bottom);
         made = picture.dc() != nullptr && scratch.dc() != nullptr &&
-               PrintTree(window, window, picture.dc(), scratch.dc(), client);
+               PrintTree(Painting(window, picture.dc(), scratch.dc()), window, client);
         if (made) {
             // The caret is drawn over the window's picture: hidden while the picture changes.
             const bool caret = HideCaret(nullptr) != FALSE;
