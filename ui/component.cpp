@@ -12,7 +12,7 @@ namespace {
 
 // The components by their native windows. A window procedure finds its component here on every
 // message: a window's property would be a request to the system each time (under Wine a round
-// trip to its server, some 250 of them for the settings page's paint), and the table holds no
+// trip to its server, dozens of them in one paint of the settings page), and the table holds no
 // window of another process. It outlives every component, whatever the order of exit.
 std::unordered_map<HWND, Component*>& ComponentsByWindow() {
     static auto* const table = new std::unordered_map<HWND, Component*>;

@@ -129,7 +129,7 @@ void LoadedWindow::SelectPage(int32_t page) {
     currentPage_ = page;
     // Made and shown one by one, each control would be drawn over the page still showing, and
     // the screen would show the mixture: the window draws nothing until the page is complete,
-    // then paints it whole at once.
+    // then paints it whole, in one picture put on the screen at once.
     const bool hold = hwnd_ != nullptr && IsWindowVisible(hwnd_);
     if (hold) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     CatchUpPage(page);
