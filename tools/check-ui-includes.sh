@@ -12,7 +12,8 @@ rank() {
         ui/window_host.h) echo 2 ;;
         ui/component.*) echo 3 ;;
         ui/controls/*) echo 4 ;;
-        ui/loaded_window.* | ui/window_scale.cpp | ui/full_screen.cpp | ui/screen_cover.*) echo 5 ;;
+        ui/loaded_window.* | ui/window_scale.cpp | ui/full_screen.cpp | ui/screen_cover.* | \
+            ui/paint_at_once.*) echo 5 ;;
         ui/window_registry.*) echo 6 ;;
         ui/window.*) echo 7 ;;
         ui/property_access.*) echo 8 ;;
