@@ -208,11 +208,9 @@ bool PrintTree(const Painting& p, HWND hwnd, const RECT& clip) {
     int saved = SaveDC(surface);
     IntersectClipRect(surface, inside.left - origin.x, inside.top - origin.y,
                       inside.right - origin.x, inside.bottom - origin.y);
-    if (clipsChildren && own)
+    if (clipsChildren)
         ExcludeChildren(root, origin, children, surface,
-                        [](HWND child) { return !DrawsParentBeneath(child); });
-    else if (clipsChildren)
-        ExcludeChildren(root, origin, children, surface, [](HWND) { return true; });
+                        [&](HWND child) { return !own || !DrawsParentBeneath(child); });
     PrintClient(hwnd, surface);
     RestoreDC(surface, saved);
     saved = SaveDC(picture);
