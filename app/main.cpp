@@ -6,6 +6,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Before any library is loaded by name: the exe's folder may hold files of any name.
     kelvra::RestrictLibrarySearch();
-    kelvra::LoadLibrariesLoadedLate();
+    kelvra::LoadThemeBlending();
     return kelvra::RunProgram();
 }

@@ -1,7 +1,6 @@
 #include "app/program.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/bindings.h"
 #include "app/state.h"
@@ -17,15 +16,10 @@ int RunProgram() {
     // The configuration file is found beside the executable, however it was started.
     EnterProgramFolder();
     State();
-    INITCOMMONCONTROLSEX icc{sizeof icc,
-                             ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    // The theme library before the common controls, which load it themselves: Wine resolves a
-    // library's delayed imports in the search order of the process's start, the exe's folder
-    // first, and finds there what is not loaded yet.
+    // The theme library before anything can load it by a delayed import (LoadCommonControls);
+    // the first window loads it anyway. The common controls wait for the first control of the
+    // platform's classes: the main window's first page has none, and the start does not pay them.
     SystemLibrary(L"uxtheme.dll");
-    if (const auto init = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll",
-                                                                          "InitCommonControlsEx"))
-        init(&icc);
     InitWindowSystem(GetModuleHandleW(nullptr), ProgramBindings());
     if (!LoadWindow(WindowId::Main)) ReportRuntimeError("载入启动窗口失败");
     return RunMessageLoop();

@@ -6,12 +6,15 @@
 #include "runtime/encoding.h"
 #include "runtime/fatal.h"
 #include "runtime/text.h"
+#include "runtime/win/system_library.h"
 
 namespace kelvra {
 
 void ReportRuntimeError(std::string_view message, int32_t code) {
     const std::wstring text = GbkToWide(RuntimeErrorText(message, code));
     const std::wstring title = GbkToWide("错误");
+    LoadInputMethodCom();
+    LoadCommonControls();
     MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_ICONERROR | MB_TASKMODAL);
     ExitProcess(static_cast<UINT>(-1));
 }

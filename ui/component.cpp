@@ -5,6 +5,7 @@
 
 #include "runtime/encoding.h"
 #include "runtime/text.h"
+#include "runtime/win/system_library.h"
 
 namespace kelvra {
 
@@ -76,6 +77,8 @@ void Component::Attach(HWND hwnd) {
 
 HWND Component::CreateChild(HWND parent, const wchar_t* windowClass, std::wstring_view text,
                             DWORD style, DWORD exStyle) {
+    // The program's own classes are all named so; the platform's controls need their library.
+    if (std::wstring_view(windowClass).substr(0, 6) != L"Kelvra") LoadCommonControls();
     const std::wstring caption(text);
     const PixelRect r = window_.PixelsOf(*this);
     HWND hwnd = CreateWindowExW(exStyle, windowClass, caption.c_str(),

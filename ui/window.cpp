@@ -5,6 +5,7 @@
 #include "runtime/layer_state.h"
 #include "runtime/win/dpi.h"
 #include "runtime/win/events.h"
+#include "runtime/win/system_library.h"
 #include "ui/controls/controls.h"
 
 namespace kelvra {
@@ -39,6 +40,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (auto* creating = static_cast<LoadedWindow*>(cs->lpCreateParams))
             creating->OnFrameCreating(hwnd);
     }
+    // Activation comes first to the window, then the focus, and with it the input method's COM.
+    if (msg == WM_ACTIVATEAPP || msg == WM_NCACTIVATE) LoadInputMethodCom();
     auto* window = reinterpret_cast<LoadedWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     LRESULT result = 0;
     if (Component::RouteToChild(msg, wp, lp, result)) return result;

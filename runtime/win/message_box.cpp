@@ -1,6 +1,7 @@
 #include "runtime/win/message_box.h"
 
 #include "runtime/encoding.h"
+#include "runtime/win/system_library.h"
 
 namespace kelvra {
 
@@ -10,6 +11,8 @@ int32_t ShowMessageBox(std::string_view message, int32_t flags,
     if ((type & MB_SYSTEMMODAL) == 0) type |= MB_TASKMODAL;
     const std::wstring text = GbkToWide(message);
     const std::wstring caption = GbkToWide(title.value_or("信息："));
+    LoadInputMethodCom();
+    LoadCommonControls();
     switch (MessageBoxW(owner, text.c_str(), caption.c_str(), type)) {
         case IDCANCEL:
             return 1;

@@ -5,6 +5,7 @@
 // stick) never runs.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -34,13 +35,20 @@ inline HMODULE SystemLibrary(const wchar_t* name) {
     return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
 }
 
-// Libraries that Wine's own libraries load late by name: the theme library's blending when the tab
-// strip is first drawn, and COM, which the input method starts when a window is first activated.
-// Wine looks for those in the search order of the process's start, the exe's folder first, however
-// the search was restricted since; loaded from the system folder before any window exists, they
-// are found loaded. A start under Wine loads both anyway.
-inline void LoadLibrariesLoadedLate() {
-    for (const wchar_t* name : {L"msimg32.dll", L"ole32.dll"}) SystemLibrary(name);
+// Libraries that Wine's own libraries load late by name. Wine looks for those in the search order
+// of the process's start, the exe's folder first, however the search was restricted since; loaded
+// from the system folder first, they are found loaded.
+//
+// The theme library's blending, which it loads when it first draws a themed part: before any
+// window exists.
+inline void LoadThemeBlending() {
+    SystemLibrary(L"msimg32.dll");
+}
+// COM, which the input method starts when the focus first comes to a window: when the first
+// window is activated (a window's activation, a message box), once it is shown. A start under
+// Wine loads it there anyway, an empty window's too.
+inline void LoadInputMethodCom() {
+    SystemLibrary(L"ole32.dll");
 }
 
 // A function of a system library; null when the library or the function is missing.
@@ -49,6 +57,21 @@ Fn SystemFunction(const wchar_t* library, const char* name) {
     HMODULE m = SystemLibrary(library);
     return m != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)))
                         : nullptr;
+}
+
+// The common controls (version 6, as the manifest asks), for the first control of the platform's
+// classes: an edit box, a button, a message box's. The theme library first: the common controls
+// load it themselves, and Wine resolves a library's delayed imports in the search order of the
+// process's start, the exe's folder first, finding there what is not loaded yet.
+inline void LoadCommonControls() {
+    static const bool loaded = [] {
+        SystemLibrary(L"uxtheme.dll");
+        const auto init = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll",
+                                                                          "InitCommonControlsEx");
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        return init != nullptr && init(&icc) != FALSE;
+    }();
+    (void)loaded;
 }
 
 }  // namespace kelvra

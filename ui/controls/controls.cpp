@@ -28,16 +28,23 @@ void RegisterControlClasses(HINSTANCE instance) {
     struct ClassDef {
         const wchar_t* name;
         WNDPROC proc;
+        UINT style = 0;
+        HBRUSH background = nullptr;
     } classes[] = {
         {kLabelClass, &LabelProc},
         {kTransLabelClass, &TransLabelProc},
         {kCanvasBoxClass, &CanvasBoxProc},
         {kSpriteTemplateClass, &DefWindowProcW},
+        // As the platform's tab control: erased in the face colour, repainted whole when resized.
+        {kTabClass, &TabProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+         reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
     };
     for (const ClassDef& d : classes) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
+        wc.style = d.style;
         wc.lpfnWndProc = d.proc;
+        wc.hbrBackground = d.background;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = d.name;

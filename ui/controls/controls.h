@@ -40,8 +40,10 @@ inline constexpr wchar_t kLabelClass[] = L"KelvraLabel";
 inline constexpr wchar_t kTransLabelClass[] = L"KelvraTransLabel";
 inline constexpr wchar_t kCanvasBoxClass[] = L"KelvraCanvas";
 inline constexpr wchar_t kSpriteTemplateClass[] = L"KelvraTemplate";
+inline constexpr wchar_t kTabClass[] = L"KelvraTab";
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK TransLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK CanvasBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace kelvra
