@@ -2,6 +2,7 @@
 // effects, the edit boxes' typing rules, events, keys, pages and the fatal errors of misuse.
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "runtime/fatal.h"
 #include "runtime/win/events.h"
 #include "runtime/win/hotkey.h"
+#include "runtime/win/system_library.h"
 #include "ui/controls/canvas_box.h"
 #include "ui/paint_at_once.h"
 #include "ui/property_access.h"
@@ -401,6 +403,100 @@ TEST_F(WindowsTest, TemplatesAreNeverVisibleAndPagesShowTheirOwnControls) {
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainSaveNames)));
     EXPECT_FALSE(IsWindowVisible(Hwnd(kMain, ids::kMainText)))
         << "a template written visible still never shows";
+}
+
+// A window's own client area (its children left out), erased and printed as a parent asks, with
+// the focus on it or nowhere.
+HBITMAP PrintedClient(HWND hwnd, bool focused) {
+    SetFocus(focused ? hwnd : nullptr);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture);
+    SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return picture;
+}
+
+// The tab strip lies and looks as the platform's tab control of the same size, font and titles:
+// in the theme and without it, a tab selected, focused and under the mouse.
+TEST_F(WindowsTest, TabStripLiesAndLooksAsThePlatformsTabControl) {
+    ASSERT_TRUE(LoadWindow(kMain));
+    HWND ours = Hwnd(kMain, ids::kMainTab);
+    RECT size;
+    GetClientRect(ours, &size);
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, size.right, size.bottom, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND platform =
+        CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                        size.right, size.bottom, host, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(platform, nullptr);
+    SendMessageW(platform, WM_SETFONT, SendMessageW(ours, WM_GETFONT, 0, 0), FALSE);
+    int index = 0;
+    for (std::wstring title : {L"幸运转盘", L"软件设置"}) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = title.data();
+        SendMessageW(platform, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
+    }
+    const auto both = [&](UINT msg, WPARAM wp, LPARAM lp) {
+        for (HWND tab : {ours, platform}) SendMessageW(tab, msg, wp, lp);
+    };
+    const auto same = [&](const char* what, bool focused) {
+        SCOPED_TRACE(what);
+        for (int i = 0; i < 2; ++i) {
+            RECT a{}, b{};
+            SendMessageW(ours, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&a));
+            SendMessageW(platform, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&b));
+            EXPECT_TRUE(EqualRect(&a, &b)) << "tab " << i << " at " << a.left << "," << a.top
+                                           << " to " << a.right << "," << a.bottom;
+        }
+        EXPECT_EQ(SendMessageW(ours, TCM_GETCURSEL, 0, 0),
+                  SendMessageW(platform, TCM_GETCURSEL, 0, 0));
+        HBITMAP a = PrintedClient(ours, focused), b = PrintedClient(platform, focused);
+        EXPECT_TRUE(test::SameColours(a, b));
+        DeleteObject(a);
+        DeleteObject(b);
+    };
+    RECT second;
+    SendMessageW(ours, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    const LPARAM onSecond = MAKELPARAM((second.left + second.right) / 2, second.top + 3);
+    same("the first tab selected", false);
+    both(WM_MOUSEMOVE, 0, onSecond);
+    same("the mouse over the second tab", false);
+    both(WM_MOUSEMOVE, 0, MAKELPARAM(second.right + 40, 5));
+    both(WM_KEYDOWN, VK_RIGHT, 1);
+    same("the second tab selected with the arrow key, focused", true);
+    EXPECT_EQ(FindLoadedWindow(kMain)->currentPage(), 1);
+
+    // A class list no theme has leaves both without one.
+    const auto setTheme =
+        SystemFunction<decltype(&SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
+    const auto theme = SystemFunction<decltype(&GetWindowTheme)>(L"uxtheme.dll", "GetWindowTheme");
+    ASSERT_TRUE(setTheme != nullptr && theme != nullptr);
+    for (HWND tab : {ours, platform}) {
+        setTheme(tab, nullptr, L"KelvraNoSuchClass");
+        ASSERT_EQ(theme(tab), nullptr);
+    }
+    same("without a theme, focused", true);
+    both(TCM_SETCURSEL, 0, 0);
+    same("without a theme, the first tab selected", false);
+
+    // A press on a tab selects it and shows its page.
+    SendMessageW(ours, WM_LBUTTONDOWN, MK_LBUTTON, onSecond);
+    EXPECT_EQ(FindLoadedWindow(kMain)->currentPage(), 1);
+    EXPECT_EQ(GetFocus(), ours);
+    DestroyWindow(host);
 }
 
 TEST_F(WindowsTest, DisabledStartControlGetsNoPress) {
