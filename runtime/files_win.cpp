@@ -97,8 +97,20 @@ std::string CurrentDirectory() {
 bool FileExists(std::string_view path) {
     path = TextView(path);
     if (path.empty()) return false;
+    const std::wstring wide = WidePath(path);
+    // A name without wildcards is looked up directly: a search opens the folder and reads it, three
+    // requests to Wine's server, and the loader asks for each prize. Where the direct look-up is
+    // refused (a file the system keeps to itself, a folder it may not read) the search decides.
+    std::wstring_view name = wide;
+    if (name.starts_with(L"\\\\?\\")) name.remove_prefix(4);
+    if (name.find_first_of(L"*?") == std::wstring_view::npos && !name.ends_with(L'\\') &&
+        !name.ends_with(L'/')) {
+        if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    }
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(WidePath(path).c_str(), &data);
+    HANDLE h = FindFirstFileW(wide.c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return false;
     FindClose(h);
     return true;

@@ -21,16 +21,6 @@ class FrameComponent : public NativeCaptionComponent {
     void Bind(HWND hwnd) { Attach(hwnd); }
 };
 
-void SetProgramIcon(HWND hwnd, HINSTANCE instance) {
-    HICON big = LoadIconW(instance, L"DEFAULT_ICON");
-    auto small = static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    // The small one first: a big one set alone is given a small copy made from it.
-    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-}
-
 }  // namespace
 
 LoadedWindow::LoadedWindow(const WindowDef& def, HINSTANCE instance,
@@ -63,12 +53,6 @@ int32_t LoadedWindow::Raise(int32_t componentId, EventKind event, const EventArg
         if (b.window == def_.id && b.component == componentId && b.event == event)
             return b.handler(args);
     return 0;
-}
-
-void LoadedWindow::OnFrameCreating(HWND hwnd) {
-    // Before the frame has a window on the screen, which takes the icons as it is made: set
-    // later, each would be sent to the screen again.
-    if (def_.ownIcon) SetProgramIcon(hwnd, instance_);
 }
 
 bool LoadedWindow::CreateFrame() {

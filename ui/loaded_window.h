@@ -45,7 +45,6 @@ class LoadedWindow final : public WindowHost {
     bool closing() const { return closing_; }
     void MarkClosing() { closing_ = true; }
     // The frame's first message: the window exists, nothing of it is on the screen yet.
-    void OnFrameCreating(HWND hwnd);
     // The window of a frame made by Open; null for any other window, or a frame that has gone.
     static LoadedWindow* OfFrame(HWND hwnd);
 

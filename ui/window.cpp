@@ -37,8 +37,6 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        if (auto* creating = static_cast<LoadedWindow*>(cs->lpCreateParams))
-            creating->OnFrameCreating(hwnd);
     }
     // Activation comes first to the window, then the focus, and with it the input method's COM.
     if (msg == WM_ACTIVATEAPP || msg == WM_NCACTIVATE) LoadInputMethodCom();
@@ -50,6 +48,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
             if (OnFrameEraseBackground(hwnd, reinterpret_cast<HDC>(wp), *window)) return 1;
             break;
+        case WM_GETICON:
+            // A window of its own icon answers with the program's, its class's, unless one was
+            // set: the same pictures the system shows for it, without two icons set on every
+            // start (about 2 ms under Wine).
+            if (LRESULT set = DefWindowProcW(hwnd, msg, wp, lp); set != 0 || !window->def().ownIcon)
+                return set;
+            return GetClassLongPtrW(hwnd, wp == ICON_BIG ? GCLP_HICON : GCLP_HICONSM);
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;
