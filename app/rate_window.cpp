@@ -27,9 +27,9 @@ std::array<std::string, 10> RateTexts() {
 
 void LoadRateBoxes() {
     if (!FileExists(ConfigPath())) return;
+    IniReader file(ConfigPath());
     for (int i = 1; i <= 10; ++i) {
-        const std::string rate =
-            IniReadText(ConfigPath(), "中奖率", ConcatText({"中奖率", IntToText(i)}));
+        const std::string rate = file.Read("中奖率", ConcatText({"中奖率", IntToText(i)}));
         WriteContent(WindowId::Rate, ids::kRateBox[i - 1], rate);
     }
 }

@@ -40,6 +40,8 @@ std::string ConfigPath() {
 void LoadPrizeTable(PrizeTable& table,
                     const std::function<void(int, const std::string&)>& showName) {
     int32_t sum = 0;
+    // Read at the first prize that finds the file: the table comes from one version of it.
+    std::optional<IniReader> file;
     for (int i = 1; i <= 10; ++i) {
         PrizeEntry& entry = table[i - 1];
         entry.low = TruncateToInt32(double(sum) + 1.0);
@@ -49,11 +51,11 @@ void LoadPrizeTable(PrizeTable& table,
             entry.name = CentreText(kMissingFileNames[i - 1]);
             entry.rate = kDefaultRates[i - 1];
         } else {
-            entry.name = CentreText(IniReadText(path, "奖项", ConcatText({"奖项", IntToText(i)})));
+            if (!file) file.emplace(path);
+            entry.name = CentreText(file->Read("奖项", ConcatText({"奖项", IntToText(i)})));
             if (RemoveAllBlanks(entry.name).empty())
                 entry.name = CentreText(kEmptyNameNames[i - 1]);
-            entry.rate =
-                TextToInt(IniReadText(path, "中奖率", ConcatText({"中奖率", IntToText(i)})));
+            entry.rate = TextToInt(file->Read("中奖率", ConcatText({"中奖率", IntToText(i)})));
         }
         entry.high = TruncateToInt32(double(sum) + double(entry.rate));
         sum = entry.high;

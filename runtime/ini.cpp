@@ -32,15 +32,20 @@ std::optional<std::string_view> Text(std::optional<std::string_view> s) {
 
 std::string IniReadText(std::string_view file, std::string_view section, std::string_view key,
                         std::optional<std::string_view> def) {
-    file = SkipLeadingControls(file);
+    return IniReader(file).Read(section, key, def);
+}
+
+IniReader::IniReader(std::string_view file) : file_(SkipLeadingControls(file)) {}
+
+std::string IniReader::Read(std::string_view section, std::string_view key,
+                            std::optional<std::string_view> def) {
     section = SkipLeadingControls(section);
     key = SkipLeadingControls(key);
-    if (file.empty() || section.empty() || key.empty()) return {};
+    if (file_.empty() || section.empty() || key.empty()) return {};
 
-    FileView content;
+    if (!read_) read_ = content_.Open(file_) == ReadResult::Ok;
     std::optional<std::string> value;
-    if (content.Open(std::string(file)) == ReadResult::Ok)
-        value = ini::ReadFileValue(content.bytes(), section, key, kMaxValueBytes);
+    if (read_) value = ini::ReadFileValue(content_.bytes(), section, key, kMaxValueBytes);
     const std::string_view result = value ? std::string_view(*value) : Text(def).value_or("");
     return std::string(ini::ClipText(Text(result), kMaxValueBytes));
 }

@@ -18,6 +18,21 @@ namespace kelvra {
 std::string IniReadText(std::string_view file, std::string_view section, std::string_view key,
                         std::optional<std::string_view> def = std::nullopt);
 
+// Values read as IniReadText reads them, from one reading of the file: the values of one table
+// come from one version of it, and the file is read once rather than once a value. A file that
+// could not be read is tried again at the next value.
+class IniReader {
+  public:
+    explicit IniReader(std::string_view file);
+    std::string Read(std::string_view section, std::string_view key,
+                     std::optional<std::string_view> def = std::nullopt);
+
+  private:
+    std::string file_;
+    FileView content_;
+    bool read_ = false;
+};
+
 // Sets the value of key in [section]; an omitted key deletes the section, an omitted value the
 // key. Creates the file when missing (not for a delete). Names are not trimmed here. Returns true
 // on success; false on any failure, with the old file intact. A section or key the file cannot

@@ -65,6 +65,22 @@ TEST_F(IniFileTest, ReadOfMissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(IniReadText(dir_.string(), "s", "k", "def"), "def");  // a folder cannot be read
 }
 
+// A reader takes all its values from one reading of the file, the first that succeeded: a file
+// changed meanwhile does not mix two versions into one table, and a missing one is looked for
+// again at the next value.
+TEST_F(IniFileTest, AReaderTakesItsValuesFromOneVersionOfTheFile) {
+    IniReader reader(path_);
+    EXPECT_EQ(reader.Read("s", "a", "none"), "none");
+    Put(path_, "[s]\r\na=1\r\nb=2\r\n");
+    EXPECT_EQ(reader.Read("s", "a"), "1");
+    Put(path_, "[s]\r\na=3\r\nb=4\r\n");
+    EXPECT_EQ(reader.Read("s", "b"), "2");
+    EXPECT_EQ(reader.Read(" s", "\tb"), "2");
+    EXPECT_EQ(reader.Read("s", ""), "");
+    EXPECT_EQ(IniReader(path_).Read("s", "b"), "4");
+    EXPECT_EQ(IniReader("").Read("s", "b", "def"), "");
+}
+
 TEST_F(IniFileTest, ReadSkipsLeadingControlBytesAndGivesEmptyForBlankNames) {
     Put(path_, "[s]\r\nk=v\r\n");
     EXPECT_EQ(IniReadText(" \t" + path_, "\r\n s", "\x01 k"), "v");
