@@ -200,6 +200,8 @@ bool TabComponent::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         }
         case TCM_HITTEST: {
             auto* info = reinterpret_cast<TCHITTESTINFO*>(lp);
+            result = -1;
+            if (info == nullptr) return true;  // another program's message without its answer
             result = HitTest(info->pt);
             info->flags = result < 0 ? TCHT_NOWHERE : TCHT_ONITEM;
             return true;
